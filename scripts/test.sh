@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: unit tests and scenarios natively, then again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows checks when asked.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+jobs=$(nproc)
+cmake --preset dev
+cmake --build --preset dev -j "$jobs"
+ctest --preset dev
+if [ "${SCTAV_SKIP_ASAN:-0}" != "1" ]; then
+  cmake --preset asan
+  cmake --build --preset asan -j "$jobs"
+  ctest --preset asan
+fi
+if [ -x scripts/windows-checks.sh ] && [ "${SCTAV_SKIP_WINDOWS:-0}" != "1" ]; then
+  ./scripts/windows-checks.sh
+fi

@@ -1,0 +1,54 @@
+// The simulated host's SQL database: SQLite with a small Transact-SQL compatibility layer, so
+// the plug-in's statements run as written.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "automation/variant.h"
+
+struct sqlite3;
+
+namespace sim {
+
+struct Rows {
+  std::vector<std::string> columns;
+  std::vector<std::vector<ax::Variant>> data;
+  size_t ColumnIndex(std::string_view name) const;  // case-insensitive; npos when absent
+};
+
+class Database {
+ public:
+  // ":memory:" or a file name (the file is created, or opened as it is).
+  explicit Database(const std::string& path = ":memory:");
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // The schema alone ("database empty") or the schema with the demo settlement centre.
+  void CreateSchema();
+  void LoadDemo();
+  void Reset(bool demo);  // drops everything and recreates
+
+  // Transact-SQL text as the plug-in sends it: one or more statements separated by CR LF,
+  // with ISNULL, top N, convert(...) and case-insensitive names. Raises ax::AutomationError
+  // (number -2147217900, the provider's description) for an invalid statement.
+  void Execute(const std::string& tsql);
+  Rows Query(const std::string& tsql);  // the rows of the last statement that returns rows
+
+  // Native SQLite with ? parameters, for the simulated components.
+  Rows QueryNative(const std::string& sql, const std::vector<ax::Variant>& params = {});
+  void ExecNative(const std::string& sql, const std::vector<ax::Variant>& params = {});
+  int64_t LastInsertId() const;
+
+  sqlite3* Handle() const { return db_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// The compatibility layer: splits a batch into statements and rewrites each into SQLite.
+std::vector<std::string> TranslateTSql(const std::string& tsql);
+
+}  // namespace sim

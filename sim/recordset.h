@@ -1,0 +1,37 @@
+// ADO-like record sets over query results.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "automation/object.h"
+#include "sim/database.h"
+
+namespace sim {
+
+// Members: RecordCount (rows passing the filter), EOF, BOF, MoveFirst, MoveNext, MovePrevious,
+// MoveLast, AbsolutePosition, Filter (get/put; "" or 0 clears; ADO syntax: comparisons
+// = <> < > <= >= and LIKE with '...' texts, numbers, AND/OR and parentheses),
+// Fields (collection: Count, Item(name or 0-based index) -> Field with Name and Value),
+// Item/Collect(name) -> value, Close, State. Reading a field at EOF/BOF raises 3021.
+class Recordset : public ax::Dispatch {
+ public:
+  explicit Recordset(Rows rows);
+  ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override;
+  std::string ClassName() const override { return "Recordset"; }
+
+  const Rows& AllRows() const { return rows_; }
+  ax::Variant Value(std::string_view column) const;  // current row
+
+ private:
+  Rows rows_;
+  std::vector<size_t> visible_;  // indices of rows passing the filter
+  size_t pos_ = 0;               // index in visible_; == size() means EOF
+  bool bof_ = false;
+  ax::Variant filter_;
+  void ApplyFilter(const ax::Variant& filter);
+};
+
+std::shared_ptr<Recordset> NewRecordset(Rows rows);
+
+}  // namespace sim
