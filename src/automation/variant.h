@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 namespace ax {
@@ -52,9 +53,21 @@ class Variant {
   Variant(const char* s) : v_(std::string(s)) {}
   Variant(std::string_view s) : v_(std::string(s)) {}
   Variant(std::shared_ptr<Dispatch> o) : v_(std::move(o)) {}
-  // Wider integers arrive from the database; they become Long when they fit, Double otherwise.
-  Variant(int64_t n);
-  Variant(long long n) requires(!std::is_same_v<long long, int64_t>) : Variant(static_cast<int64_t>(n)) {}
+  // Other integers (database values, sizes) become Long when they fit, Double otherwise.
+  template <class T>
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, int16_t> &&
+             !std::is_same_v<T, int32_t> && !std::is_same_v<T, char>)
+  Variant(T n) {
+    bool fits;
+    if constexpr (std::is_signed_v<T>)
+      fits = static_cast<long long>(n) >= -2147483648LL && static_cast<long long>(n) <= 2147483647LL;
+    else
+      fits = static_cast<unsigned long long>(n) <= 2147483647ULL;
+    if (fits)
+      v_ = static_cast<int32_t>(n);
+    else
+      v_ = static_cast<double>(n);
+  }
 
   static Variant null() { Variant v; v.v_ = NullTag{}; return v; }
   static Variant missing() { Variant v; v.v_ = MissingTag{}; return v; }
