@@ -29,7 +29,14 @@ class Recordset : public ax::Dispatch {
   size_t pos_ = 0;               // index in visible_; == size() means EOF
   bool bof_ = false;
   ax::Variant filter_;
+  bool open_ = true;  // Close makes every member but State and Close raise 3704
   void ApplyFilter(const ax::Variant& filter);
+  void CheckOpen() const;
+  bool AtRecord() const { return !bof_ && pos_ < visible_.size(); }
+  size_t Column(const ax::Variant& nameOrIndex) const;  // raises 3265 when absent
+  ax::Variant& Current(size_t column);                  // raises 3021 at BOF/EOF
+  friend class RecordsetField;
+  friend class RecordsetFields;
 };
 
 std::shared_ptr<Recordset> NewRecordset(Rows rows);

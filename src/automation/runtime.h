@@ -106,6 +106,8 @@ HostLibrary& GetHostLib();
 
 // Functions to run when the library unloads (process-wide state is dropped). The simulated
 // host calls RunUnloadHooks between scenario files to start each one as a fresh process.
+// Hooks stay registered for the life of the process (register each once); one that throws
+// does not keep the others from running.
 void AddUnloadHook(std::function<void()> hook);
 void RunUnloadHooks();
 

@@ -115,8 +115,9 @@ std::string CStr(const Variant& v);  // Null raises 94; Empty gives ""
 DateValue CDate(const Variant& v);   // numbers, dates and "yyyy-mm-dd[ hh:mm[:ss]]" texts
 CurrencyValue CCur(const Variant& v);
 
-// Val(): the leading number of a text ("" and non-numbers give 0; "12abc" gives 12). Never throws
-// for text; a Null raises 94 like the original.
+// Val(): the leading number of a text ("" and non-numbers give 0; "12abc" gives 12; blanks are
+// skipped anywhere, so "1 2" gives 12). For text it throws only 6 "Overflow" for a number beyond
+// the Double range ("1e999"); a Null raises 94 like the original.
 double Val(const std::string& text);
 double Val(const Variant& v);
 
@@ -157,6 +158,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b);  // ASCII case-insens
 // Variant comparison as the automation "=": numbers against numeric text compare as numbers;
 // text against text compare binary. Any Null operand gives Null (not True), which the helpers
 // below treat as "not True".
+// Compare returns Null when either side is Null (order 0), otherwise the order as a Long;
+// objects, omitted arguments and text that is not a number against a number raise 13.
 Variant Compare(const Variant& a, const Variant& b, int& order);  // sets order -1/0/1
 bool VarEqual(const Variant& a, const Variant& b);  // a = b is True (Null gives false)
 bool VarLess(const Variant& a, const Variant& b);   // a < b is True

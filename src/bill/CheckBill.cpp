@@ -1,9 +1,164 @@
+// Check and approval of a transfer bill: check (1), uncheck (0), approve (3), unapprove (4).
+// The rules decide who may do what in which state; the transfer-bill update component stores
+// the new state.
+#include "automation/runtime.h"
+#include "automation/variant.h"
+#include "host/bill_interface.h"
+#include "host/lmlib.h"
+#include "host/progids.h"
+#include "host/recordset.h"
+#include "host/sql.h"
 #include "plugin/scTransferBillExt.h"
+#include "shared/MLoadPWString.h"
+#include "shared/MMTS.h"
+#include "shared/Publics.h"
+#include "shared/SysObjects.h"
 
 namespace sc {
 
-void scTransferBillExt::CheckBill(int32_t) {}
+namespace {
 
-bool scTransferBillExt::CheckBillRules(const ax::Object&, int32_t) { return false; }
+constexpr int32_t kUncheck = 0;
+constexpr int32_t kCheck = 1;
+constexpr int32_t kApprove = 3;
+
+bool Refuse(const char* text) {
+  ShowMessage(LoadPWString(text), 64);
+  return false;
+}
+
+double CurrentUserID() { return ax::Val(GetSystemData().Get("CurrentUserID")); }
+
+}  // namespace
+
+bool scTransferBillExt::CheckBillRules(const ax::Object& oBill, int32_t action) {
+  // An unsaved bill has nothing to sign off yet, whoever asks.
+  if (host::GetFieldNumber(oBill, "FID") == 0) return Refuse("请先保存单据！");
+
+  int32_t right = (action == kUncheck || action == kCheck) ? 1 : 8;
+  if (!CheckObjectRight(oBill, right)) {
+    ShowNoRightMessage();
+    return false;
+  }
+
+  double checker = host::GetFieldNumber(oBill, "FCheckerID");
+  double approver = host::GetFieldNumber(oBill, "FReCheckerID");
+  switch (action) {
+    case kUncheck:
+      if (approver > 0) return Refuse("不能反审核已经审批的单据!");
+      if (!(checker > 0)) return Refuse("不能反审核未经审核的单据!");
+      if (checker != CurrentUserID()) return Refuse("取消审核人和原审核人必须同一个人!");
+      break;
+    case kCheck:
+      if (approver > 0) return Refuse("不能审核已经审批的单据!");
+      if (checker > 0) return Refuse("不能审核已经审核的单据!");
+      // Maker-checker: nobody checks his own bill.
+      if (host::GetFieldNumber(oBill, "FPreparerID") == CurrentUserID())
+        return Refuse("审核人与制单人不能同一个人!");
+      break;
+    case kApprove:
+      if (approver > 0) return Refuse("不能审批已经审批的单据!");
+      if (!(checker > 0)) return Refuse("不能审批未经审核的单据!");
+      break;
+    default: {  // unapprove
+      if (approver == 0) return Refuse("不能反审批未经审批的单据!");
+      if (approver != CurrentUserID()) return Refuse("取消审批人和原审批人必须同一个人!");
+      // Once the bank has a payment order for the bill, its approval stands.
+      std::string billNo = host::GetFieldText(oBill, "FBillNo");
+      ax::Object rs = host::LmLib(oBill).GetData(
+          "select * from view_BKPaymentTAV t1 " + std::string(host::kCrLf) + "where FNumber=" +
+          host::SqlStr(billNo) + " and FName='SCTransfer' ");
+      if (host::HasRows(rs)) return Refuse("该划拨单已经提交银行付款单，不能反审批!");
+      break;
+    }
+  }
+  return true;
+}
+
+void scTransferBillExt::CheckBill(int32_t action) {
+  const bool checkGroup = action == kUncheck || action == kCheck;
+  const char* failure = action == kCheck     ? "划拨单审核失败!"
+                        : action == kUncheck ? "划拨单反审核失败!"
+                        : action == kApprove ? "划拨单审批失败!"
+                                             : "划拨单反审批失败!";
+  auto reportFailure = [&](const std::string& reason) {
+    ShowMessage(LoadPWString(failure) + FormatPWString("原因:%1", {LoadPWString(reason)}), 64);
+  };
+
+  TrapMessage(
+      [&] {
+        const ax::Object& bill = Bill();
+        if (!CheckBillRules(bill, action)) return;
+
+        const char* question = action == kCheck     ? "确定划拨单资料无误进行审核吗？"
+                               : action == kUncheck ? "确实取消该划拨单和相应凭证的审核吗?"
+                               : action == kApprove ? "确定划拨单资料无误进行审批吗？"
+                                                    : "确实要反审批该划拨单吗?";
+        if (ShowMessage(LoadPWString(question), 36) != ax::mb::kIdYes) return;
+
+        std::string billNo = host::GetFieldText(bill, "FBillNo");
+        int32_t billId = ax::CLng(host::GetFieldNumber(bill, "FID"));
+        int32_t newState = (action == kCheck || action == kApprove) ? 1 : 0;
+        int32_t userId = newState == 1 ? ax::CLng(CurrentUserID()) : 0;
+        ax::Object update;
+        bool stored = false;
+
+        if (checkGroup) {
+          // The voucher follows the bill: checking the bill needs a checked voucher.
+          int32_t voucherId = 0;
+          double billVoucher = host::GetFieldNumber(bill, "FVoucherID");
+          if (billVoucher > 0) {
+            bool passed = true;
+            if (host::GetFieldText(bill, "FBaseProperty4", host::kHeadRow, host::kDisplayText)
+                    .empty()) {
+              voucherId = ax::CLng(billVoucher);
+              ax::Object rs = host::LmLib(bill).GetData(
+                  "select FCheckerID from t_Voucher where FVoucherID=" + host::SqlNum(voucherId));
+              if (host::HasRows(rs)) {
+                ax::Variant voucherChecker = host::Field(rs, "FCheckerID");
+                // A voucher without a checker value (NULL) is not taken for unchecked.
+                if (action == kCheck && !voucherChecker.isNull() &&
+                    !ax::VarGreater(voucherChecker, 0)) {
+                  ax::Object voucher = ax::CreateObject(host::ProgId::Voucher);
+                  voucher.Call("vchEdit", {static_cast<double>(voucherId), "Check"});
+                  passed = ax::IsTrue(voucher.Get("VchDone"));
+                }
+              }
+            }
+            if (!passed) {
+              ShowMessage(LoadPWString("没有审核资料和凭证!"), 64);
+              return;
+            }
+          }
+
+          update = ax::CreateObject(host::ProgId::TransferUpdate);
+          ax::Variant voucherArg(voucherId);
+          ax::Args args{GetPropsString(), billId, newState, userId, ax::ref(voucherArg)};
+          stored = ax::IsTrue(update.CallArgs("Check", args, ax::kMethodOrGet));
+        } else {
+          update = ax::CreateObject(host::ProgId::TransferUpdate);
+          stored = ax::IsTrue(
+              update.Get("ReCheck", {GetPropsString(), billId, newState, userId}));
+        }
+
+        if (!stored) {
+          // The component said no without raising: there is no reason to show.
+          reportFailure("");
+          return;
+        }
+        const char* success = action == kCheck     ? "划拨单审核成功!"
+                              : action == kUncheck ? "划拨单反审核成功!"
+                              : action == kApprove ? "划拨单审批成功!"
+                                                   : "划拨单反审批成功!";
+        const char* logText = action == kCheck     ? "划拨单[编号:%1]审核成功"
+                              : action == kUncheck ? "划拨单[编号:%1]反审核成功"
+                              : action == kApprove ? "划拨单[编号:%1]审批成功"
+                                                   : "划拨单[编号:%1]反审批成功";
+        ShowMessage(LoadPWString(success), 64);
+        WriteBusinessLog(3, FormatPWString(logText, {billNo}));
+        host::ReloadBill(bill);
+      },
+      [&](const ax::AutomationError& error) { reportFailure(error.Description()); });
+}
 
 }  // namespace sc

@@ -1,0 +1,139 @@
+#include "sim/window.h"
+
+#include "automation/error.h"
+#include "sim/collections.h"
+#include "sim/host.h"
+#include "sim/recordset.h"
+
+namespace sim {
+
+Window::Window(Host& host, std::string title)
+    : host_(host), title_(std::move(title)), menuBar_(std::make_shared<MenuBar>(host)) {
+  hwnd_ = host_.NewHwnd(host_.MainHwnd(), title_);
+}
+
+Window::~Window() {
+  // The plug-in is released first so that it disconnects while the window still exists.
+  plugin_.reset();
+}
+
+void Window::Close() {
+  if (!open_) return;
+  open_ = false;
+  plugin_.reset();
+  host_.DestroyHwnd(hwnd_);
+}
+
+void Window::AttachPlugin(std::string_view progId, const ax::DispatchPtr& self) {
+  ax::DispatchPtr plugin;
+  try {
+    plugin = host_.CreatePlugin(progId);
+    ax::Args args{ax::Arg(ax::Variant(self))};
+    plugin->Invoke("Show", ax::kMethod, args);
+  } catch (const ax::AutomationError& e) {
+    host_.ReportError(e);
+    return;
+  }
+  plugin_ = std::move(plugin);
+}
+
+std::string ArgForTranscript(const ax::Variant& v) {
+  switch (v.type()) {
+    case ax::VarType::String:
+      return "\"" + v.asString() + "\"";
+    case ax::VarType::Object: {
+      if (!v.asObject()) return "Nothing";
+      if (auto d = std::dynamic_pointer_cast<Dictionary>(v.asObject())) {
+        std::string out = "{";
+        bool first = true;
+        for (const auto& [k, val] : d->Entries()) {
+          if (val.isObject()) continue;
+          out += first ? "" : ", ";
+          first = false;
+          out += k + "=" + ArgForTranscript(val);
+        }
+        return out + "}";
+      }
+      if (auto t = std::dynamic_pointer_cast<Tool>(v.asObject())) return "Tool " + t->key;
+      return v.asObject()->ClassName();
+    }
+    case ax::VarType::Missing:
+      return "(omitted)";
+    default:
+      return ax::DisplayText(v);
+  }
+}
+
+bool Window::Raise(std::string_view eventName, ax::Args& args, bool quiet) {
+  if (quiet) {
+    try {
+      events_.Raise(eventName, args);
+      return true;
+    } catch (const ax::AutomationError& e) {
+      host_.Note(Channel::Event, std::string(eventName) + " -> failed: " + e.Description());
+      host_.ReportError(e);
+      return false;
+    }
+  }
+  std::string text = std::string(eventName) + "(";
+  std::vector<ax::Variant> before;
+  for (size_t i = 0; i < args.size(); ++i) {
+    text += (i ? ", " : "") + ArgForTranscript(args[i].value());
+    before.push_back(args[i].value());
+  }
+  text += ")";
+  host_.Note(Channel::Event, text);
+  bool ok = true;
+  std::string failure;
+  try {
+    events_.Raise(eventName, args);
+  } catch (const ax::AutomationError& e) {
+    ok = false;
+    failure = e.Description();
+    host_.ReportError(e);
+  }
+  // By-reference parameters the plug-in changed.
+  std::string changed;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (!args[i].isByRef()) continue;
+    const ax::Variant& now = args[i].value();
+    bool same = now.type() == before[i].type() && ax::DisplayText(now) == ax::DisplayText(before[i]);
+    if (!same)
+      changed += (changed.empty() ? "" : ", ") + std::string("#") + std::to_string(i + 1) + "=" +
+                 ArgForTranscript(now);
+  }
+  std::string outcome;
+  if (!changed.empty()) outcome += " " + changed;
+  if (!ok) outcome += " failed: " + failure;
+  if (!outcome.empty()) host_.Note(Channel::Event, std::string(eventName) + " ->" + outcome);
+  return ok;
+}
+
+// ---- LmLib ------------------------------------------------------------------------------------
+
+DataLibrary::DataLibrary(Host& host, int32_t userId)
+    : HostObject(host, "LmLib", "LmLib"), userId_(userId) {
+  Method("GetData", [this](ax::Args& args) -> ax::Variant {
+    std::string sql = ArgText(args, 0);
+    this->host().RecordSql("GetData", sql);
+    Rows rows = this->host().Db().Query(sql);
+    return ax::DispatchPtr(NewRecordset(std::move(rows)));
+  });
+  Method("ExecuteSQL", [this](ax::Args& args) -> ax::Variant {
+    std::string sql = ArgText(args, 0);
+    this->host().RecordSql("ExecuteSQL", sql);
+    this->host().Db().Execute(sql);
+    return {};
+  });
+  Property("User", [this]() -> ax::Variant {
+    auto user = std::make_shared<BasicObject>(this->host(), "LmLib", "User");
+    int32_t id = userId_;
+    std::string name = this->host().UserName(id);
+    user->Property("UserID", [id]() -> ax::Variant { return id; });
+    user->Property("UserName", [name]() -> ax::Variant { return name; });
+    user->Property("Name", [name]() -> ax::Variant { return name; });
+    return ax::DispatchPtr(user);
+  });
+}
+
+}  // namespace sim

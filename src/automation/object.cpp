@@ -1,0 +1,100 @@
+#include "automation/object.h"
+
+#include "automation/error.h"
+
+namespace ax {
+
+std::unique_ptr<Connection> Dispatch::Advise(EventSink& sink) {
+  (void)sink;
+  throw Error(err::kTypeMismatch, ClassName());
+}
+
+// ---- Object ----------------------------------------------------------------------------------
+
+Object::Object(const Variant& v) {
+  if (!v.isObject()) throw Error(err::kTypeMismatch);
+  p_ = v.asObject();
+}
+
+Object Object::FromVariantOrNothing(const Variant& v) {
+  if (v.isEmpty() || v.isNull() || v.isMissing()) return Object();
+  return Object(v);
+}
+
+void Object::Check(std::string_view member) const {
+  if (!p_) throw Error(err::kObjectNotSet, std::string(member));
+}
+
+Variant Object::Get(std::string_view member, Args args) const {
+  return CallArgs(member, args, kMethodOrGet);
+}
+
+Variant Object::Call(std::string_view member, Args args) const {
+  return CallArgs(member, args, kMethod);
+}
+
+Variant Object::CallArgs(std::string_view member, Args& args, unsigned kind) const {
+  Check(member);
+  DispatchPtr keep = p_;  // the call may release the caller's handle
+  return keep->Invoke(member, kind, args);
+}
+
+void Object::Put(std::string_view member, const Variant& value, Args args) const {
+  args.emplace_back(value);
+  CallArgs(member, args, kPut);
+}
+
+void Object::PutRef(std::string_view member, const Object& value, Args args) const {
+  args.emplace_back(value.AsVariant());
+  CallArgs(member, args, kPutRef);
+}
+
+Object Object::GetObj(std::string_view member, Args args) const {
+  Variant v = CallArgs(member, args, kMethodOrGet);
+  if (!v.isObject()) throw Error(err::kTypeMismatch, std::string(member));
+  return Object(v.asObject());
+}
+
+std::unique_ptr<Connection> Object::Advise(EventSink& sink) const {
+  Check("Advise");
+  return p_->Advise(sink);
+}
+
+// ---- MemberTable -----------------------------------------------------------------------------
+
+void MemberTable::Add(std::string name, Handler h) {
+  for (auto& [n, handler] : members_) {
+    if (EqualsNoCase(n, name)) {
+      handler = std::move(h);
+      return;
+    }
+  }
+  members_.emplace_back(std::move(name), std::move(h));
+}
+
+Variant MemberTable::Invoke(std::string_view className, std::string_view member, unsigned kind,
+                            Args& args) const {
+  for (const auto& [n, handler] : members_) {
+    if (EqualsNoCase(n, member)) return handler(kind, args);
+  }
+  throw Error(err::kNoMember, std::string(className));
+}
+
+bool MemberTable::Has(std::string_view member) const {
+  for (const auto& entry : members_) {
+    if (EqualsNoCase(entry.first, member)) return true;
+  }
+  return false;
+}
+
+const Variant& ArgAt(const Args& args, size_t i) {
+  static const Variant kMissing = Variant::missing();
+  return i < args.size() ? args[i].value() : kMissing;
+}
+
+const Variant& PutValue(const Args& args) {
+  if (args.empty()) throw Error(err::kWrongArgs);
+  return args.back().value();
+}
+
+}  // namespace ax

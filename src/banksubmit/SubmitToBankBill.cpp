@@ -1,0 +1,153 @@
+// Submission of approved transfer bills to the bank as payment orders.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "automation/runtime.h"
+#include "banksubmit/BankSubmit.h"
+#include "banksubmit/dlgBankSend.h"
+#include "host/collections.h"
+#include "host/components.h"
+#include "host/list_interface.h"
+#include "host/lmlib.h"
+#include "host/progids.h"
+#include "host/recordset.h"
+#include "host/sql.h"
+#include "plugin/scTransferListExt1.h"
+#include "shared/MLoadPWString.h"
+#include "shared/MMTS.h"
+#include "shared/ModPub.h"
+#include "shared/Publics.h"
+#include "shared/SysObjects.h"
+#include "shared/WaitCursor.h"
+
+namespace sc {
+
+namespace {
+
+// A record value as text; Null and Empty read as "".
+std::string TextOf(const ax::Variant& v) { return v.isNull() || v.isEmpty() ? std::string() : ax::CStr(v); }
+
+// The payment order the bank link receives for the bill at the record set's current row.
+ax::Object PaymentOrder(const ax::Object& rs) {
+  using host::Field;
+  ax::Object order = host::NewDictionary();
+  auto set = [&order](std::string_view item, const ax::Variant& value) {
+    host::SetItem(order, item, value);
+  };
+  const ax::Variant recBankType = Field(rs, "FRecBankType");
+
+  set("FSource", "SCTransfer");
+  set("FSourceID", Field(rs, "FID"));
+  set("FSourceNumber", Field(rs, "FBillNo"));
+  set("FRecAcntNumber", Field(rs, "FRecBankAcnt"));
+  set("FRecBranch", Field(rs, "FRecBank"));
+  set("FPayBranch", Field(rs, "FPayBank"));
+  set("FRecBankNumber", recBankType.isNull() ? ax::Variant(0) : recBankType);
+  set("FRecBank", ax::VarEqual(NullToDefault(recBankType, 2), 1) ? LoadPWString("同行")
+                                                                 : LoadPWString("他行"));
+  set("FRecName", Field(rs, "FRecClient"));
+  set("FAmt", Field(rs, "FAmt"));
+  set("FCurrency", host::GetCurrency(GetGLData(), ax::CLng(Field(rs, "FCyID"))).Get("Name"));
+  set("FPayAcntNumber", Field(rs, "FPayBankAcnt"));
+  set("FPayBank", Field(rs, "FPayBank"));
+  set("FPayName", Field(rs, "FPayClient"));
+  set("FRecAreaName",
+      AreaText(Field(rs, "FRecProvince"), Field(rs, "FRecCityType"), Field(rs, "FRecCity")));
+  set("FPayAreaName",
+      AreaText(Field(rs, "FPayProvince"), Field(rs, "FPayCityType"), Field(rs, "FPayCity")));
+  set("FPurpose", Field(rs, "FPurpose"));
+  set("FExplanation", Field(rs, "FExplanation"));
+  set("FUrgent", Field(rs, "FTlxlvl"));
+  set("FPaymentMode", Field(rs, "FTrantype"));
+  return order;
+}
+
+}  // namespace
+
+std::string AreaText(const ax::Variant& province, const ax::Variant& cityType,
+                     const ax::Variant& city) {
+  std::string item;
+  const std::string provinceText = TextOf(province);
+  if (ax::Len(ax::Trim(provinceText)) > 0) {
+    const std::string provinceSuffix = LoadPWString("省");
+    item = ax::InStr(1, provinceText, provinceSuffix) > 0 ? provinceText
+                                                         : provinceText + provinceSuffix;
+  }
+  const std::string citySuffix =
+      ax::VarEqual(cityType, 0) ? LoadPWString("市") : LoadPWString("县");
+  const std::string cityText = TextOf(city);
+  // The city part is there even for an empty city: the bank expects the suffix.
+  item += ax::InStr(1, cityText, citySuffix) > 0 ? cityText : cityText + citySuffix;
+  return item;
+}
+
+void scTransferListExt1::SubmitToBankBill() {
+  TraceScope trace("scTAVExt.scTransferListExt1.SubmitToBankBill");
+  TrapReport(trace, [&] {
+    int32_t fn1 = 29, fn2 = 11, fn3 = 256;
+    bool showError = true;
+    if (!CheckSecurityAccess(fn1, fn2, fn3, showError)) return;
+
+    auto wait = std::make_unique<WaitCursor>();
+
+    const ax::Object list = host::ListOf(List());
+    const ax::Object selected = list.GetObj("GetSelectedBillID");
+    const int32_t count = host::Count(selected);
+    if (count == 0) return;
+
+    // Ids go into the statement as numbers only.
+    std::string ids;
+    for (int32_t i = 1; i <= count; ++i) {
+      if (i > 1) ids += ",";
+      ids += host::SqlNum(ax::CLng(selected.Item(i)));
+    }
+    const host::DataLib lib = host::LmLib(List());
+    const ax::Object rs = lib.GetData(
+        "select t1.FID,t1.FBillNo,t1.FAmt,t1.FCyID,t1.FRecBankType,\r\n"
+        " t1.FRecBankAcnt,t1.FRecBank,t2.FClientName as FRecClient \r\n"
+        " ,t3.FClientName as FPayClient,t1.FPayBankAcnt,t1.FRecCity,t1.FRecProvince,t1.FPayCity,"
+        "t1.FPayProvince,t1.FPurpose,t1.FTlxlvl,t1.FTrantype,t1.FCheckerID,t1.FReCheckerID \r\n"
+        " ,t1.FExplanation,t1.FPayBank,FRecCityType,FPayCityType  from t_scTransfer t1 \r\n"
+        " left join view_AcntTav t2 on t1.FRecAcctID=t2.FID \r\n"
+        " left join view_AcntTav t3 on t1.FPayAcctID=t3.FID \r\n"
+        "where t1.FID in (" + ids + ")");
+    if (host::RecordCount(rs) < 1) return;
+
+    const ax::Object bank = ax::CreateObject(host::ProgId::BankLink);
+    bank.Put("Version", "1.0.0");
+
+    std::string lines;
+    while (!host::Eof(rs)) {
+      const ax::Variant billNo = host::Field(rs, "FBillNo");
+      const ax::Object payment =
+          lib.GetData("select * from view_BKPaymentTAV t1 \r\nwhere FNumber=" + host::SqlStr(billNo) +
+                      " and FName='SCTransfer' ");
+      // A bill without an approver (also one whose approver is unknown) is not approved.
+      if (!ax::VarGreater(NullToDefault(host::Field(rs, "FReCheckerID"), 0), 0)) {
+        lines += FormatPWString("单据 %1 提交失败：该划拨单未审批不能提交银行", {billNo}) + "\r\n";
+      } else if (host::RecordCount(payment) >= 1) {
+        lines += FormatPWString("单据 %1 提交失败：该划拨单已经提交银行付款单", {billNo}) + "\r\n";
+      } else {
+        ax::Variant order = PaymentOrder(rs).AsVariant();
+        ax::Variant errorText = std::string();
+        ax::Args args{ax::ref(order), ax::ref(errorText)};
+        const ax::Variant result = bank.CallArgs("ImportPayment", args);
+        if (ax::VarEqual(result, 0)) {
+          lines += FormatPWString("单据 %1 提交失败：%2", {billNo, TextOf(errorText)}) + "\r\n";
+        } else {
+          lib.ExecuteSQL("Update t_SCTransfer SET FBKCommit=FID WHERE FID=" +
+                         host::SqlNum(host::Field(rs, "FID")));
+          lines += FormatPWString("单据 %1 提交成功！", {billNo}) + "\r\n";
+        }
+      }
+      host::MoveNext(rs);
+    }
+
+    wait.reset();
+    dlgBankSend::ShowMsg(lines);
+    list.Call("RefreshList", {false});
+  });
+}
+
+}  // namespace sc

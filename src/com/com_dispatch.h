@@ -1,0 +1,55 @@
+// ax::Dispatch over a COM object's IDispatch: late-bound calls by member name with each
+// member's DISPID looked up once per object, interface queries by name and event connections
+// through the object's connection points.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "automation/object.h"
+#include "com_ptr.h"
+
+namespace sccom {
+
+class ComDispatch final : public ax::Dispatch {
+ public:
+  // Use WrapDispatch (bridge.h), which keeps one ComDispatch per COM identity.
+  ComDispatch(ComPtr<IDispatch> dispatch, IUnknown* identity);
+  ~ComDispatch() override;
+
+  ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override;
+  // Whether the object is the named interface. The rule:
+  //  1. When the registry names an interface identifier for it (value interfaceName under
+  //     HKCU, then HKLM, "Software\scTAVExt\HostInterfaces", data "{IID}"), the object is that
+  //     interface exactly when QueryInterface for the identifier succeeds.
+  //  2. Otherwise the object's type information decides: its class (IProvideClassInfo) or its
+  //     dispatch interface (IDispatch::GetTypeInfo) must carry the name, or one of the
+  //     interfaces the class lists must; case is ignored, and so is one leading "_" or "I" of
+  //     the COM name (a class BillInterface has the default interface _BillInterface).
+  bool Supports(std::string_view interfaceName) const override;
+  // Advises a sink on every connection point of the object (events.cpp). An object that is
+  // not a connection-point container raises 13.
+  std::unique_ptr<ax::Connection> Advise(ax::EventSink& sink) override;
+  // The name of the object's class, or of its dispatch interface, as TypeName reports it.
+  std::string ClassName() const override;
+
+  IDispatch* get() const { return dispatch_.get(); }
+  IUnknown* identity() const { return identity_; }
+
+ private:
+  DISPID IdOf(std::string_view member);
+
+  ComPtr<IDispatch> dispatch_;
+  IUnknown* identity_;  // the canonical IUnknown, used as the identity key only (not owned)
+  std::unordered_map<std::string, DISPID> ids_;
+};
+
+// Called by a ComDispatch as it dies, so that WrapDispatch makes a new one next time.
+void ForgetWrapper(IUnknown* identity, const ComDispatch* wrapper);
+
+}  // namespace sccom

@@ -1,0 +1,68 @@
+// IDispatch served over an automation object of this module (ax::Dispatch), so that COM
+// clients can call it by name: member names get DISPIDs on first request, arguments and results
+// go through the bridge's conversions, by-reference arguments are written back and automation
+// errors come back as DISP_E_EXCEPTION with EXCEPINFO.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "automation/object.h"
+#include "com_object.h"
+#include "guids.h"
+
+namespace sccom {
+
+// Hands back the automation object behind an IDispatch this module serves. Only code of the
+// same module gets it: another module's copy of the bridge passes its own handle and gets
+// nothing, so objects never cross between two copies of the runtime.
+struct IAxObject : public IUnknown {
+  virtual void STDMETHODCALLTYPE GetTarget(HMODULE caller, ax::DispatchPtr* out) = 0;
+};
+
+class DispatchServer : public ComObject<IDispatch, IAxObject> {
+ public:
+  explicit DispatchServer(ax::DispatchPtr target);
+  ~DispatchServer() override;
+
+  // IDispatch
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                             DISPID* ids) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  // IAxObject
+  void STDMETHODCALLTYPE GetTarget(HMODULE caller, ax::DispatchPtr* out) override;
+
+  const ax::DispatchPtr& target() const { return target_; }
+  // The member name of a DISPID handed out by GetIDsOfNames ("" when unknown).
+  std::string NameOf(DISPID id) const;
+  DISPID IdOf(const std::string& name);
+
+ protected:
+  void* Find(REFIID iid) override;
+
+ private:
+  ax::DispatchPtr target_;
+  std::vector<std::string> names_;  // DISPID n names names_[n - 1]
+};
+
+// The server already serving object, if any.
+DispatchServer* FindServer(const ax::Dispatch* object);
+
+// Runs an ax call for an IDispatch::Invoke: converts DISPPARAMS into Args (positional
+// arguments come in reverse order; the DISPID_PROPERTYPUT value goes last), calls fn, writes
+// by-reference arguments back and stores the result. Shared by every IDispatch we serve; raises
+// what fn raises (the caller runs it under Guard).
+void InvokeWithArgs(DISPPARAMS* params, VARIANT* result,
+                       const std::function<ax::Variant(ax::Args&)>& fn);
+
+// The call kind for DISPATCH_* flags.
+unsigned CallKindFromFlags(WORD flags);
+
+}  // namespace sccom

@@ -1,0 +1,27 @@
+// ADO record sets as the host's data calls return them: RecordCount, EOF, MoveFirst, MoveNext,
+// Filter and Fields(name).Value.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "automation/object.h"
+#include "automation/variant.h"
+
+namespace sc::host {
+
+// rs.Fields(name).Value of the current row.
+ax::Variant Field(const ax::Object& rs, std::string_view name);
+// The same as text: Null and Empty give "".
+std::string FieldText(const ax::Object& rs, std::string_view name);
+int32_t RecordCount(const ax::Object& rs);
+bool Eof(const ax::Object& rs);
+void MoveFirst(const ax::Object& rs);
+void MoveNext(const ax::Object& rs);
+// rs.Filter = text (ADO filter syntax); "" clears it.
+void SetFilter(const ax::Object& rs, const std::string& filter);
+// Whether a record set was returned and holds at least one row (Nothing counts as empty).
+bool HasRows(const ax::Object& rs);
+
+}  // namespace sc::host

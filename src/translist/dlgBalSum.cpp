@@ -1,0 +1,396 @@
+#include "translist/dlgBalSum.h"
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+#include "automation/error.h"
+#include "automation/runtime.h"
+#include "host/collections.h"
+#include "host/components.h"
+#include "host/progids.h"
+#include "host/recordset.h"
+#include "shared/MLoadPWString.h"
+#include "shared/ProcessState.h"
+#include "shared/Publics.h"
+#include "shared/SysObjects.h"
+#include "shared/scModule.h"
+
+namespace sc {
+
+namespace {
+
+// The transfer bill's class type.
+constexpr int32_t kTransferClassTypeID = 1006007;
+constexpr int32_t kHelpContextID = 460129;
+
+// Runs fn for every record of a record set, from the first to the last; Nothing has none.
+template <class Fn>
+void ForEachRecord(const ax::Object& rs, Fn&& fn) {
+  if (rs.IsNothing() || host::RecordCount(rs) <= 0) return;
+  host::MoveFirst(rs);
+  while (!host::Eof(rs)) {
+    fn();
+    host::MoveNext(rs);
+  }
+}
+
+// A record value joined to the empty text, so that a Null becomes "".
+ax::Variant TextOf(const ax::Variant& value) { return ax::Concat(value, std::string()); }
+
+// The value of a profile entry (profile.Item(category, key)) as a Long.
+int32_t ProfileLong(const ax::Object& profile, const char* category, const char* key) {
+  return ax::CLng(ax::Val(profile.Get("Item", {category, key})));
+}
+
+// The number an id stands for when compared with "=": Null and non-numbers match nothing.
+std::optional<double> NumericKey(const ax::Variant& id) {
+  if (id.isNull() || id.isObject() || id.isMissing()) return std::nullopt;
+  try {
+    return ax::CDbl(id);
+  } catch (const ax::AutomationError&) {
+    return std::nullopt;
+  }
+}
+
+struct DialogState {
+  std::unique_ptr<dlgBalSum> instance;
+};
+
+}  // namespace
+
+dlgBalSum::dlgBalSum() : ax::Form("dlgBalSum") {
+  width = 5760;
+  height = 4020;
+  scaleWidth = 5640;
+  scaleHeight = 3600;
+  hasCloseButton = true;
+
+  auto place = [this](const std::string& name, const std::string& kind, int32_t l, int32_t t,
+                      int32_t w, int32_t h) -> ax::Control& {
+    ax::Control& c = AddControl(name, kind);
+    c.left = l;
+    c.top = t;
+    c.width = w;
+    c.height = h;
+    c.tabIndex = static_cast<int32_t>(ControlOrder().size()) - 1;
+    return c;
+  };
+  place("Frame1", "Frame", 120, 60, 5400, 660);
+  place("optAcntSum", "OptionButton", 240, 300, 2100, 300);
+  place("chkTransDate", "CheckBox", 2640, 300, 2700, 300).value = 0;
+  place("Label1(2)", "Label", 240, 900, 1000, 255);
+  place("cboCy", "ComboBox", 1260, 840, 1560, 300);
+  place("Label1(4)", "Label", 3000, 900, 1000, 255);
+  place("cmbCyUnit", "ComboBox", 3960, 840, 1560, 300);
+  place("Label3", "Label", 240, 1380, 1000, 255);
+  place("txtStartAcct", "TextBox", 1260, 1320, 1260, 300);
+  place("btnLookup(0)", "CommandButton", 2520, 1320, 300, 300).caption = "...";
+  place("Label4", "Label", 3000, 1380, 400, 255);
+  place("txtEndAcct", "TextBox", 3420, 1320, 1800, 300);
+  place("btnLookup(1)", "CommandButton", 5220, 1320, 300, 300).caption = "...";
+  place("Label2", "Label", 240, 1860, 1000, 255);
+  place("CboBankOrFirm", "ComboBox", 1260, 1800, 1560, 300);
+  place("ChkEdit", "CheckBox", 3000, 1830, 2520, 300).value = 0;
+  place("Label7", "Label", 240, 2340, 1000, 255);
+  place("dtpSelDay", "DTPicker", 1260, 2280, 1560, 300);
+  place("btnOK", "CommandButton", 3060, 3000, 1140, 375);
+  place("btnCancel", "CommandButton", 4380, 3000, 1140, 375);
+}
+
+dlgBalSum& dlgBalSum::Instance() {
+  DialogState& state = ProcessWide<DialogState>();
+  if (!state.instance) state.instance = std::make_unique<dlgBalSum>();
+  return *state.instance;
+}
+
+void dlgBalSum::ApplyCaptions() {
+  static const std::pair<const char*, const char*> kCaptions[] = {
+      {"", "中心归集过滤条件"},       {"Frame1", "汇总方式"},
+      {"optAcntSum", "按账号汇总"},   {"chkTransDate", "按业务日期查询"},
+      {"Label1(2)", "币别："},        {"Label3", "账号代码："},
+      {"Label4", "至："},             {"Label1(4)", "金额单位："},
+      {"Label2", "账号选项："},       {"ChkEdit", "包括未过账凭证"},
+      {"Label7", "查询日期："},       {"btnOK", "确定"},
+      {"btnCancel", "取消"},
+  };
+  // A caption that cannot be set leaves the others to be set.
+  for (const auto& [name, text] : kCaptions) {
+    TrapQuiet([&] {
+      if (*name == '\0')
+        caption = LoadPWString(text);
+      else
+        C(name).caption = LoadPWString(text);
+    });
+  }
+}
+
+void dlgBalSum::Form_Load() {
+  try {
+    keyPreview = true;
+    ApplyCaptions();
+    SetFormFont(*this);
+    left = (ax::GetUi().ScreenWidth() - width) / 2;
+    top = (ax::GetUi().ScreenHeight() - height) / 2;
+
+    ax::Object profile = GetProfileObject();
+    host::RefreshProfile(profile);
+    int32_t startYear = ProfileLong(profile, "GL", "StartYear");
+    int32_t startPeriod = ProfileLong(profile, "GL", "StartPeriod");
+
+    // The query date cannot lie before the ledger's first period.
+    ax::DateValue lowest = ax::GetHostLib().PeriodDate(startYear, startPeriod);
+    ax::DateValue today = ax::DateOnly(ax::GetUi().Now());
+    ax::Control& selDay = C("dtpSelDay");
+    selDay.minDate = lowest;
+    selDay.value = today.serial > lowest.serial ? today : lowest;
+
+    ax::Object currencies = ax::CreateObject(host::ProgId::CurrencyInfo)
+                                .GetObj("GetList", {GetPropsString(), 2, "FCurrencyID>0", "FCurrencyID"});
+    ax::Control& cboCy = C("cboCy");
+    cboCy.Clear();
+    ForEachRecord(currencies, [&] {
+      cboCy.AddItem(host::FieldText(currencies, "FName"),
+                    ax::CLng(host::Field(currencies, "FCurrencyID")));
+    });
+    if (cboCy.items.empty()) throw ax::AutomationError(380, "Invalid property value", "cboCy");
+    cboCy.listIndex = 0;
+    cboCy.text = cboCy.items.front().text;
+    cboCy.enabled = false;
+    m_CurrencyID = cboCy.items.front().itemData;
+
+    ax::Control& bankOrFirm = C("CboBankOrFirm");
+    bankOrFirm.Clear();
+    bankOrFirm.AddItem(LoadPWString("银行账号"));
+    bankOrFirm.listIndex = 0;
+    bankOrFirm.text = bankOrFirm.items.front().text;
+    bankOrFirm.enabled = false;
+
+    ax::Control& unit = C("cmbCyUnit");
+    unit.Clear();
+    FillUnitCombo(unit);
+    unit.listIndex = 0;
+    unit.enabled = false;
+
+    C("optAcntSum").value = true;
+    C("optAcntSum").enabled = false;
+  } catch (...) {
+    // A dialog whose loading failed is not kept as loaded: the next showing loads it again
+    // instead of offering an empty currency list.
+    loaded = false;
+    throw;
+  }
+}
+
+void dlgBalSum::Form_KeyDown(int16_t& keyCode, int16_t& shift) {
+  if (ShowF1Help(keyCode, kHelpContextID, "", 0, "", 0)) {
+    keyCode = 0;
+    shift = 0;
+  }
+}
+
+void dlgBalSum::Click(const std::string& control) {
+  if (control == "btnOK")
+    btnOK_Click();
+  else if (control == "btnCancel")
+    btnCancel_Click();
+  else if (control == "btnLookup(0)")
+    btnLookup_Click(0);
+  else if (control == "btnLookup(1)")
+    btnLookup_Click(1);
+}
+
+void dlgBalSum::btnCancel_Click() { Hide(); }
+
+void dlgBalSum::btnLookup_Click(int32_t index) {
+  ax::Object lookup = ax::CreateObject(host::ProgId::GLViewLookup);
+  ax::Object result = lookup.GetObj("AcntLookup", {ax::omitted(), 0, 1});
+  if (!ax::IsTrue(result.Get("ReturnOK"))) return;
+  std::string code = ax::CStr(result.GetObj("ReturnObject").Get("Acct"));
+  C(index == 0 ? "txtStartAcct" : "txtEndAcct").text = code;
+}
+
+void dlgBalSum::btnOK_Click() {
+  TrapReport([&] {
+    ax::Object items = BuildCollectionList();
+    Hide();
+    if (host::Count(items) == 0)
+      ShowMessage(LoadPWString("没有满足自动中心归集的账号."), 64);
+    else
+      OpenCollectionBills(items);
+  });
+  Hide();
+}
+
+ax::Object dlgBalSum::GetAutoCollectAccounts() {
+  ax::Object accounts = host::NewVector();
+  ax::Object rs = ax::Object::FromVariantOrNothing(
+      ax::CreateObject(host::ProgId::AcctInfo)
+          .Get("GetAcctList", {GetPropsString(), 0,
+                               " t_Acnt.FAutoTransfer = 1 and t_Account.FCurrencyID=1 ", ""}));
+  ForEachRecord(rs, [&] {
+    ax::Object account = host::NewDictionary();
+    host::SetItem(account, "FAcntID", host::Field(rs, "FID"));
+    host::SetItem(account, "FPayAcctID", host::Field(rs, "FAccountID"));
+    host::SetItem(account, "FPayAcctNo", host::Field(rs, "FNumber"));
+    host::SetItem(account, "FPayBank", TextOf(host::Field(rs, "FBank")));
+    host::SetItem(account, "FPayBankAcnt", TextOf(host::Field(rs, "FAcntNo")));
+    host::SetItem(account, "FRecAcctID", host::Field(rs, "FTransAcctID"));
+    host::SetItem(account, "FRecAcctNo", host::Field(rs, "FTransAcctNumber"));
+    host::SetItem(account, "FRecBank", TextOf(host::Field(rs, "FTransBank")));
+    host::SetItem(account, "FRecBankAcnt", TextOf(host::Field(rs, "FTransAcntNo")));
+    host::SetItem(account, "FTransBound", host::Field(rs, "FTransBound"));
+    host::SetItem(account, "FTransMin", host::Field(rs, "FTransMin"));
+    host::SetItem(account, "FCyID", host::Field(rs, "FCurrencyID"));
+    host::SetItem(account, "FCyNo", host::Field(rs, "FCurNumber"));
+    host::SetItem(account, "FCyName", host::Field(rs, "FCurName"));
+    accounts.Call("Add", {account});
+  });
+  return accounts;
+}
+
+ax::Object dlgBalSum::GetAccountBalances() {
+  ax::Object profile = GetProfileObject();
+  int32_t startYear = ProfileLong(profile, "GL", "StartYear");
+  int32_t startPeriod = ProfileLong(profile, "GL", "StartPeriod");
+  ax::Variant startDate(ax::GetHostLib().PeriodDate(startYear, startPeriod));
+  ax::Variant endDate(ax::CDate(ax::Format(C("dtpSelDay").value, "YYYY-MM-DD")));
+  ax::Variant firstCode(ax::Trim(C("txtStartAcct").text));
+  ax::Variant lastCode(ax::Trim(C("txtEndAcct").text));
+  ax::Variant includeUnposted(ax::VarEqual(C("ChkEdit").value, 1));
+  ax::Variant byBusinessDate(ax::VarEqual(C("chkTransDate").value, 1));
+  ax::Variant currencyID(m_CurrencyID);
+
+  ax::Object ledger = ax::CreateObject(host::ProgId::LedgerSum);
+  ax::Args args{GetPropsString(),      ax::ref(startDate), ax::ref(endDate),  "",
+                "",                    ax::ref(firstCode), ax::ref(lastCode), ax::ref(currencyID),
+                false,                 false,              ax::ref(includeUnposted), ax::omitted(),
+                "1",                   ax::ref(byBusinessDate), true,         false};
+  ax::Object rs =
+      ax::Object::FromVariantOrNothing(ledger.CallArgs("GetBalSum", args, ax::kMethodOrGet));
+
+  ax::Object balances = host::NewVector();
+  ForEachRecord(rs, [&] {
+    ax::Object entry = host::NewDictionary();
+    host::SetItem(entry, "FAcntID", host::Field(rs, "FClientID"));
+    host::SetItem(entry, "FAccountNumber", host::Field(rs, "FClientNumber"));
+    host::SetItem(entry, "FAccountName", host::Field(rs, "FClientName"));
+    host::SetItem(entry, "FAccntSum", host::Field(rs, "FAccntSum"));
+    balances.Call("Add", {entry});
+  });
+
+  ax::Variant list = balances.AsVariant();
+  ax::Args allArgs{GetPropsString(), ax::ref(list), firstCode, lastCode};
+  ledger.CallArgs("GetAllAcnt", allArgs);
+  ax::Object completed = ax::Object::FromVariantOrNothing(list);
+  return completed.IsNothing() ? host::NewVector() : completed;
+}
+
+ax::Object dlgBalSum::BuildCollectionList() {
+  ax::Object accounts = GetAutoCollectAccounts();
+  ax::Variant queryDate(ax::DateOnly(ax::CDate(C("dtpSelDay").value)));
+  ax::Object balances = GetAccountBalances();
+
+  // The first balance entry of every account id, found in one pass over the balances: a search
+  // per account would make the plug-in quadratic in the size of the centre.
+  std::unordered_map<double, ax::Object> firstBalance;
+  for (int32_t i = 1, n = host::Count(balances); i <= n; ++i) {
+    ax::Object entry = balances.ItemObj(i);
+    if (std::optional<double> id = NumericKey(entry.Item("FAcntID"))) firstBalance.try_emplace(*id, entry);
+  }
+
+  ax::Object items = host::NewVector();
+  ax::Object acctInfo = ax::CreateObject(host::ProgId::AcctInfo);
+  for (int32_t i = 1, n = host::Count(accounts); i <= n; ++i) {
+    ax::Object account = accounts.ItemObj(i);
+    auto found = firstBalance.find(static_cast<double>(ax::CLng(account.Item("FAcntID"))));
+    if (found == firstBalance.end()) continue;
+    const ax::Object& balance = found->second;
+
+    // Pending transfers of the member account still change what it holds.
+    ax::Variant payAcct = account.Item("FPayAcctID");
+    double amount = ax::CDbl(ax::Sub(balance.Item("FAccntSum"), account.Item("FTransBound")));
+    amount = ax::CDbl(
+        ax::Sub(amount, acctInfo.Get("GetScTransferSum", {GetPropsString(), payAcct, "PAY"})));
+    amount = ax::CDbl(
+        ax::Add(amount, acctInfo.Get("GetScTransferSum", {GetPropsString(), payAcct, "REC"})));
+
+    // A Null minimum is no minimum reached.
+    int order = 0;
+    if (ax::Compare(amount, account.Item("FTransMin"), order).isNull() || order < 0) continue;
+
+    ax::Object item = host::NewDictionary();
+    for (const char* key : {"FPayAcctID", "FPayAcctNo", "FPayBank", "FPayBankAcnt", "FRecAcctID",
+                            "FRecAcctNo", "FRecBank", "FRecBankAcnt", "FCyID", "FCyNo", "FCyName"})
+      host::SetItem(item, key, account.Item(key));
+    host::SetItem(item, "FCyDecimal", ax::Variant::integer(2));
+    host::SetItem(item, "FExchRate", ax::Variant::integer(1));
+    host::SetItem(item, "FAmt", amount);
+    host::SetItem(item, "FFcyAmt", amount);
+    host::SetItem(item, "FPaySettDate", queryDate);
+    host::SetItem(item, "FSource", ax::Variant::integer(1));
+    items.Call("Add", {item});
+  }
+  return items;
+}
+
+void dlgBalSum::OpenCollectionBills(const ax::Object& items) {
+  for (int32_t i = 1; i <= host::Count(items); ++i) {
+    ax::Object dataService = ax::CreateObject(host::ProgId::DataSrv);
+    dataService.Put("ClassTypeID", kTransferClassTypeID);
+    ax::Object manager = ax::CreateObject(host::ProgId::ClassInfoManager);
+    manager.PutRef("dataSrv", dataService);
+    manager.Put("FormShowStatus", 1);
+    ax::Object bill = BuildTransferBill(dataService, items.ItemObj(i));
+    // The next bill opens when the user is done with this window.
+    manager.Call("Show", {ax::omitted(), ax::omitted(), ax::omitted(), bill});
+    manager.Reset();
+    dataService.Reset();
+  }
+}
+
+ax::Object dlgBalSum::BuildTransferBill(const ax::Object& dataService, const ax::Object& item) {
+  ax::Object bill = dataService.GetObj("GetEmptyBill");
+  ax::Object description = dataService.GetObj("TableInfo");
+  ax::Object map = description.ItemObj("Map");
+  ax::Object page = bill.ItemObj("Page1");
+
+  host::RefreshProfile(GetProfileObject());
+  std::string businessDate = GetCentreDate();
+
+  // The field entry of the new bill and the field's description, by field key.
+  auto field = [&](const char* key) { return page.ItemObj(ax::CStr(map.Item(key))); };
+  auto fieldDescription = [&](const char* key) {
+    return description.ItemObj(ax::CStr(map.Item(key)));
+  };
+
+  // Without daily closing the bill keeps the date the host gives a new bill.
+  if (!businessDate.empty()) host::SetItem(field("FDate"), "FFld", businessDate);
+  host::SetItem(field("FPayAcctID"), "FFld", item.Item("FPayAcctID"));
+  host::SetItem(field("FPayAcctID"), "FFND", item.Item("FPayAcctNo"));
+  host::SetItem(field("FPayAcctID"), "FDSP", item.Item("FPayAcctNo"));
+  host::SetItem(fieldDescription("FPayBankAcnt"), "FLock", 1);
+  host::SetItem(field("FPayBank"), "FFld", item.Item("FPayBank"));
+  host::SetItem(field("FPayBankAcnt"), "FFld", item.Item("FPayBankAcnt"));
+  host::SetItem(field("FRecAcctID"), "FFld", item.Item("FRecAcctID"));
+  host::SetItem(field("FRecAcctID"), "FFND", item.Item("FRecAcctNo"));
+  host::SetItem(field("FRecAcctID"), "FDSP", item.Item("FRecAcctNo"));
+  host::SetItem(field("FRecBank"), "FFld", item.Item("FRecBank"));
+  host::SetItem(field("FRecBankAcnt"), "FFld", item.Item("FRecBankAcnt"));
+  host::SetItem(field("FAmt"), "FFld", item.Item("FAmt"));
+  host::SetItem(field("FFcyAmt"), "FFld", item.Item("FFcyAmt"));
+  host::SetItem(field("FCyID"), "FFld", item.Item("FCyID"));
+  host::SetItem(field("FCyID"), "FFND", item.Item("FCyNo"));
+  host::SetItem(field("FCyID"), "FDSP", item.Item("FCyName"));
+  host::SetItem(field("FCyID"), "FDecimal", item.Item("FCyDecimal"));
+  host::SetItem(fieldDescription("FCyID"), "FLock", 1);
+  host::SetItem(field("FExchRate"), "FFld", item.Item("FExchRate"));
+  host::SetItem(fieldDescription("FExchRate"), "FLock", 1);
+  host::SetItem(field("FPaySettDate"), "FFld", item.Item("FPaySettDate"));
+  host::SetItem(field("FSource"), "FFld", item.Item("FSource"));
+  return bill;
+}
+
+}  // namespace sc
