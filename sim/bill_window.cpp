@@ -182,7 +182,7 @@ void BillWindow::InstallMembers() {
   });
   Property("LmLib", [this]() -> ax::Variant { return ax::DispatchPtr(lmLib_); });
   Member("ClassType", [this](unsigned, ax::Args& a) -> ax::Variant {
-    auto ct = TransferClassType(host_.Db());
+    auto ct = TransferClassType(host().Db());
     if (ArgGiven(a, 0)) return ct->Get(ArgText(a, 0));
     return ax::DispatchPtr(ct);
   });
@@ -245,7 +245,7 @@ void BillWindow::InstallMembers() {
 
 ax::DispatchPtr BillWindow::MakeBillForm() {
   std::weak_ptr<BillWindow> weak = std::static_pointer_cast<BillWindow>(shared_from_this());
-  auto form = std::make_shared<BasicObject>(host_, "Bill", "BillForm");
+  auto form = std::make_shared<BasicObject>(host(), "Bill", "BillForm");
   form->Property("BillStatus", [weak]() -> ax::Variant { return Alive(weak)->billStatus; },
                  [weak](const ax::Variant& v) { Alive(weak)->billStatus = ax::CLng(v); });
   form->Method("GetFieldInfoByKey", [weak](ax::Args& a) -> ax::Variant {
@@ -264,9 +264,9 @@ ax::DispatchPtr BillWindow::MakeBillForm() {
 
 ax::DispatchPtr BillWindow::MakeFieldControls() {
   std::weak_ptr<BillWindow> weak = std::static_pointer_cast<BillWindow>(shared_from_this());
-  Host& host = host_;
-  auto control = [weak, &host](const std::string& key) {
-    auto c = std::make_shared<BasicObject>(host, "Bill", "FieldControl");
+  Host* h = &host();
+  auto control = [weak, h](const std::string& key) {
+    auto c = std::make_shared<BasicObject>(*h, "Bill", "FieldControl");
     c->Property("Key", [key]() -> ax::Variant { return key; });
     c->Property(
         "Locked",
@@ -282,8 +282,8 @@ ax::DispatchPtr BillWindow::MakeFieldControls() {
         });
     return c;
   };
-  auto page = [weak, &host, control]() {
-    auto p = std::make_shared<BasicObject>(host, "Bill", "FieldPage");
+  auto page = [weak, h, control]() {
+    auto p = std::make_shared<BasicObject>(*h, "Bill", "FieldPage");
     p->Member("Item", [weak, control](unsigned, ax::Args& a) -> ax::Variant {
       std::string key = ArgText(a, 0);
       Field* f = Alive(weak)->FindField(key);
@@ -295,7 +295,7 @@ ax::DispatchPtr BillWindow::MakeFieldControls() {
     });
     return p;
   };
-  auto controls = std::make_shared<BasicObject>(host, "Bill", "FieldControls");
+  auto controls = std::make_shared<BasicObject>(*h, "Bill", "FieldControls");
   controls->Member("Item", [page](unsigned, ax::Args& a) -> ax::Variant {
     if (ArgLong(a, 0, 0) != 1) throw ax::Error(ax::err::kSubscript, "FieldControls");
     return ax::DispatchPtr(page());
@@ -342,7 +342,7 @@ void BillWindow::Resolve(Field& f) {
   f.code.clear();
   f.text.clear();
   if (f.base == BaseKind::None || f.value.isEmpty()) return;
-  Database& db = host_.Db();
+  Database& db = host().Db();
   auto id = IdOf(f.value);
   switch (f.base) {
     case BaseKind::Account: {
@@ -364,7 +364,7 @@ void BillWindow::Resolve(Field& f) {
       break;
     }
     case BaseKind::User:
-      if (id) f.code = f.text = host_.UserName(static_cast<int32_t>(*id));
+      if (id) f.code = f.text = host().UserName(static_cast<int32_t>(*id));
       break;
     case BaseKind::Voucher: {
       if (!id) break;
@@ -391,7 +391,7 @@ void BillWindow::StoreValue(Field& f, const ax::Variant& value) {
     Resolve(f);
     return;
   }
-  Database& db = host_.Db();
+  Database& db = host().Db();
   auto id = IdOf(value);
   std::string text = ax::DisplayText(value);
   switch (f.base) {
@@ -478,7 +478,7 @@ BillWindow::Field& BillWindow::FieldFromDescription(const ax::Variant& descripti
 // ---- opening and loading ----------------------------------------------------------------------
 
 void BillWindow::LoadRow(int32_t fid) {
-  Rows rows = host_.Db().QueryNative("SELECT * FROM t_scTransfer WHERE FID=?", {fid});
+  Rows rows = host().Db().QueryNative("SELECT * FROM t_scTransfer WHERE FID=?", {fid});
   if (rows.data.empty())
     throw ax::AutomationError(ax::err::kInvalidCall, "the transfer bill " + std::to_string(fid) +
                                                          " does not exist",
@@ -495,7 +495,7 @@ void BillWindow::LoadRow(int32_t fid) {
 }
 
 void BillWindow::NewDefaults() {
-  std::string today = ax::FormatDate(host_.Today(), "yyyy-mm-dd");
+  std::string today = ax::FormatDate(host().Today(), "yyyy-mm-dd");
   for (auto& f : fields_) {
     f.locked = false;
     if (f.key == "FID" || f.base != BaseKind::None) {
@@ -556,13 +556,13 @@ void BillWindow::RaiseLoadEvents() {
 void BillWindow::Reload() {
   auto fid = Fid();
   if (!fid) {
-    host_.Note(Channel::Host, "window " + std::to_string(Number()) +
+    host().Note(Channel::Host, "window " + std::to_string(Number()) +
                                   ": reload of a bill never saved shows it unchanged");
     return;
   }
   LoadRow(*fid);
   changed = false;
-  host_.Note(Channel::Host, "window " + std::to_string(Number()) + ": bill reloaded");
+  host().Note(Channel::Host, "window " + std::to_string(Number()) + ": bill reloaded");
   RaiseLoadEvents();
 }
 
@@ -570,7 +570,7 @@ void BillWindow::LoadOther(int32_t fid) {
   LoadRow(fid);
   editStatus = 2;
   changed = false;
-  host_.Note(Channel::Window, "window " + std::to_string(Number()) + ": shows bill " +
+  host().Note(Channel::Window, "window " + std::to_string(Number()) + ": shows bill " +
                                   ax::DisplayText(FindField("FBillNo")->value));
   RaiseLoadEvents();
 }
@@ -583,7 +583,7 @@ void BillWindow::Edit(const std::string& key, const std::string& text) {
   int32_t col = 1;
   for (size_t i = 0; i < fields_.size(); ++i)
     if (&fields_[i] == &f) col = static_cast<int32_t>(i + 1);
-  host_.Note(Channel::Host, "window " + std::to_string(Number()) + ": the user types \"" + text +
+  host().Note(Channel::Host, "window " + std::to_string(Number()) + ": the user types \"" + text +
                                 "\" into " + f.key);
   auto dct = NewDictionary();
   dct->Set("FKey", key);
@@ -601,7 +601,7 @@ void BillWindow::Edit(const std::string& key, const std::string& text) {
   if (ax::IsTrue(cancel)) {
     Field* now = FindField(key);
     if (now) *now = before;
-    host_.Note(Channel::Host, "window " + std::to_string(Number()) + ": the change of " + f.key +
+    host().Note(Channel::Host, "window " + std::to_string(Number()) + ": the change of " + f.key +
                                   " was cancelled");
   }
 }
@@ -621,8 +621,8 @@ void BillWindow::Lookup(const std::string& key) {
 
 void BillWindow::Click(const std::string& toolKey) {
   auto tool = Menu().FindTool(toolKey);
-  if (!tool) tool = std::make_shared<Tool>(host_, toolKey);  // a tool the menu does not hold
-  host_.Note(Channel::Host, "window " + std::to_string(Number()) + ": the user clicks " + toolKey +
+  if (!tool) tool = std::make_shared<Tool>(host(), toolKey);  // a tool the menu does not hold
+  host().Note(Channel::Host, "window " + std::to_string(Number()) + ": the user clicks " + toolKey +
                                 (tool->enabled ? "" : " (disabled)"));
   ax::Variant cancel(false);
   ax::Args args{ax::Arg(ax::Variant(ax::DispatchPtr(tool))), ax::Arg::byRef(cancel)};
@@ -630,7 +630,7 @@ void BillWindow::Click(const std::string& toolKey) {
   lastCancelled = ax::IsTrue(cancel);
   if (!ok) return;  // the host reported the failure and does not run its command
   if (lastCancelled) {
-    host_.Note(Channel::Host, "window " + std::to_string(Number()) + ": " + toolKey +
+    host().Note(Channel::Host, "window " + std::to_string(Number()) + ": " + toolKey +
                                   " cancelled by the plug-in");
     return;
   }
@@ -641,12 +641,12 @@ void BillWindow::RunHostCommand(const std::string& toolKey) {
   if (ax::EqualsNoCase(toolKey, "mnuFileSave")) {
     Save();
   } else if (ax::EqualsNoCase(toolKey, "mnuDataLookUp")) {
-    host_.Note(Channel::Host, "window " + std::to_string(Number()) + ": the host's look-up for " +
+    host().Note(Channel::Host, "window " + std::to_string(Number()) + ": the host's look-up for " +
                                   (editKey_.empty() ? std::string("no field") : editKey_));
-    host_.RecordCall("lookup", {editKey_});
+    host().RecordCall("lookup", {editKey_});
   } else {
-    host_.Note(Channel::Host, "window " + std::to_string(Number()) + ": host command " + toolKey);
-    host_.RecordCall("command", {toolKey});
+    host().Note(Channel::Host, "window " + std::to_string(Number()) + ": host command " + toolKey);
+    host().RecordCall("command", {toolKey});
   }
 }
 
@@ -657,10 +657,10 @@ void BillWindow::Save() {
   lastCancelled = ax::IsTrue(cancel);
   if (!ok) return;
   if (lastCancelled) {
-    host_.Note(Channel::Host, "window " + std::to_string(Number()) + ": save cancelled by the plug-in");
+    host().Note(Channel::Host, "window " + std::to_string(Number()) + ": save cancelled by the plug-in");
     return;
   }
-  Database& db = host_.Db();
+  Database& db = host().Db();
   auto fid = Fid();
   std::vector<ax::Variant> values;
   std::string names, marks, sets;
@@ -694,7 +694,7 @@ void BillWindow::Save() {
     if (billStatus == 1) billStatus = 2;
   }
   changed = false;
-  host_.Note(Channel::Host, "window " + std::to_string(Number()) + ": saved bill " +
+  host().Note(Channel::Host, "window " + std::to_string(Number()) + ": saved bill " +
                                 ax::DisplayText(FindField("FBillNo")->value) + " (FID " +
                                 ax::DisplayText(FindField("FID")->value) + ")");
   ax::Variant after(false);

@@ -262,6 +262,7 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   SimHwnd* FindHwnd(intptr_t hwnd);
   intptr_t Foreground() const { return foreground_; }
   void SetIconic(intptr_t hwnd, bool iconic);
+  std::string HwndName(intptr_t hwnd) const;  // "main", "window 3", ...
 
   // ---- modal forms -------------------------------------------------------------------------
   using FormDriver = std::function<void(Host&, ax::Form&)>;

@@ -435,7 +435,8 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
   if (Is(member, "EOF")) return n == 0 || pos_ >= n;
   if (Is(member, "BOF")) return n == 0 || bof_;
   if (Is(member, "MoveFirst") || Is(member, "MoveLast")) {
-    pos_ = (Is(member, "MoveLast") && n > 0) ? n - 1 : 0;
+    if (n == 0) throw AdoError(kBofEof);  // as ADO: an empty set has no first or last record
+    pos_ = Is(member, "MoveLast") ? n - 1 : 0;
     bof_ = false;
     return {};
   }

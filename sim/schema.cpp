@@ -350,7 +350,8 @@ FROM t_BK_Payment p;
 -- condition "(not v.FTransBillID>0)" must offer such a receipt, and NOT (NULL>0) is not true.
 CREATE VIEW view_RecSett AS
 SELECT r.FRecSettID, r.FBillNo, r.FRecSettDate,
-       IFNULL(r.FPayAcctID, 0) AS FPayAcctID, p.FNumber AS FPayAcctNumber, p.FName AS FPayAcctName,
+       IFNULL(r.FPayAcctID, 0) AS FPayAcctID, IFNULL(p.FNumber, '') AS FPayAcctNumber,
+       IFNULL(p.FName, '') AS FPayAcctName,
        r.FPayBank, r.FPayBankAcnt,
        r.FCentAcctID, c.FNumber AS FCentAcctNumber, c.FName AS FCentAcctName,
        c.FBank AS FCentBank, c.FAcntNo AS FCentBankAcnt,

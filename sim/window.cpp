@@ -8,8 +8,8 @@
 namespace sim {
 
 Window::Window(Host& host, std::string title)
-    : host_(host), title_(std::move(title)), menuBar_(std::make_shared<MenuBar>(host)) {
-  hwnd_ = host_.NewHwnd(host_.MainHwnd(), title_);
+    : winHost_(host), title_(std::move(title)), menuBar_(std::make_shared<MenuBar>(host)) {
+  hwnd_ = winHost_.NewHwnd(winHost_.MainHwnd(), title_);
 }
 
 Window::~Window() {
@@ -21,17 +21,17 @@ void Window::Close() {
   if (!open_) return;
   open_ = false;
   plugin_.reset();
-  host_.DestroyHwnd(hwnd_);
+  winHost_.DestroyHwnd(hwnd_);
 }
 
 void Window::AttachPlugin(std::string_view progId, const ax::DispatchPtr& self) {
   ax::DispatchPtr plugin;
   try {
-    plugin = host_.CreatePlugin(progId);
+    plugin = winHost_.CreatePlugin(progId);
     ax::Args args{ax::Arg(ax::Variant(self))};
     plugin->Invoke("Show", ax::kMethod, args);
   } catch (const ax::AutomationError& e) {
-    host_.ReportError(e);
+    winHost_.ReportError(e);
     return;
   }
   plugin_ = std::move(plugin);
@@ -70,8 +70,8 @@ bool Window::Raise(std::string_view eventName, ax::Args& args, bool quiet) {
       events_.Raise(eventName, args);
       return true;
     } catch (const ax::AutomationError& e) {
-      host_.Note(Channel::Event, std::string(eventName) + " -> failed: " + e.Description());
-      host_.ReportError(e);
+      winHost_.Note(Channel::Event, std::string(eventName) + " -> failed: " + e.Description());
+      winHost_.ReportError(e);
       return false;
     }
   }
@@ -82,7 +82,7 @@ bool Window::Raise(std::string_view eventName, ax::Args& args, bool quiet) {
     before.push_back(args[i].value());
   }
   text += ")";
-  host_.Note(Channel::Event, text);
+  winHost_.Note(Channel::Event, text);
   bool ok = true;
   std::string failure;
   try {
@@ -90,7 +90,7 @@ bool Window::Raise(std::string_view eventName, ax::Args& args, bool quiet) {
   } catch (const ax::AutomationError& e) {
     ok = false;
     failure = e.Description();
-    host_.ReportError(e);
+    winHost_.ReportError(e);
   }
   // By-reference parameters the plug-in changed.
   std::string changed;
@@ -105,7 +105,7 @@ bool Window::Raise(std::string_view eventName, ax::Args& args, bool quiet) {
   std::string outcome;
   if (!changed.empty()) outcome += " " + changed;
   if (!ok) outcome += " failed: " + failure;
-  if (!outcome.empty()) host_.Note(Channel::Event, std::string(eventName) + " ->" + outcome);
+  if (!outcome.empty()) winHost_.Note(Channel::Event, std::string(eventName) + " ->" + outcome);
   return ok;
 }
 

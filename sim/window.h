@@ -47,7 +47,7 @@ class Window {
   void AttachPlugin(std::string_view progId, const ax::DispatchPtr& self);
   std::unique_ptr<ax::Connection> Connect(ax::EventSink& sink) { return events_.Connect(sink); }
 
-  Host& host_;
+  Host& winHost_;
 
  private:
   std::string title_;

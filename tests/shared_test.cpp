@@ -34,8 +34,9 @@ class SharedTest : public sctest::FakeHostTest {
  protected:
   // LmLangInfo.LangInfo answering the code.
   FakePtr Language(const std::string& code) {
-    return env.Single(S(host::ProgId::LangInfo), "LangInfo").get()->Prop("CurrentLanguage", code),
-           nullptr;
+    FakePtr info = env.Single(S(host::ProgId::LangInfo), "LangInfo");
+    info->Prop("CurrentLanguage", code);
+    return info;
   }
   // LmResLoader.Loader translating from the table; other texts come back unchanged.
   FakePtr Loader(std::map<std::string, std::string> translations) {
@@ -85,7 +86,7 @@ TEST_F(SharedTest, GetPropsValueTakesTheFirstMatchWithoutRegardToCase) {
   };
   Language("en");
   for (const Case& c : cases) {
-    FakePtr props = Props(c.props);
+    Props(c.props);
     EXPECT_EQ(GetPropsValue(c.key), c.expected) << "line " << c.line;
   }
 }
@@ -370,7 +371,7 @@ TEST_F(SharedTest, ErrorTrapsOfEachKind) {
                            [&seen](const ax::AutomationError& e) {
                              seen = std::to_string(e.Number()) + " " + e.Description();
                            }));
-  EXPECT_EQ(seen, "51 boom") << "anything thrown arrives as an automation error";
+  EXPECT_EQ(seen, "51 Internal error: boom") << "anything thrown arrives as an automation error";
 
   EXPECT_FALSE(TrapReport([] { throw ax::AutomationError(91, "not set"); }));
   ASSERT_EQ(env.reported.size(), 1u);
@@ -573,7 +574,7 @@ TEST_F(SharedTest, CheckSecurityAccessReportsErrorsToTheHost) {
   EXPECT_TRUE(CheckSecurityAccess(a1, a2, a3, a4));
   EXPECT_TRUE(a4);
   EXPECT_EQ(CallsOn("Security"),
-            CallLog{"Security.AccessCheck(\"Language=chs;UserID=2\",1,2,3,True)"});
+            CallLog{"Security.AccessCheck(\"Language=chs;UserID=2\",1,2,3,False)"});
 
   security->On("AccessCheck", [](ax::Args&) -> ax::Variant {
     throw ax::AutomationError(70, "Permission denied");

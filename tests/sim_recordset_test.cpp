@@ -84,8 +84,10 @@ TEST(Recordset, FiltersWithTheAdoSyntax) {
       rs.Call("MoveLast");
       rs.Put("Filter", c.filter);
       seen = Walk(rs);
-      rs.Call("MoveFirst");
-      EXPECT_EQ(Walk(rs), seen) << "line " << c.line;
+      if (!seen.empty()) {
+        rs.Call("MoveFirst");
+        EXPECT_EQ(Walk(rs), seen) << "line " << c.line;
+      }
     } catch (const ax::AutomationError& e) {
       seen = "error " + std::to_string(e.Number());
     }
@@ -108,6 +110,7 @@ TEST(Recordset, CountsAndMovesAsAdo) {
       {__LINE__, [&] { return empty.GetObj("Fields").Get("Count"); }, "1"},
       {__LINE__, [&] { return empty.Item("FID"); }, "error 3021"},
       {__LINE__, [&] { return empty.Call("MoveNext"); }, "error 3021"},
+      {__LINE__, [&] { return empty.Call("MoveFirst"); }, "error 3021"},
       {__LINE__, [&] { return rs.Get("RecordCount"); }, "4"},
       {__LINE__, [&] { return rs.Get("BOF"); }, "False"},
       {__LINE__, [&] { return rs.Item("fbillno"); }, "HB000001"},

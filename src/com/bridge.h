@@ -6,7 +6,7 @@
 // an HRESULT with an error object, and for IDispatch::Invoke into EXCEPINFO.
 #pragma once
 
-#include <windows.h>
+#include "win32.h"
 #include <oaidl.h>
 
 #include <string>

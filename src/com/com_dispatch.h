@@ -3,7 +3,7 @@
 // through the object's connection points.
 #pragma once
 
-#include <windows.h>
+#include "win32.h"
 #include <oaidl.h>
 
 #include <memory>

@@ -2,7 +2,7 @@
 // the derived class's Find, and the module's object count (DllCanUnloadNow).
 #pragma once
 
-#include <windows.h>
+#include "win32.h"
 #include <unknwn.h>
 
 #include <new>

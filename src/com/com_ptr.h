@@ -2,7 +2,7 @@
 // never calls AddRef, Release, SysFreeString or VariantClear itself.
 #pragma once
 
-#include <windows.h>
+#include "win32.h"
 #include <oleauto.h>
 
 #include <string>
@@ -109,7 +109,7 @@ class Bstr {
 class Var {
  public:
   Var() { VariantInit(&v_); }
-  Var(const Var& o) : Var() { VariantCopy(&v_, &o.v_); }
+  Var(const Var& o) : Var() { VariantCopy(&v_, const_cast<VARIANT*>(&o.v_)); }
   Var(Var&& o) noexcept : Var() { std::swap(v_, o.v_); }
   Var& operator=(Var o) noexcept {
     std::swap(v_, o.v_);

@@ -4,7 +4,7 @@
 // errors come back as DISP_E_EXCEPTION with EXCEPINFO.
 #pragma once
 
-#include <windows.h>
+#include "win32.h"
 #include <oaidl.h>
 
 #include <functional>

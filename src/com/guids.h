@@ -21,7 +21,7 @@
 #define SCTAV_TYPELIB_MINOR 0
 
 #ifndef __WIDL__
-#include <windows.h>
+#include "win32.h"
 
 #define SCTAV_GUID_TEXT2(x) #x
 #define SCTAV_GUID_TEXT(x) SCTAV_GUID_TEXT2(x)

@@ -2,7 +2,7 @@
 // callers hold (for DllCanUnloadNow), its module handle and whether the process is exiting.
 #pragma once
 
-#include <windows.h>
+#include "win32.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // the class factories and the registration are made.
 #pragma once
 
-#include <windows.h>
+#include "win32.h"
 #include <oaidl.h>
 
 #include <string_view>
@@ -14,11 +14,11 @@ namespace sccom {
 struct ClassEntry {
   const wchar_t* name;          // class name in the type library, "scTransferBillExt"
   std::string_view progId;      // version-independent ProgID, "scTAVExt.scTransferBillExt"
-  const wchar_t* description;   // default value of the class keys
+  const wchar_t* parameter;     // Show's parameter, "oBillInterface"
   const GUID* clsid;
   const GUID* iid;              // the default dual interface
   // Creates an instance and queries it for iid.
-  HRESULT (*create)(REFIID iid, void** out);
+  HRESULT (*create)(const ClassEntry& entry, REFIID iid, void** out);
 };
 
 // The three classes, in type-library order.

@@ -46,5 +46,7 @@ inline constexpr std::string_view DTPicker = "MSComCtl2.DTPicker";
 inline constexpr std::string_view ImageList = "MSComctlLib.ImageList";
 inline constexpr std::string_view RichTextBox = "RichTextLib.RichTextBox";
 inline constexpr std::string_view ListRecSett = "RecSettLib.ListRecSett";
+// Form support of the host's form library, handed to hosted controls such as the receipt list.
+inline constexpr std::string_view FormSupport = "LmFormLib.FormSupport";
 
 }  // namespace sc::host::ProgId

@@ -16,6 +16,8 @@ inline constexpr std::string_view kCrLf = "\r\n";
 // A text as an SQL string literal: 'text'. Embedded single quotes are doubled, so a value typed
 // by the user (a purpose, a bill number) can never end the literal and change the statement.
 std::string SqlStr(std::string_view text);
+inline std::string SqlStr(const std::string& text) { return SqlStr(std::string_view(text)); }
+inline std::string SqlStr(const char* text) { return SqlStr(std::string_view(text)); }
 // A variant's text (as CStr gives it; Null and Empty give '') as an SQL string literal.
 std::string SqlStr(const ax::Variant& value);
 

@@ -67,11 +67,10 @@ inline ax::AutomationError CurrentError() {
   return ax::ToAutomationError(std::current_exception());
 }
 template <class OnError>
-void Handle(TraceScope* trace, OnError&& onError) {
-  ax::AutomationError error = CurrentError();
+void Handle(TraceScope* trace, OnError&& onError) noexcept {
   if (trace) trace->MarkFailed();
   try {
-    onError(error);
+    onError(CurrentError());
   } catch (...) {
   }
 }
@@ -124,6 +123,11 @@ bool TrapMessage(Body&& body, OnError&& onError) {
     detail::Handle(nullptr, std::forward<OnError>(onError));
     return false;
   }
+}
+
+template <class Body>
+bool TrapMessage(Body&& body) {
+  return TrapMessage(std::forward<Body>(body), detail::ShowErrorDescription);
 }
 
 template <class Body>

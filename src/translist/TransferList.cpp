@@ -1,23 +1,220 @@
+// The transfer list: account filter, the list's own tools and their dispatch, row colours.
+#include <optional>
+#include <string>
+
+#include "automation/error.h"
+#include "automation/runtime.h"
+#include "bankcollect/FrmYHGJ.h"
+#include "host/collections.h"
+#include "host/components.h"
+#include "host/list_interface.h"
+#include "host/lmlib.h"
+#include "host/menubar.h"
+#include "host/progids.h"
+#include "host/recordset.h"
 #include "plugin/scTransferListExt.h"
+#include "shared/BankClientPub.h"
+#include "shared/FrmRes.h"
+#include "shared/MLoadPWString.h"
+#include "shared/ModPub.h"
+#include "shared/Publics.h"
+#include "shared/SysObjects.h"
+#include "translist/dlgBalSum.h"
 
 namespace sc {
 
-void scTransferListExt::ApplyAccountFilter() {}
+namespace {
 
-void scTransferListExt::ListFillRow(int32_t, const ax::Object&, const ax::Object&, ax::Variant&, ax::Variant&, ax::Variant&) {}
+// Row colours (0xBBGGRR).
+constexpr int32_t kColorUnchecked = 16777200;         // 0xFFFFF0
+constexpr int32_t kColorSubmittedWithStatus = 16770996;  // 0xFFE7B4
+constexpr int32_t kColorSubmitted = 16579795;          // 0xFCFCD3
+constexpr int32_t kColorChecked = 16777215;            // 0xFFFFFF
 
-void scTransferListExt::MenuBarInitialize(const ax::Object&) {}
+// The grey of the tool pictures that becomes transparent.
+constexpr int32_t kMaskColor = 12632256;  // 0xC0C0C0
 
-void scTransferListExt::MenuBarClick(const ax::Object&, bool&) {}
+// A condition no bill satisfies: the list of a user whose accounts are unknown stays empty.
+constexpr const char* kNoBillFilter = "1=0";
 
-void scTransferListExt::RunListOperation() {}
+struct ListTool {
+  const char* key;
+  const char* caption;
+  std::optional<int32_t> picture;
+  int32_t id;
+  bool beginGroup;
+  const char* editNeighbour;
+  const char* toolBarNeighbour;  // nullptr: not on the toolbar
+};
 
-void scTransferListExt::ShowCentreCollection() {}
+constexpr ListTool kListTools[] = {
+    {"mnuscCheck", "审核", FrmRes::kCheck, 34, true, "mnuEditDelete", "mnuEditDelete"},
+    {"mnuscUnCheck", "反审核", std::nullopt, 56, false, "mnuscCheck", nullptr},
+    {"mnuscReCheck", "审批", FrmRes::kApprove, 35, false, "mnuscUnCheck", "mnuscCheck"},
+    {"mnuscUnReCheck", "反审批", std::nullopt, 57, false, "mnuscReCheck", nullptr},
+    {"mnuscCenterCollect", "中心归集", FrmRes::kCentreCollect, 7, false, "mnuscUnReCheck",
+     "mnuscReCheck"},
+    {"mnuscBankCollect", "银行归集", FrmRes::kBankCollect, 2, false, "mnuscCenterCollect",
+     "mnuscCenterCollect"},
+};
 
-void scTransferListExt::ShowBankCollection() {}
+// A cell or field text; the host may hand Null or Empty for an empty cell.
+std::string TextOf(const ax::Variant& v) {
+  return v.isNull() || v.isEmpty() ? std::string() : ax::CStr(v);
+}
 
-std::string scTransferListExt::GetAccountSecuritySql() { return {}; }
+// Sets the list's extra condition (ClassTypeEntry(1)("FFilter")).
+void SetListFilter(const ax::Object& list, const std::string& filter) {
+  host::SetItem(host::DataSrvOf(list).GetObj("ClassTypeEntry", {1}), "FFilter", filter);
+}
 
-bool HasField(const std::string&, const ax::Object&) { return false; }
+}  // namespace
+
+void scTransferListExt::ApplyAccountFilter() {
+  const ax::Object& list = List();
+  try {
+    list.Put("CustomFilter", true);
+    ax::Object security = ax::CreateObject(host::ProgId::SecurityInfo);
+    if (host::IsAdministrator(security, GetPropsString(), host::LmLib(list).UserID())) return;
+
+    std::string accounts = GetAccountSecuritySql();
+    // Without the user's accounts the list must not fall back to showing every bill.
+    if (ax::Trim(accounts).empty()) {
+      SetListFilter(list, kNoBillFilter);
+      return;
+    }
+    // The account text brings its own closing blank before "and".
+    SetListFilter(list, "t_scTransfer.FRecAcctID in " + accounts + "and t_scTransfer.FPayAcctID in " +
+                            accounts);
+  } catch (...) {
+    // Whatever stopped the test, a user who may be restricted sees no bill.
+    TrapQuiet([&] { SetListFilter(list, kNoBillFilter); });
+    throw;
+  }
+}
+
+std::string scTransferListExt::GetAccountSecuritySql() {
+  std::string sql;
+  TrapQuiet([&] {
+    ax::Object update = ax::CreateObject(host::ProgId::TransferUpdate);
+    sql = ax::CStr(update.Get("GetCheckAcctTableSql", {GetPropsString(), false, 1, true}));
+  });
+  return sql;
+}
+
+void scTransferListExt::ListFillRow(int32_t lRow, const ax::Object& RowData,
+                                    const ax::Object& HeadDict, ax::Variant& CellData,
+                                    ax::Variant& BackColor, ax::Variant& ContinueRaise) {
+  (void)lRow;
+  if (!HasField("FCheckStatus", RowData)) {
+    ContinueRaise = false;
+    return;
+  }
+  ax::Variant checkStatus = host::Field(RowData, "FCheckStatus");
+  if (!ax::VarEqual(checkStatus, 1)) {
+    BackColor = kColorUnchecked;
+    ContinueRaise = true;
+    return;
+  }
+
+  std::string column = TextOf(HeadDict.Item("FFieldNameExt"));
+  if (column == "view_BKPaymentTAV.FSubmitState") CellData = BankStatusText(TextOf(CellData));
+  if (column == "view_BKPaymentTAV.FCommitPayStatus") {
+    if (ax::VarEqual(checkStatus, 1) && ax::Val(TextOf(CellData)) == 1) {
+      CellData = LoadPWString("已提交");
+      bool hasBankStatus = ax::Len(TextOf(host::Field(RowData, "FBaseProperty6_DSPName"))) > 0;
+      BackColor = hasBankStatus ? kColorSubmittedWithStatus : kColorSubmitted;
+    } else {
+      CellData = std::string();
+      BackColor = kColorChecked;
+    }
+  }
+  ContinueRaise = true;
+}
+
+void scTransferListExt::MenuBarInitialize(const ax::Object& oMenuBar) {
+  TraceScope trace("scTAVExt.scTransferListExt.m_ListInterFace_MenuBarInitialize");
+  TrapQuiet(trace, [&] {
+    ax::Object tools = oMenuBar.GetObj("TAVTools");
+    ax::Object editBand = host::Band(oMenuBar, "mnuEdit").GetObj("Tools");
+    ax::Object toolBar = host::Band(oMenuBar, "BandToolBar").GetObj("Tools");
+    for (const ListTool& t : kListTools) {
+      ax::Object tool = tools.GetObj("Add", {t.key});
+      std::string caption = LoadPWString(t.caption);
+      tool.Put("Caption", caption);
+      tool.Put("ToolTipText", caption);
+      tool.Put("DescriptionText", caption);
+      tool.Put("Id", t.id);
+      tool.Put("Visible", true);
+      tool.Put("Enabled", true);
+      tool.Put("BeginGroup", t.beginGroup);
+      if (t.picture) {
+        ax::GetUi().SetClipboardPicture(FrmRes::ListImage(*t.picture));
+        tool.Call("PasteFace", {kMaskColor});
+      }
+      editBand.Call("InsertAfter", {t.editNeighbour, tool});
+      if (t.toolBarNeighbour) toolBar.Call("InsertAfter", {t.toolBarNeighbour, tool});
+    }
+
+    // Copying entries and paging through bills do not apply to the transfer list.
+    for (const char* key : {"mnuEditCopyEntry", "mnuDataViewPrvBill", "mnuDataViewNextBill"}) {
+      ax::Object tool = host::Tool(oMenuBar, key);
+      tool.Put("Visible", false);
+      tool.Put("Enabled", true);
+    }
+  });
+}
+
+void scTransferListExt::MenuBarClick(const ax::Object& TAVTool, bool& Cancel) {
+  TraceScope trace("scTAVExt.scTransferListExt.m_ListInterFace_MenuBarClick");
+  TrapQuiet(trace, [&] {
+    std::string key = ax::CStr(TAVTool.Get("Key"));
+    if (key == "mnuEditDelete") {
+      // The host never runs its own delete: bills go only through the centre's rules.
+      Cancel = true;
+      DeleteSelectedBills(List());
+    } else if (key == "mnuscCheck" || key == "mnuscUnCheck" || key == "mnuscReCheck" ||
+               key == "mnuscUnReCheck") {
+      RunListOperation();
+    } else if (key == "mnuscCenterCollect") {
+      ShowCentreCollection();
+    } else if (key == "mnuscBankCollect") {
+      ShowBankCollection();
+    } else if (key == "mnuEditModify") {
+      int32_t selected = host::Count(List().GetObj("SelectedRows"));
+      if (selected == 1) {
+        if (!ModifyAccessCheck(List())) Cancel = true;
+      } else {
+        Cancel = true;
+      }
+    }
+  });
+}
+
+void scTransferListExt::RunListOperation() {
+  ax::Object list = host::ListOf(List());
+  ax::Variant result;
+  ax::Args args{0, ax::ref(result)};
+  list.CallArgs("BillOperation", args);
+  list.Call("RefreshList", {false});
+}
+
+void scTransferListExt::ShowCentreCollection() {
+  TrapQuiet([] { dlgBalSum::Instance().ShowModal(); });
+}
+
+void scTransferListExt::ShowBankCollection() {
+  TrapQuiet([&] { ShowFrmYHGJ(host::ListOf(List())); });
+}
+
+bool HasField(const std::string& fieldName, const ax::Object& recordSet) {
+  if (recordSet.IsNothing()) return false;
+  ax::Object fields = recordSet.GetObj("Fields");
+  std::string wanted = ax::UCase(fieldName);
+  for (int32_t i = 0, n = host::Count(fields); i < n; ++i) {
+    if (ax::UCase(ax::CStr(fields.ItemObj(i).Get("Name"))) == wanted) return true;
+  }
+  return false;
+}
 
 }  // namespace sc

@@ -1,0 +1,193 @@
+// sctav: the simulated host on the command line. Runs scenario scripts against the plug-in and
+// shows the demo of the settlement centre.
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "sim/scenario.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+const char* kUsage = R"(usage: sctav <command> [options]
+
+A simulated host for the scTAVExt settlement-centre plug-in: it opens transfer-bill windows
+and transfer lists with the plug-in attached, plays a scripted user and checks what happens.
+
+commands:
+  run [-v] [--db FILE] FILE...   run scenario scripts; exit status 0 only when all pass
+  demo [-v]                      run the shipped demo scenario (scenarios/demo.sct) and print
+                                 what the user sees
+  help                           this text (also --help); `sctav run --help` describes the
+                                 scenario language
+)";
+
+const char* kRunUsage = R"(usage: sctav run [-v] [--db FILE] FILE...
+
+Runs each scenario file in a fresh simulated host with the demo settlement centre in memory
+and reports PASS or FAIL per file; on failure it prints file:line, the command, what was
+expected and what was seen. Exit status: 0 when every file passes, 1 otherwise, 2 for wrong
+usage.
+
+options:
+  -v, --verbose   print the transcript while running: events raised, message boxes, SQL the
+                  plug-in sends, business-log entries, host commands, errors
+  --db FILE       keep the database in FILE (recreated for each scenario) to inspect it
+                  afterwards; the last scenario's database stays
+  -h, --help      this text
+
+)";
+
+const char* kDemoUsage = R"(usage: sctav demo [-v]
+
+Runs scenarios/demo.sct (found through the build's scenario folder or next to the program)
+and prints a readable transcript of what the user sees: windows, menus, fields, messages,
+dialogs and results. -v prints the full transcript instead.
+)";
+
+std::string ExecutableDir() {
+  std::error_code ec;
+  auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return ".";
+  return p.parent_path().string();
+}
+
+std::string FindDemo() {
+  std::vector<std::filesystem::path> candidates;
+#ifdef SCTAV_SCENARIO_DIR
+  candidates.emplace_back(std::filesystem::path(SCTAV_SCENARIO_DIR) / "demo.sct");
+#endif
+  std::filesystem::path exe = ExecutableDir();
+  candidates.push_back(exe / "scenarios" / "demo.sct");
+  candidates.push_back(exe / ".." / "scenarios" / "demo.sct");
+  candidates.push_back(exe / ".." / ".." / "scenarios" / "demo.sct");
+  for (const auto& c : candidates) {
+    std::error_code ec;
+    if (std::filesystem::exists(c, ec)) return c.string();
+  }
+  return {};
+}
+
+void PrintFailure(const sim::ScenarioResult& r) {
+  std::cout << "FAIL " << r.file << "\n  " << r.failure << "\n";
+}
+
+int Run(const std::vector<std::string>& args) {
+  bool verbose = false;
+  std::string db = ":memory:";
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "-h" || a == "--help") {
+      std::cout << kRunUsage << sim::ScenarioLanguage();
+      return 0;
+    } else if (a == "-v" || a == "--verbose") {
+      verbose = true;
+    } else if (a == "--db") {
+      if (i + 1 >= args.size()) {
+        std::cerr << "sctav run: --db needs a file name\n";
+        return 2;
+      }
+      db = args[++i];
+    } else if (a.size() > 1 && a[0] == '-') {
+      std::cerr << "sctav run: unknown option " << a << "\n" << kRunUsage;
+      return 2;
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.empty()) {
+    std::cerr << "sctav run: no scenario file given\n" << kRunUsage;
+    return 2;
+  }
+  int passed = 0, failed = 0;
+  for (const auto& file : files) {
+    sim::ScenarioOptions options;
+    options.dbPath = db;
+    if (verbose) {
+      options.live = &std::cout;
+      std::cout << "=== " << file << "\n";
+    }
+    sim::ScenarioResult r = sim::RunScenarioFile(file, options);
+    if (r.passed) {
+      ++passed;
+      std::cout << "PASS " << r.file << " (" << r.commands << " commands, " << r.expectations
+                << " expectations)\n";
+    } else {
+      ++failed;
+      PrintFailure(r);
+    }
+  }
+  std::cout << passed << " passed, " << failed << " failed\n";
+  return failed == 0 ? 0 : 1;
+}
+
+int Demo(const std::vector<std::string>& args) {
+  bool verbose = false;
+  for (const auto& a : args) {
+    if (a == "-h" || a == "--help") {
+      std::cout << kDemoUsage;
+      return 0;
+    }
+    if (a == "-v" || a == "--verbose") {
+      verbose = true;
+      continue;
+    }
+    std::cerr << "sctav demo: unknown argument " << a << "\n" << kDemoUsage;
+    return 2;
+  }
+  std::string path = FindDemo();
+  if (path.empty()) {
+    std::cerr << "sctav demo: scenarios/demo.sct not found\n";
+    return 1;
+  }
+  sim::ScenarioOptions options;
+  if (verbose) options.live = &std::cout;
+  sim::ScenarioResult r = sim::RunScenarioFile(path, options);
+  if (!verbose) {
+    std::cout << "scTAVExt demo: the settlement centre as the user sees it\n\n";
+    for (const auto& e : r.transcript) {
+      if (!sim::Transcript::UserVisible(e.channel)) continue;
+      if (e.channel == sim::Channel::Note && e.text.find('\n') == std::string::npos) {
+        std::cout << "\n== " << e.text << "\n";
+        continue;
+      }
+      std::cout << sim::Transcript::Format(e) << "\n";
+    }
+  }
+  if (!r.passed) {
+    std::cout << "\n";
+    PrintFailure(r);
+    return 1;
+  }
+  std::cout << "\ndemo finished: " << r.expectations << " checks held\n";
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  SetConsoleOutputCP(CP_UTF8);
+#endif
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  std::string command = args[0];
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (command == "run") return Run(rest);
+  if (command == "demo") return Demo(rest);
+  std::cerr << "sctav: unknown command " << command << "\n" << kUsage;
+  return 2;
+}

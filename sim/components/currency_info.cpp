@@ -1,0 +1,36 @@
+// KIVGLCurrency.CurrencyInfo: GetList(context, kind, condition, order) -> the currencies
+// (FCurrencyID, FNumber, FName, FScale, FExchangeRate) that satisfy the condition, in the order
+// given (both Transact-SQL over t_Currency).
+#include <string>
+
+#include "sim/host.h"
+#include "sim/host_object.h"
+#include "sim/recordset.h"
+
+namespace sim {
+
+namespace {
+
+class CurrencyInfo : public HostObject {
+ public:
+  explicit CurrencyInfo(Host& host)
+      : HostObject(host, "KIVGLCurrency.CurrencyInfo", "CurrencyInfo") {
+    Method("GetList", [this](ax::Args& args) -> ax::Variant {
+      std::string condition = ax::Trim(ArgText(args, 2));
+      std::string order = ax::Trim(ArgText(args, 3));
+      std::string sql = "SELECT FCurrencyID, FNumber, FName, FScale, FExchangeRate FROM t_Currency";
+      if (!condition.empty()) sql += " WHERE " + condition;
+      sql += " ORDER BY " + (order.empty() ? std::string("FCurrencyID") : order);
+      return ax::DispatchPtr(NewRecordset(this->host().Db().Query(sql)));
+    });
+  }
+};
+
+}  // namespace
+
+void RegisterCurrencyInfo(Host& host) {
+  host.Register("KIVGLCurrency.CurrencyInfo",
+                [](Host& h) -> ax::DispatchPtr { return std::make_shared<CurrencyInfo>(h); });
+}
+
+}  // namespace sim

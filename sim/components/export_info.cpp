@@ -1,0 +1,39 @@
+// LmMWBExportSetting.CExportInfo, the host's export configuration: which payment-file formats
+// (bank types) each subsystem offers, and the formats' names per language.
+#include "automation/error.h"
+#include "sim/collections.h"
+#include "sim/host.h"
+#include "sim/host_object.h"
+#include "sim/recordset.h"
+
+namespace sim {
+
+namespace {
+
+class ExportInfo : public HostObject {
+ public:
+  explicit ExportInfo(Host& host) : HostObject(host, "LmMWBExportSetting.CExportInfo", "CExportInfo") {
+    // GetExportConfig(context string) -> a dictionary with the record sets "rsExportConfig"
+    // (FSubSystemKey, FBankTypeKey) and "rsBanktype" (FKey, FName, FName_<language>).
+    Method("GetExportConfig", [this](ax::Args&) {
+      Database& db = this->host().Db();
+      auto config = NewDictionary();
+      config->Set("rsExportConfig",
+                  ax::Variant(ax::DispatchPtr(NewRecordset(db.QueryNative(
+                      "SELECT FID, FSubSystemKey, FBankTypeKey FROM t_ExportConfig ORDER BY FID")))));
+      config->Set("rsBanktype", ax::Variant(ax::DispatchPtr(NewRecordset(db.QueryNative(
+                                    "SELECT * FROM t_BankType ORDER BY rowid")))));
+      return ax::Variant(ax::DispatchPtr(config));
+    });
+  }
+};
+
+}  // namespace
+
+void RegisterExportInfo(Host& host) {
+  host.Register("LmMWBExportSetting.CExportInfo", [](Host& h) -> ax::DispatchPtr {
+    return std::make_shared<ExportInfo>(h);
+  });
+}
+
+}  // namespace sim

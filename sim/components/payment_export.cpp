@@ -1,0 +1,152 @@
+// LmWBExport.CExport, the host's payment-file export: ExportPayBill writes the chosen bills as a
+// bank payment file, one line per bill (bill number, payer's and payee's bank accounts, amount
+// and currency), into the run's output folder, and records the call for `expect export`.
+//
+// Scenario commands it adds:
+//   output "<folder>"          where payment files go (default: a new temporary folder per run)
+//   expect payfile "<text>"    the last payment file written holds exactly these lines
+//                              (joined by "\n")
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "automation/error.h"
+#include "sim/host.h"
+#include "sim/host_object.h"
+
+namespace sim {
+
+namespace {
+
+// Errors of the export component are its own (vbObjectError + 1).
+constexpr int32_t kExportError = -2147221503;
+
+// What the export keeps for one run: the output folder and the last file written.
+struct ExportState {
+  std::string folder;
+  std::string lastFile;
+  int written = 0;
+};
+
+std::string Folder(ExportState& state) {
+  if (state.folder.empty()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "sctav-export-XXXXXX").string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data()))
+      throw ax::AutomationError(kExportError, "无法创建引出目录", "LmWBExport.CExport");
+    state.folder = buf.data();
+  }
+  return state.folder;
+}
+
+std::string Amount(const ax::Variant& amount, const ax::Variant& scale) {
+  const int digits = scale.isNull() ? 2 : ax::CLng(scale);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", digits < 0 ? 0 : digits, ax::CDbl(amount));
+  return buf;
+}
+
+class PaymentExport : public HostObject {
+ public:
+  PaymentExport(Host& host, std::shared_ptr<ExportState> state)
+      : HostObject(host, "LmWBExport.CExport", "CExport"), state_(std::move(state)) {
+    Method("ExportPayBill", [this](ax::Args& args) { return ExportPayBill(args); });
+  }
+
+ private:
+  [[noreturn]] void Raise(const std::string& description) {
+    throw ax::AutomationError(kExportError, description, "LmWBExport.CExport");
+  }
+
+  // ExportPayBill(bank-type key, subsystem key, id list, bill kind).
+  ax::Variant ExportPayBill(ax::Args& args) {
+    const std::string key = ArgText(args, 0);
+    const std::string subsystem = ArgText(args, 1);
+    const std::string ids = ArgText(args, 2);
+    const std::string billKind = ArgText(args, 3);
+    host().RecordCall("export", {key, subsystem, ids, billKind});
+
+    Database& db = host().Db();
+    if (db.QueryNative("SELECT 1 FROM t_BankType WHERE FKey=?", {key}).data.empty())
+      Raise("未定义的银行付款文件格式：" + key);
+    if (!ax::EqualsNoCase(billKind, "scTransfer")) Raise("不支持的单据类型：" + billKind);
+
+    std::vector<std::string> lines;
+    std::stringstream list(ids);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+      char* end = nullptr;
+      const long id = std::strtol(item.c_str(), &end, 10);
+      if (item.empty() || *end != '\0') Raise("单据内码无效：" + item);
+      Rows r = db.QueryNative(
+          "SELECT t.FBillNo, t.FPayBankAcnt, t.FRecBankAcnt, t.FAmt, c.FNumber, c.FScale"
+          " FROM t_scTransfer t LEFT JOIN t_Currency c ON c.FCurrencyID=t.FCyID WHERE t.FID=?",
+          {static_cast<int32_t>(id)});
+      if (r.data.empty()) Raise("单据不存在：" + item);
+      const auto& row = r.data[0];
+      lines.push_back(ax::DisplayText(row[0]) + "," + ax::DisplayText(row[1]) + "," +
+                      ax::DisplayText(row[2]) + "," + Amount(row[3], row[5]) + "," +
+                      ax::DisplayText(row[4]));
+    }
+
+    const std::string date = ax::FormatDate(host().Today(), "yyyy-mm-dd");
+    std::string stamp;
+    for (char c : date)
+      if (c != '-') stamp += c;
+    const std::filesystem::path path = std::filesystem::path(Folder(*state_)) /
+                                       (key + "_" + stamp + "_" + std::to_string(++state_->written) + ".txt");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const auto& line : lines) out << line << "\r\n";
+    out.close();
+    if (!out) Raise("无法写入付款文件：" + path.string());
+    state_->lastFile = path.string();
+    host().Note(Channel::Call, "payment file written: " + path.string() + " (" +
+                                   std::to_string(lines.size()) + " bills)");
+    return {};
+  }
+
+  std::shared_ptr<ExportState> state_;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  std::string text = s.str(), out;
+  for (char c : text)
+    if (c != '\r') out += c;
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+}  // namespace
+
+void RegisterPaymentExport(Host& host) {
+  auto state = std::make_shared<ExportState>();
+  host.Register("LmWBExport.CExport", [state](Host& h) -> ax::DispatchPtr {
+    return std::make_shared<PaymentExport>(h, state);
+  });
+  host.RegisterCommand("output", [state](Host&, const std::vector<std::string>& tokens) {
+    if (tokens.size() != 1) throw ScenarioFailure("usage: output \"<folder>\"");
+    std::error_code ec;
+    std::filesystem::create_directories(tokens[0], ec);
+    if (ec) throw ScenarioFailure("cannot create the folder " + tokens[0] + ": " + ec.message());
+    state->folder = tokens[0];
+  });
+  host.RegisterExpectation("payfile", [state](Host&, const std::vector<std::string>& tokens) {
+    if (tokens.size() != 1) throw ScenarioFailure("usage: expect payfile \"<text>\"");
+    if (state->lastFile.empty()) throw ScenarioFailure("no payment file was written");
+    const std::string seen = ReadFile(state->lastFile);
+    if (seen != tokens[0])
+      throw ScenarioFailure("expected payment file \"" + tokens[0] + "\", saw \"" + seen + "\"");
+  });
+}
+
+}  // namespace sim

@@ -1,0 +1,48 @@
+// Scenario scripts (.sct): the scripted user of the simulated host. One command per line, run
+// in a fresh host (a fresh process with the demo database in memory) per file. The language is
+// described in full by ScenarioLanguage() (printed by `sctav run --help`) and in
+// docs/scenarios.md.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "sim/transcript.h"
+
+namespace sim {
+
+class Host;
+
+struct ScenarioOptions {
+  std::string dbPath = ":memory:";  // `--db FILE` keeps the database in a file
+  std::ostream* live = nullptr;     // `-v`: print the transcript as it runs
+};
+
+struct ScenarioResult {
+  std::string file;
+  bool passed = false;
+  std::string failure;  // "file:line: command\n    what was expected and what was seen"
+  int commands = 0;
+  int expectations = 0;
+  std::vector<TranscriptEntry> transcript;
+};
+
+ScenarioResult RunScenarioFile(const std::string& path, const ScenarioOptions& options = {});
+// Runs script text; name stands for the file in failure messages.
+ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
+                               const ScenarioOptions& options = {});
+
+// Splits a line into tokens: blanks separate tokens, a double-quoted token may hold blanks and
+// the escapes \" \\ \r \n \t. Throws ScenarioFailure for an unterminated quote or an unknown
+// escape.
+std::vector<std::string> Tokenize(const std::string& line);
+
+// Runs one command line against a host (without the end-of-file checks); throws
+// ScenarioFailure when it fails. Used by the runner and by unit tests.
+void RunScenarioCommand(Host& host, const std::vector<std::string>& tokens, int* expectations = nullptr);
+
+// The reference of the scenario language, for --help.
+const char* ScenarioLanguage();
+
+}  // namespace sim

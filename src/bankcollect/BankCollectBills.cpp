@@ -1,0 +1,217 @@
+// Transfer bills from bank-collection receipts: one prefilled host bill window per chosen
+// receipt, the copied fields locked, and the first window brought to the front.
+#include <cstdint>
+#include <string>
+
+#include "automation/error.h"
+#include "automation/runtime.h"
+#include "automation/variant.h"
+#include "bankcollect/FrmYHGJ.h"
+#include "host/collections.h"
+#include "host/components.h"
+#include "host/progids.h"
+#include "shared/ModPub.h"
+#include "shared/Publics.h"
+#include "shared/SysObjects.h"
+#include "shared/scModule.h"
+
+namespace sc {
+
+namespace {
+
+// Window messages and commands of the title-bar click.
+constexpr int kShowNormal = 1;              // SW_SHOWNORMAL
+constexpr uint32_t kNcLButtonDown = 0xA1;  // WM_NCLBUTTONDOWN
+constexpr uint32_t kNcLButtonUp = 0xA2;    // WM_NCLBUTTONUP
+constexpr uintptr_t kHitCaption = 2;       // HTCAPTION
+
+// Seconds the new bill windows get to draw themselves before the first is activated.
+constexpr double kDrawPause = 0.8;
+constexpr double kSecondsPerDay = 86400.0;
+
+// A receipt key read without a default (the row's item as it is).
+ax::Variant ItemOf(const ax::Object& row, const char* key) { return row.Item(key); }
+
+}  // namespace
+
+void FrmYHGJ::GenerateTransferBills(const ax::Object& receipts) {
+  TrapQuiet([&] {
+    ax::Object mapped = MapReceiptsToBills(receipts);
+    Hide();
+    int32_t n = host::Count(mapped);
+    // An empty choice opens nothing and brings nothing to the front.
+    if (n < 1) return;
+
+    m_DataSrvs.assign(static_cast<size_t>(n), ax::Object());
+    m_BillForms.assign(static_cast<size_t>(n), ax::Object());
+    for (int32_t i = 1; i <= n; ++i) {
+      ax::Object& dataService = m_DataSrvs[static_cast<size_t>(i - 1)];
+      dataService = ax::CreateObject(host::ProgId::DataSrv);
+      dataService.Put("ClassTypeID", kTransferClassTypeID);
+
+      ax::Object& billForm = m_BillForms[static_cast<size_t>(i - 1)];
+      billForm = ax::CreateObject(host::ProgId::ClassInfoManager);
+      billForm.PutRef("dataSrv", dataService);
+      billForm.Put("FormShowStatus", 1);
+
+      ax::Object bill = FillEmptyBill(dataService, mapped.ItemObj(i));
+      billForm.Call("Show", {ax::omitted(), ax::omitted(), ax::omitted(), bill});
+    }
+
+    PauseWithEvents(kDrawPause);
+
+    // The host comes forward first, so that the first bill ends up in front of it.
+    int32_t hostWindow = GetHostTopWindow();
+    if (ax::GetUi().IsWindow(hostWindow)) ActivateWindow(hostWindow);
+    ActivateWindow(ax::CLng(m_BillForms.front().Get("hwnd")));
+  });
+}
+
+ax::Object FrmYHGJ::MapReceiptsToBills(const ax::Object& receipts) {
+  ax::Object mapped = host::NewVector();
+  for (int32_t i = 1, n = host::Count(receipts); i <= n; ++i) {
+    ax::Object r = receipts.ItemObj(i);
+    ax::Object m = host::NewDictionary();
+    // The receipt's centre account receives; its paying account stays the paying account.
+    host::SetItem(m, "FPayAcctID", host::GetValue(r, "FPayAcctID", 0));
+    host::SetItem(m, "FPayAcctNo", host::GetValue(r, "FPayAcctNumber", ""));
+    host::SetItem(m, "PayAcctName", host::GetValue(r, "FPayAcctName", ""));
+    host::SetItem(m, "FPayBank", host::GetValue(r, "FPayBank", ""));
+    host::SetItem(m, "FPayBankAcnt", host::GetValue(r, "FPayBankAcnt", ""));
+    host::SetItem(m, "FRecAcctID", ItemOf(r, "FCentAcctID"));
+    host::SetItem(m, "FRecAcctNo", ItemOf(r, "FCentAcctNumber"));
+    host::SetItem(m, "FRecAcctName", ItemOf(r, "FCentAcctName"));
+    host::SetItem(m, "FRecBank", host::GetValue(r, "FCentBank", ""));
+    host::SetItem(m, "FRecBankAcnt", ItemOf(r, "FCentBankAcnt"));
+    host::SetItem(m, "FCyID", ItemOf(r, "FCyID"));
+    host::SetItem(m, "FExchRate", ItemOf(r, "FExchRate"));
+    host::SetItem(m, "FAmt", ItemOf(r, "FAmt"));
+    host::SetItem(m, "FFcyAmt", ItemOf(r, "FFcyAmt"));
+    host::SetItem(m, "FExplanation", ItemOf(r, "FExplanation"));
+    host::SetItem(m, "FPurpose", ItemOf(r, "FPurpose"));
+    host::SetItem(m, "FSettleTypeID", ItemOf(r, "FSettleTypeID"));
+    host::SetItem(m, "FSettleType", NullToDefault(ItemOf(r, "FSettleType"), ""));
+    host::SetItem(m, "FSettleNo", ItemOf(r, "FSettleNo"));
+    host::SetItem(m, "FPaySettDate", ax::Format(ItemOf(r, "FRecSettDate"), "YYYY-MM-DD"));
+    host::SetItem(m, "FRecSettID", ItemOf(r, "FRecSettID"));
+    mapped.Call("Add", {m});
+  }
+  return mapped;
+}
+
+ax::Object FrmYHGJ::FillEmptyBill(const ax::Object& dataService, const ax::Object& m) {
+  ax::Object bill = dataService.GetObj("GetEmptyBill");
+  ax::Object info = dataService.GetObj("TableInfo");
+  ax::Object map = info.ItemObj("Map");
+  // Saving the bill links the receipt to it through this value.
+  host::SetItem(bill, "FRecSettID", m.Item("FRecSettID"));
+  ax::Object page = bill.ItemObj("Page1");
+
+  auto set = [&](const char* key, const char* item, const ax::Variant& value) {
+    host::SetItem(page.ItemObj(ax::CStr(map.Item(key))), item, value);
+  };
+  auto lock = [&](const char* key) {
+    host::SetItem(info.ItemObj(ax::CStr(map.Item(key))), "FLock", 1);
+  };
+  auto setAndLock = [&](const char* key) {
+    set(key, "FFld", m.Item(key));
+    lock(key);
+  };
+
+  // Without daily closing the bill keeps the date of the empty template.
+  host::RefreshProfile(GetProfileObject());
+  std::string businessDate = GetCentreDate();
+  if (!businessDate.empty()) set("FDate", "FFld", businessDate);
+
+  // A receipt from outside the centre has no paying account: the user may choose one.
+  set("FPayAcctID", "FFld", m.Item("FPayAcctID"));
+  set("FPayAcctID", "FFND", m.Item("FPayAcctNo"));
+  set("FPayAcctID", "FDSP", m.Item("FPayAcctNo"));
+  if (ax::VarGreater(m.Item("FPayAcctID"), 0)) lock("FPayAcctID");
+
+  setAndLock("FPayBank");
+  setAndLock("FPayBankAcnt");
+
+  set("FRecAcctID", "FFld", m.Item("FRecAcctID"));
+  set("FRecAcctID", "FFND", m.Item("FRecAcctNo"));
+  set("FRecAcctID", "FDSP", m.Item("FRecAcctNo"));
+  lock("FRecAcctID");
+
+  setAndLock("FRecBank");
+  setAndLock("FRecBankAcnt");
+
+  ax::Variant recBankAcnt = m.Item("FRecBankAcnt");
+  if (!recBankAcnt.isMissing() && !recBankAcnt.isNull() && !recBankAcnt.isEmpty()) {
+    ax::Object update = ax::CreateObject(host::ProgId::TransferUpdate);
+    set("FRecBanktype", "FFld", update.Get("GetBankType", {GetPropsString(), recBankAcnt}));
+  }
+
+  set("FCyID", "FFld", m.Item("FCyID"));
+  lock("FCyID");
+  ax::Object currency = host::GetCurrency(GetGLData(), ax::CLng(m.Item("FCyID")));
+  set("FCyID", "FFND", currency.Get("Number"));
+  set("FCyID", "FDSP", currency.Get("Name"));
+
+  setAndLock("FExchRate");
+  setAndLock("FAmt");
+  setAndLock("FFcyAmt");
+
+  set("FExplanation", "FFld", NullToDefault(m.Item("FExplanation"), ""));
+  set("FPurpose", "FFld", NullToDefault(m.Item("FPurpose"), ""));
+
+  set("FSettleTypeID", "FFld", m.Item("FSettleTypeID"));
+  set("FSettleTypeID", "FDSP", m.Item("FSettleType"));
+  set("FSettleNo", "FFld", NullToDefault(m.Item("FSettleNo"), ""));
+
+  setAndLock("FPaySettDate");
+
+  // Converted from a receipt: the bill never gets a voucher from this plug-in.
+  set("FSource", "FFld", 2);
+  return bill;
+}
+
+int32_t FrmYHGJ::GetHostTopWindow() {
+  int32_t top = 0;
+  bool found = TrapQuiet([&] {
+    if (oList.IsNothing()) return;
+    ax::Ui& ui = ax::GetUi();
+    intptr_t hwnd = ax::CLng(oList.GetObj("Parent").Get("hwnd"));
+    while (hwnd != 0) {
+      top = static_cast<int32_t>(hwnd);
+      hwnd = ui.GetParent(hwnd);
+    }
+  });
+  return found ? top : 0;
+}
+
+int32_t FrmYHGJ::MakeLParam(int32_t low, int32_t high) {
+  int64_t packed = int64_t{low} + int64_t{high} * 65536;
+  if (packed < INT32_MIN || packed > INT32_MAX) throw ax::Error(ax::err::kOverflow, "MakeLParam");
+  return static_cast<int32_t>(packed);
+}
+
+void FrmYHGJ::ActivateWindow(int32_t hwnd) {
+  ax::Ui& ui = ax::GetUi();
+  if (ui.IsIconic(hwnd)) ui.ShowWindow(hwnd, kShowNormal);
+  ui.SetForegroundWindow(hwnd);
+  // A click on the caption, just inside the window's top-left corner.
+  ax::Rect rect;
+  ui.GetWindowRect(hwnd, rect);
+  int32_t point = MakeLParam(rect.left + 25, rect.top + 5);
+  ui.SendMessageA(hwnd, kNcLButtonDown, kHitCaption, point);
+  ui.SendMessageA(hwnd, kNcLButtonUp, kHitCaption, point);
+}
+
+void FrmYHGJ::PauseWithEvents(double seconds) {
+  ax::Ui& ui = ax::GetUi();
+  double start = ui.Timer();
+  for (;;) {
+    ui.DoEvents();
+    double elapsed = ui.Timer() - start;
+    // The timer starts again at midnight.
+    if (elapsed < 0) elapsed += kSecondsPerDay;
+    if (elapsed >= seconds) break;
+  }
+}
+
+}  // namespace sc

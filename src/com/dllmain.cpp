@@ -1,0 +1,38 @@
+// The DLL's entry points: the four exports of an in-process COM server and DllMain.
+#include "win32.h"
+#include <olectl.h>
+
+#include "bridge.h"
+#include "module.h"
+#include "plugin/plugin_class.h"
+#include "server.h"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    sccom::module::SetHandle(instance);
+    DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    sccom::module::SetDetaching();
+  }
+  return TRUE;
+}
+
+STDAPI DllCanUnloadNow() {
+  if (!sccom::module::Idle()) return S_FALSE;
+  // Nothing of ours is in use: drop the process-wide caches while COM still runs, as the
+  // library does when it unloads.
+  sccom::Guard(IID_NULL, [] {
+    sc::UnloadLibrary();
+    return S_OK;
+  });
+  sccom::ReleaseTypeLibrary();
+  return sccom::module::Idle() ? S_OK : S_FALSE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+  return sccom::GetClassFactory(clsid, iid, out);
+}
+
+STDAPI DllRegisterServer() { return sccom::RegisterServer(); }
+
+STDAPI DllUnregisterServer() { return sccom::UnregisterServer(); }

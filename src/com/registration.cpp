@@ -1,0 +1,144 @@
+// Self-registration: the classes of the class table and the embedded type library.
+//
+// For each class, under HKEY_CLASSES_ROOT:
+//   CLSID\{clsid}                          = class name
+//     InprocServer32                       = path of this DLL, ThreadingModel = Apartment
+//     ProgID                               = <ProgID>.1
+//     VersionIndependentProgID             = <ProgID>
+//     TypeLib                              = {libid}, Version = 1.0, Programmable
+//   <ProgID>                               = class name, CLSID = {clsid}, CurVer = <ProgID>.1
+//   <ProgID>.1                             = class name, CLSID = {clsid}
+// and the type library through RegisterTypeLib (TypeLib\{libid}\1.0 and the Interface keys of
+// the three dual interfaces). Unregistration removes exactly these.
+#include <string>
+
+#include "bridge.h"
+#include "guids.h"
+#include "module.h"
+#include "server.h"
+
+namespace sccom {
+
+namespace {
+
+// An open registry key, closed with its owner.
+class RegKey {
+ public:
+  RegKey() = default;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  ~RegKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  HKEY* put() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+void Check(LSTATUS status) {
+  if (status != ERROR_SUCCESS) ThrowIfFailed(HRESULT_FROM_WIN32(status), "DllRegisterServer");
+}
+
+// Creates HKCR\path and sets its value name ("" for the default value) to text.
+void SetValue(const std::wstring& path, const wchar_t* name, const std::wstring& text) {
+  RegKey key;
+  Check(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_WRITE, nullptr, key.put(), nullptr));
+  if (!name) return;
+  Check(RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))));
+}
+
+std::wstring GetValue(const std::wstring& path) {
+  wchar_t text[256] = {};
+  DWORD size = sizeof(text) - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text,
+                   &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  return text;
+}
+
+void DeleteTree(const std::wstring& path) { RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str()); }
+
+std::wstring Braced(REFGUID guid) { return Widen(GuidText(guid)); }
+
+SYSKIND ThisSysKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
+
+}  // namespace
+
+HRESULT RegisterServer() {
+  HRESULT hr = Guard(IID_NULL, []() -> HRESULT {
+    const std::wstring path = module::Path();
+    const std::wstring libid = Braced(kLibId);
+    const std::wstring version = std::to_wstring(SCTAV_TYPELIB_MAJOR) + L"." +
+                                 std::to_wstring(SCTAV_TYPELIB_MINOR);
+    size_t count = 0;
+    const ClassEntry* classes = Classes(&count);
+    for (size_t i = 0; i < count; ++i) {
+      const ClassEntry& c = classes[i];
+      const std::wstring clsid = Braced(*c.clsid);
+      const std::wstring progId = Widen(c.progId);
+      const std::wstring versioned = progId + L"." + std::to_wstring(SCTAV_TYPELIB_MAJOR);
+      const std::wstring key = L"CLSID\\" + clsid;
+      SetValue(key, L"", c.name);
+      SetValue(key + L"\\InprocServer32", L"", path);
+      SetValue(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+      SetValue(key + L"\\ProgID", L"", versioned);
+      SetValue(key + L"\\VersionIndependentProgID", L"", progId);
+      SetValue(key + L"\\TypeLib", L"", libid);
+      SetValue(key + L"\\Version", L"", version);
+      SetValue(key + L"\\Programmable", nullptr, {});
+      SetValue(progId, L"", c.name);
+      SetValue(progId + L"\\CLSID", L"", clsid);
+      SetValue(progId + L"\\CurVer", L"", versioned);
+      SetValue(versioned, L"", c.name);
+      SetValue(versioned + L"\\CLSID", L"", clsid);
+    }
+    ComPtr<ITypeLib> library;
+    ThrowIfFailed(LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()), "LoadTypeLibEx");
+    std::wstring mutablePath = path;
+    ThrowIfFailed(RegisterTypeLib(library.get(), mutablePath.data(), nullptr), "RegisterTypeLib");
+    return S_OK;
+  });
+  if (FAILED(hr)) {
+    // Leave nothing half-registered behind.
+    UnregisterServer();
+    return hr;
+  }
+  return S_OK;
+}
+
+HRESULT UnregisterServer() {
+  return Guard(IID_NULL, []() -> HRESULT {
+    size_t count = 0;
+    const ClassEntry* classes = Classes(&count);
+    for (size_t i = 0; i < count; ++i) {
+      const ClassEntry& c = classes[i];
+      const std::wstring clsid = Braced(*c.clsid);
+      const std::wstring progId = Widen(c.progId);
+      const std::wstring versioned = progId + L"." + std::to_wstring(SCTAV_TYPELIB_MAJOR);
+      // A ProgID now registered for another class is not ours to remove.
+      for (const std::wstring& name : {progId, versioned}) {
+        std::wstring registered = GetValue(name + L"\\CLSID");
+        if (registered.empty() || CompareStringOrdinal(registered.c_str(), -1, clsid.c_str(), -1,
+                                                       TRUE) == CSTR_EQUAL) {
+          DeleteTree(name);
+        }
+      }
+      DeleteTree(L"CLSID\\" + clsid);
+    }
+    // Not registered is as good as unregistered.
+    HRESULT hr = UnRegisterTypeLib(kLibId, SCTAV_TYPELIB_MAJOR, SCTAV_TYPELIB_MINOR,
+                                   LOCALE_NEUTRAL, ThisSysKind());
+    if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_CANTLOADLIBRARY &&
+        hr != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
+      ThrowIfFailed(hr, "UnRegisterTypeLib");
+    }
+    return S_OK;
+  });
+}
+
+}  // namespace sccom

@@ -1,0 +1,45 @@
+// The user interface services on Win32: message boxes, the mouse pointer, the message loop,
+// the clipboard picture of tool faces, window functions and modal forms.
+#pragma once
+
+#include "win32.h"
+
+#include "automation/form.h"
+#include "automation/runtime.h"
+
+namespace sccom {
+
+class WinUi : public ax::Ui {
+ public:
+  int MessageBox(const std::string& text, int flags, const std::string& title) override;
+  void SetMousePointer(int pointer) override;
+  int MousePointer() const override { return pointer_; }
+  void DoEvents() override;
+  void SetClipboardPicture(const ax::Picture& picture) override;
+  ax::Picture ClipboardPicture() const override { return picture_; }
+  // Renders the form model as a Win32 window (win_form.cpp).
+  void ShowModal(ax::Form& form) override;
+  double Timer() override;
+  ax::DateValue Now() override;
+  uint32_t CurrentProcessId() override;
+  intptr_t GetParent(intptr_t hwnd) override;
+  bool IsWindow(intptr_t hwnd) override;
+  bool IsIconic(intptr_t hwnd) override;
+  bool ShowWindow(intptr_t hwnd, int command) override;
+  bool SetForegroundWindow(intptr_t hwnd) override;
+  bool GetWindowRect(intptr_t hwnd, ax::Rect& rect) override;
+  intptr_t SendMessageA(intptr_t hwnd, uint32_t message, uintptr_t wParam,
+                        intptr_t lParam) override;
+  int32_t ScreenWidth() override;
+  int32_t ScreenHeight() override;
+
+ private:
+  int pointer_ = 0;
+  ax::Picture picture_;
+};
+
+// The image of a tool face: a small bitmap drawn for an image-list index (1-based). The caller
+// owns the bitmap.
+HBITMAP CreateToolFace(int32_t imageIndex);
+
+}  // namespace sccom

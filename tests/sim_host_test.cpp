@@ -1,0 +1,367 @@
+// The simulated host: menu bands, the bill window's field kinds and numbering, the component
+// registry, planted failures, queued answers and the scenario language's parsing and reporting.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "automation/error.h"
+#include "sim/bill_window.h"
+#include "sim/collections.h"
+#include "sim/host.h"
+#include "sim/menu_bar.h"
+#include "sim/scenario.h"
+
+namespace {
+
+// ---- menu bands -------------------------------------------------------------------------------
+
+struct BandCase {
+  const char* name;
+  const char* op;  // "before" or "after"
+  ax::Variant neighbour;
+  const char* newKey;
+  const char* expected;  // keys after the insert, or "error"
+};
+
+TEST(SimMenuBar, InsertBeforeAndAfterPlaceTheToolNextToTheNeighbour) {
+  const BandCase cases[] = {
+      {"before the first", "before", "a", "x", "x,a,b,c"},
+      {"before the middle", "before", "b", "x", "a,x,b,c"},
+      {"after the middle", "after", "b", "x", "a,b,x,c"},
+      {"after the last", "after", "c", "x", "a,b,c,x"},
+      {"after position -1 appends", "after", int32_t{-1}, "x", "a,b,c,x"},
+      {"after position 0 puts first", "after", int32_t{0}, "x", "x,a,b,c"},
+      {"after position 2", "after", int32_t{2}, "x", "a,b,x,c"},
+      {"neighbour key in another case", "before", "B", "x", "a,x,b,c"},
+      {"an existing tool moves", "before", "a", "c", "c,a,b"},
+      {"missing neighbour before", "before", "zz", "x", "error"},
+      {"missing neighbour after", "after", "zz", "x", "error"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    sim::Host host;
+    auto bar = std::make_shared<sim::MenuBar>(host);
+    bar->AddHostBand("mnuEdit", 0, {{"a", "A"}, {"b", "B"}, {"c", "C"}});
+    ax::Object menu(bar);
+    ax::Object tool = menu.GetObj("TAVTools").GetObj("Add", {std::string(c.newKey)});
+    if (std::string(c.newKey) == "c") tool = menu.GetObj("TAVTools", {"c"});
+    ax::Object tools = menu.GetObj("Bands", {"mnuEdit"}).GetObj("Tools");
+    const char* member = std::string(c.op) == "before" ? "InsertBefore" : "InsertAfter";
+    if (std::string(c.expected) == "error") {
+      try {
+        tools.Call(member, {c.neighbour, tool});
+        FAIL() << "no error";
+      } catch (const ax::AutomationError& e) {
+        EXPECT_EQ(e.Number(), ax::err::kInvalidCall);
+      }
+      EXPECT_EQ(bar->FindBand("mnuEdit")->KeyList(), "a,b,c");
+      continue;
+    }
+    tools.Call(member, {c.neighbour, tool});
+    EXPECT_EQ(bar->FindBand("mnuEdit")->KeyList(), c.expected);
+    EXPECT_EQ(ax::CLng(tools.Get("Count")), static_cast<int32_t>(bar->FindBand("mnuEdit")->tools.size()));
+  }
+}
+
+TEST(SimMenuBar, BandsToolsAndFacesAsThePlugInSetsThem) {
+  sim::Host host;
+  auto bar = std::make_shared<sim::MenuBar>(host);
+  ax::Object menu(bar);
+  ax::Object band = menu.GetObj("Bands").GetObj("Add", {"scPopExport"});
+  band.Put("Type", int32_t{2});
+  band.Put("Visible", true);
+  EXPECT_EQ(bar->FindBand("scPopExport")->kind, 2);
+  EXPECT_TRUE(menu.GetObj("Bands", {"SCPOPEXPORT"}).SameAs(band));
+
+  // A key may be added twice; the collection then finds the first.
+  ax::Object first = menu.GetObj("TAVTools").GetObj("Add", {"mnuExportPayBill_CMB01"});
+  ax::Object second = menu.GetObj("TAVTools").GetObj("Add", {"mnuExportPayBill_CMB01"});
+  EXPECT_FALSE(first.SameAs(second));
+  EXPECT_TRUE(menu.GetObj("TAVTools", {"mnuexportpaybill_cmb01"}).SameAs(first));
+  band.GetObj("Tools").Call("InsertAfter", {int32_t{-1}, first});
+  band.GetObj("Tools").Call("InsertAfter", {int32_t{-1}, second});
+  EXPECT_EQ(bar->FindBand("scPopExport")->tools.size(), 2u);
+
+  host.SetClipboardPicture({6, "ledger page"});
+  first.Call("PasteFace", {int32_t{12632256}});
+  first.Put("DropDownBand", "scPopExport");
+  EXPECT_EQ(ax::CStr(first.Get("Face")), "ledger page");
+  EXPECT_EQ(ax::CLng(first.Get("MaskColor")), 12632256);
+  EXPECT_EQ(ax::CStr(first.Get("DropDownBand")), "scPopExport");
+
+  try {
+    menu.GetObj("TAVTools", {"nothing"});
+    FAIL() << "no error for a missing tool";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), ax::err::kInvalidCall);
+  }
+}
+
+// ---- the bill window's fields -----------------------------------------------------------------
+
+struct KindCase {
+  int32_t fid;
+  const char* key;
+  int32_t kind;
+  const char* expected;
+};
+
+TEST(SimBillWindow, FieldKindsShowIdsCodesAndNames) {
+  const KindCase cases[] = {
+      {1, "FPayAcctID", 1, "101"},   {1, "FPayAcctID", 2, "01.001"}, {1, "FPayAcctID", 3, "01.001"},
+      {1, "frecacctid", 3, "01.002"}, {1, "FCyID", 1, "1"},          {1, "FCyID", 2, "RMB"},
+      {1, "FCyID", 3, "人民币"},     {1, "FCheckerID", 1, "3"},      {1, "FCheckerID", 3, "李强"},
+      {2, "FReCheckerID", 1, ""},     {2, "FReCheckerID", 3, ""},     {3, "FCheckerID", 3, ""},
+      {5, "FVoucherID", 1, "301"},    {5, "FVoucherID", 3, "记-15"},  {1, "FVoucherID", 3, ""},
+      {1, "FAmt", 1, "50000"},        {1, "FAmt", 3, "50000"},        {1, "FBillNo", 2, "HB000001"},
+      {1, "FBaseProperty6", 3, ""},   {4, "FBaseProperty6", 1, "SUBMIT_SUCCESSE"},
+  };
+  sim::Host host;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + " of bill " + std::to_string(c.fid) + " kind " + std::to_string(c.kind));
+    sim::BillOpening o;
+    o.fid = c.fid;
+    auto w = host.OpenBill(o);
+    ax::Object bill(std::static_pointer_cast<ax::Dispatch>(w));
+    EXPECT_EQ(ax::DisplayText(bill.Get("GetFieldValue", {std::string(c.key), int32_t{-1}, c.kind})), c.expected);
+    host.CloseCurrent();
+  }
+}
+
+TEST(SimBillWindow, WrittenBaseDataIsResolvedByCode) {
+  sim::Host host;
+  auto w = host.OpenBill(sim::BillOpening{});
+  ax::Object bill(std::static_pointer_cast<ax::Dispatch>(w));
+  auto read = [&](const char* key, int32_t kind) {
+    return ax::DisplayText(bill.Get("GetFieldValue", {key, int32_t{-1}, kind}));
+  };
+  bill.Call("SetFieldValue", {"FCyID", "USD", int32_t{-1}});
+  EXPECT_EQ(read("FCyID", 1), "2");
+  EXPECT_EQ(read("FCyID", 3), "美元");
+  bill.Call("SetFieldValue", {"FRecAcctID", "01.003", int32_t{-1}});
+  EXPECT_EQ(read("FRecAcctID", 1), "103");
+  EXPECT_EQ(read("FRecAcctID", 2), "01.003");
+  bill.Call("SetFieldValue", {"FRecAcctID", "", int32_t{-1}});
+  EXPECT_EQ(read("FRecAcctID", 1), "");
+  EXPECT_EQ(read("FRecAcctID", 3), "");
+  bill.Call("SetFieldValue", {"FExchRate", "1.0000", int32_t{-1}});
+  EXPECT_EQ(read("FExchRate", 3), "1.0000");
+
+  // SetFieldInfo through a description: numbers are values, other text the display text.
+  ax::Object info = bill.GetObj("GetFieldInfoByKey", {"FPreparerID", "", int32_t{0}});
+  bill.Call("SetFieldInfo", {info, "4", int32_t{0}});
+  EXPECT_EQ(read("FPreparerID", 1), "4");
+  EXPECT_EQ(read("FPreparerID", 3), "王芳");
+  bill.Call("SetFieldInfo", {info, "Someone", int32_t{0}});
+  EXPECT_EQ(read("FPreparerID", 3), "Someone");
+  EXPECT_EQ(ax::DisplayText(bill.GetObj("GetDataFld", {info}).Item("FFLD")), "4");
+
+  // Locks through the field controls.
+  bill.GetObj("FieldControls").ItemObj(int32_t{1}).ItemObj("FAmt").Put("Locked", true);
+  EXPECT_TRUE(w->FindField("FAmt")->locked);
+  EXPECT_THROW(w->Edit("FAmt", "1"), sim::ScenarioFailure);
+
+  try {
+    bill.Get("GetFieldValue", {"FNoSuchField", int32_t{-1}, int32_t{1}});
+    FAIL() << "no error for an unknown field";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), ax::err::kInvalidCall);
+  }
+}
+
+TEST(SimBillWindow, FirstSavesNumberTheBills) {
+  sim::Host host;
+  // Without accounts the plug-in refuses the save; the data come in directly.
+  for (int32_t expected : {6, 7}) {
+    auto w = host.OpenBill(sim::BillOpening{});
+    w->StoreValue(*w->FindField("FPayAcctID"), "01.001");
+    w->StoreValue(*w->FindField("FRecAcctID"), "01.002");
+    w->StoreValue(*w->FindField("FCyID"), "RMB");
+    w->StoreValue(*w->FindField("FAmt"), "100");
+    w->Save();
+    ASSERT_FALSE(w->lastCancelled);
+    char no[16];
+    std::snprintf(no, sizeof no, "HB%06d", expected);
+    EXPECT_EQ(ax::DisplayText(w->FieldValue("FID", 1)), std::to_string(expected));
+    EXPECT_EQ(ax::DisplayText(w->FieldValue("FBillNo", 1)), no);
+    EXPECT_EQ(w->editStatus, 2);
+    sim::Rows r = host.Db().QueryNative("SELECT FBillNo, FCheckerID FROM t_scTransfer WHERE FID=?", {expected});
+    ASSERT_EQ(r.data.size(), 1u);
+    EXPECT_EQ(ax::DisplayText(r.data[0][0]), no);
+    EXPECT_EQ(ax::DisplayText(r.data[0][1]), "0");  // a base-data field without value stores 0
+    host.CloseCurrent();
+  }
+}
+
+// ---- registry, failures, answers --------------------------------------------------------------
+
+TEST(SimHost, ComponentsAreCreatedByProgIdWithoutRegardToCase) {
+  sim::Host host;
+  EXPECT_TRUE(ax::CreateObject("hostlib.DICTIONARY").As<sim::Dictionary>() != nullptr);
+  EXPECT_TRUE(ax::CreateObject(sim::kVectorProgId).As<sim::Vector>() != nullptr);
+  EXPECT_EQ(ax::CreateObject("scTAVExt.scTransferBillExt").TypeName(), "scTransferBillExt");
+  try {
+    ax::CreateObject("No.Such.Component");
+    FAIL() << "no error";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), ax::err::kCantCreate);
+  }
+}
+
+TEST(SimHost, PlantedFailuresHitTheNextCallOnly) {
+  sim::Host host;
+  sim::BillOpening o;
+  o.fid = 1;
+  auto w = host.OpenBill(o);
+  ax::Object bill(std::static_pointer_cast<ax::Dispatch>(w));
+  host.PlantFailure("bill", "getfieldvalue", "disk on fire", 1);
+  try {
+    bill.Get("GetFieldValue", {"FID", int32_t{-1}, int32_t{1}});
+    FAIL() << "no planted failure";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Description(), "disk on fire");
+  }
+  EXPECT_EQ(ax::DisplayText(bill.Get("GetFieldValue", {"FID", int32_t{-1}, int32_t{1}})), "1");
+
+  // Call k of the process fails.
+  uint64_t next = host.CallCount() + 2;
+  host.FailCallAt(next);
+  EXPECT_NO_THROW(bill.Get("EditStatus"));
+  EXPECT_THROW(bill.Get("EditStatus"), ax::AutomationError);
+  EXPECT_NO_THROW(bill.Get("EditStatus"));
+  host.FailCallAt(0);
+
+  host.PlantFailure("HostLib.Dictionary", "CreateObject", "", 1);
+  EXPECT_THROW(ax::CreateObject("HostLib.Dictionary"), ax::AutomationError);
+  EXPECT_NO_THROW(ax::CreateObject("HostLib.Dictionary"));
+}
+
+TEST(SimHost, QuestionsTakeQueuedAnswersAndOtherBoxesQueueUp) {
+  sim::Host host;
+  sim::Reply yes;
+  yes.kind = "answer";
+  yes.verb = "yes";
+  host.QueueReply(yes);
+  sim::Reply no = yes;
+  no.verb = "no";
+  no.text = "删除吗？";
+  no.hasText = true;
+  host.QueueReply(no);
+  EXPECT_EQ(host.MessageBox("审核吗？", 36, "t"), ax::mb::kIdYes);
+  EXPECT_EQ(host.MessageBox("删除吗？", 36, "t"), ax::mb::kIdNo);
+  EXPECT_EQ(host.MessageBox("完成", 64, "t"), ax::mb::kIdOk);
+  ASSERT_EQ(host.Messages().size(), 1u);
+  EXPECT_EQ(host.Messages().front().flags, 64);
+  EXPECT_FALSE(host.TakeFailure());
+
+  EXPECT_THROW(host.MessageBox("再审核吗？", 36, "t"), ax::AutomationError);
+  auto failure = host.TakeFailure();
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(*failure, "no answer queued for the question \"再审核吗？\"");
+
+  no.verb = "yes";
+  host.QueueReply(no);
+  EXPECT_THROW(host.MessageBox("别的问题", 36, "t"), ax::AutomationError);
+  EXPECT_TRUE(host.TakeFailure());
+}
+
+TEST(SimHost, SimulatedClockAdvancesSoWaitingLoopsEnd) {
+  sim::Host host;
+  double start = host.Timer();
+  int passes = 0;
+  while (host.Timer() < start + 0.8 && passes < 100000) {
+    host.DoEvents();
+    ++passes;
+  }
+  EXPECT_LT(passes, 100);
+  int y, m, d, hh, mm, ss;
+  ax::SplitDate(host.Now(), y, m, d, hh, mm, ss);
+  EXPECT_EQ(y * 10000 + m * 100 + d, 20261208);
+  EXPECT_EQ(ax::FormatDate(host.PeriodDate(2026, 3), "yyyy-mm-dd"), "2026-03-01");
+}
+
+// ---- scenario language ------------------------------------------------------------------------
+
+TEST(Scenario, TokensSplitAtBlanksAndQuotesKeepThem) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> tokens;
+  };
+  const Case cases[] = {
+      {"open bill 1", {"open", "bill", "1"}},
+      {"  edit  FAmt\t\"1 000\" ", {"edit", "FAmt", "1 000"}},
+      {R"(answer yes "a \"b\" \\ c")", {"answer", "yes", "a \"b\" \\ c"}},
+      {R"(expect result "l1\r\nl2\tx")", {"expect", "result", "l1\r\nl2\tx"}},
+      {R"(say "")", {"say", ""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(sim::Tokenize(c.line), c.tokens) << c.line;
+  for (const char* bad : {R"(say "open)", R"(say "a\q")", R"(say "a"b)"})
+    EXPECT_THROW(sim::Tokenize(bad), sim::ScenarioFailure) << bad;
+}
+
+TEST(Scenario, FailuresNameTheLineTheExpectationAndWhatWasSeen) {
+  struct Case {
+    const char* script;
+    bool passes;
+    const char* failure;  // a part of the failure text
+  };
+  const Case cases[] = {
+      {"open bill 1\nexpect field FBillNo \"HB000001\"\n", true, ""},
+      {"# c\n\nopen bill 1\nexpect field FBillNo \"HB000002\"\n", false,
+       "t.sct:4: expect field FBillNo \"HB000002\"\n    expected field FBillNo \"HB000002\"\n    saw \"HB000001\""},
+      {"open bill 9\n", false, "t.sct:1: open bill 9"},
+      {"frobnicate\n", false, "unknown command frobnicate"},
+      {"answer yes\n", false, "an answer was never asked for: answer yes (t.sct:1)"},
+      {"open bill 1\nedit FPayAcctID \"09.999\"\n", false, "unread message \"账号没有权限,请重新选择!\""},
+      {"open bill 1\nexpect message \"x\"\n", false, "saw nothing shown"},
+      {"expect query \"SELECT FName FROM t_User WHERE FUserID=5\" \"陈杰\"\nexpect rows \"SELECT * FROM t_User\" 5\n",
+       true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    sim::ScenarioResult r = sim::RunScenarioText(c.script, "t.sct");
+    EXPECT_EQ(r.passed, c.passes) << r.failure;
+    if (!c.passes) {
+      EXPECT_NE(r.failure.find(c.failure), std::string::npos) << r.failure;
+    }
+  }
+}
+
+TEST(Scenario, SettingsCommandsReachTheHost) {
+  sim::Host host;
+  auto run = [&](const std::string& line) { sim::RunScenarioCommand(host, sim::Tokenize(line)); };
+  run("today 2024-03-01");
+  run("user 5");
+  run("language cht");
+  run("translate \" 审核 \" \"審核\"");
+  run("right 3 8 deny");
+  run("security deny");
+  run("admin 2 yes");
+  run("profile SC SCDailyEnd \"1\"");
+  run("setting SCGetVoucherAfterBank true");
+  run("setting SCGetBillAutoVch false");
+  EXPECT_EQ(ax::FormatDate(host.Today(), "yyyy-mm-dd"), "2024-03-01");
+  EXPECT_EQ(host.CurrentUser(), 5);
+  EXPECT_EQ(host.Language(), "cht");
+  EXPECT_EQ(host.Translation("审核").value_or(""), "審核");
+  EXPECT_FALSE(host.RightAllowed(3, 8));
+  EXPECT_TRUE(host.RightAllowed(3, 1));
+  EXPECT_FALSE(host.SecurityAllowed());
+  EXPECT_TRUE(host.IsAdministrator(2));
+  EXPECT_TRUE(host.IsAdministrator(1));
+  EXPECT_FALSE(host.IsAdministrator(3));
+  EXPECT_EQ(host.ProfileValue("sc", "scdailyend").value_or(""), "1");
+  EXPECT_TRUE(host.VoucherAfterBank());
+  EXPECT_FALSE(host.BillAutoVoucher());
+  EXPECT_THROW(run("user 99"), sim::ScenarioFailure);
+  EXPECT_THROW(run("today 2024-3-1"), sim::ScenarioFailure);
+  EXPECT_THROW(run("dialog centre date 2026-12-08 from"), sim::ScenarioFailure);
+  run("dialog centre date 2026-12-08 from \"01.001\" unposted yes ok");
+  sim::Reply r = host.TakeReply("dialog centre", "the centre collection dialog");
+  EXPECT_EQ(r.verb, "ok");
+  EXPECT_EQ(r.options.at("from"), "01.001");
+  EXPECT_EQ(r.options.at("unposted"), "yes");
+}
+
+}  // namespace
