@@ -412,12 +412,25 @@ void RunExpect(Host& host, const Tokens& t) {
 // ---- commands ---------------------------------------------------------------------------------
 
 void Show(Host& host, const Tokens& t) {
-  Need(t, 2, "show fields|tools|list|messages|windows");
+  Need(t, 2, "show fields [<FieldKey>...]|tools|list|messages|windows");
   const std::string& what = t[1];
   std::string text;
   if (what == "fields") {
     BillWindow* bill = host.CurrentBill();
-    text = "fields of window " + std::to_string(bill->Number()) + ":\n" + bill->DescribeFields();
+    std::string fields = bill->DescribeFields();
+    if (t.size() > 2) {
+      // Only the fields named, in the order named.
+      std::string chosen;
+      for (size_t i = 2; i < t.size(); ++i) {
+        BillWindow::Field& f = bill->FieldOrFail(t[i]);
+        std::istringstream lines(fields);
+        std::string line;
+        while (std::getline(lines, line))
+          if (line.rfind(f.key + " = ", 0) == 0) chosen += (chosen.empty() ? "" : "\n") + line;
+      }
+      fields = chosen;
+    }
+    text = "fields of window " + std::to_string(bill->Number()) + ":\n" + fields;
   } else if (what == "tools") {
     Window* w = host.Current();
     if (!w) Bad("no window is open");
@@ -547,6 +560,10 @@ void Run(Host& host, const Tokens& t, int* expectations) {
     } catch (const ax::AutomationError& e) {
       Bad(e.Description());
     }
+  } else if (c == "refresh") {
+    ListWindow* list = host.CurrentList();
+    host.Note(Channel::Host, "window " + std::to_string(list->Number()) + ": the user refreshes the list");
+    list->Refill();
   } else if (c == "select") {
     host.CurrentList()->Select(Fids(t, 1, "select <FID>...|none"));
   } else if (c == "bankstate") {
@@ -647,7 +664,7 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
   hostOptions.dbPath = options.dbPath;
   hostOptions.live = options.live;
   std::string failure;
-  {
+  try {
     Host host(hostOptions);
     std::istringstream in(text);
     std::string raw;
@@ -688,6 +705,9 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
     }
     host.CloseAll();
     result.transcript = host.transcript().Entries();
+  } catch (const std::exception& e) {
+    // The host itself could not start (a database file that cannot be written, ...).
+    failure = name + ": the simulated host could not start: " + e.what();
   }
   result.passed = failure.empty();
   result.failure = failure;
@@ -759,10 +779,12 @@ Actions
                                recorded (expect call command "<key>")
   save                         the host's save: BeforeSave, store, AfterSave
   select <FID>...|none         the list's selection; the first is the current row
+  refresh                      the host's own refresh of the current list
   bankstate <FBillNo> <code>   the bank reports a status for the bill's payment
   minimise <n>|main            minimise a window
   say "<text>"                 a line of narration in the transcript
-  show fields|tools|list|messages|windows   print the state into the transcript
+  show fields [<FieldKey>...]|tools|list|messages|windows   print the state into the
+                               transcript
 
 Expectations
   expect message "<text>" [<flags>]   the next unread message box

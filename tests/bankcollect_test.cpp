@@ -10,6 +10,7 @@
 #include "bankcollect/FrmYHGJ.h"
 #include "fake_host.h"
 #include "host/progids.h"
+#include "sim/collections.h"
 
 namespace sc {
 namespace {
@@ -188,6 +189,51 @@ TEST_F(BankCollectTest, HostTopWindowAndActivation) {
   // A list whose window cannot be read gives no host window at all.
   parent->On("hwnd", [](ax::Args&) -> ax::Variant { throw ax::Error(ax::err::kAppDefined); });
   EXPECT_EQ(form.GetHostTopWindow(), 0);
+}
+
+TEST_F(BankCollectTest, ReceiptsMapToBillKeys) {
+  env.Register(S(host::ProgId::Dictionary), [] { return ax::Object(sim::NewDictionary()); });
+  env.Register(S(host::ProgId::Vector), [] { return ax::Object(sim::NewVector()); });
+  // A receipt from outside the centre: the optional paying-side keys are absent altogether.
+  auto row = sim::NewDictionary();
+  const std::pair<const char*, ax::Variant> columns[] = {
+      {"FRecSettID", 603},
+      {"FCentAcctID", 101},
+      {"FCentAcctNumber", "01.001"},
+      {"FCentAcctName", "集团资金池"},
+      {"FCentBankAcnt", "755900000000001"},
+      {"FCyID", 1},
+      {"FExchRate", 1.0},
+      {"FAmt", 5000.0},
+      {"FFcyAmt", 5000.0},
+      {"FExplanation", ax::Variant::null()},
+      {"FPurpose", "货款"},
+      {"FSettleTypeID", 1},
+      {"FSettleType", ax::Variant::null()},
+      {"FSettleNo", ax::Variant::null()},
+      {"FRecSettDate", ax::MakeDate(2026, 12, 8, 23, 59, 0)},
+  };
+  for (const auto& [key, value] : columns) row->Set(key, value);
+  auto receipts = sim::NewVector();
+  receipts->Add(ax::Variant(ax::DispatchPtr(row)));
+
+  FrmYHGJ form;
+  ax::Object mapped = form.MapReceiptsToBills(ax::Object(receipts));
+  ASSERT_EQ(ax::CLng(mapped.Get("Count")), 1);
+  ax::Object m = mapped.ItemObj(1);
+  const std::pair<const char*, const char*> expected[] = {
+      {"FPayAcctID", "0"},       {"FPayAcctNo", ""},           {"PayAcctName", ""},
+      {"FPayBank", ""},          {"FPayBankAcnt", ""},         {"FRecAcctID", "101"},
+      {"FRecAcctNo", "01.001"},  {"FRecAcctName", "集团资金池"}, {"FRecBank", ""},
+      {"FRecBankAcnt", "755900000000001"}, {"FCyID", "1"},     {"FExchRate", "1"},
+      {"FAmt", "5000"},          {"FFcyAmt", "5000"},          {"FExplanation", "NULL"},
+      {"FPurpose", "货款"},      {"FSettleTypeID", "1"},       {"FSettleType", ""},
+      {"FSettleNo", "NULL"},     {"FPaySettDate", "2026-12-08"}, {"FRecSettID", "603"},
+  };
+  for (const auto& [key, text] : expected) EXPECT_EQ(ax::DisplayText(m.Item(key)), text) << key;
+
+  EXPECT_EQ(ax::CLng(form.MapReceiptsToBills(ax::Object(sim::NewVector())).Get("Count")), 0)
+      << "no receipt, no bill";
 }
 
 TEST_F(BankCollectTest, PickerFilterAndResize) {

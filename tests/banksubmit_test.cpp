@@ -214,5 +214,103 @@ TEST_F(BankSubmitTest, WithdrawalKeepsAFailedReadToItsBill) {
             "单据 HB000003 撤消提交成功\r\n");
 }
 
+
+// A bound plug-in whose list interface selects rows by FID; GetSelectedBillID is not the
+// export's business and fails when asked.
+struct ExportFixture {
+  std::shared_ptr<FakeList> listInterface;
+  std::shared_ptr<scTransferListExt1> plugin = std::make_shared<scTransferListExt1>();
+  std::vector<std::string> exports;
+
+  ExportFixture(sctest::FakeEnv& env, const std::vector<int32_t>& fids) {
+    auto rows = sim::NewVector();
+    for (int32_t fid : fids) {
+      auto row = sim::NewDictionary();
+      row->Set("FBillNo", ax::Variant("HB" + std::to_string(fid)));
+      row->Set("FID", ax::Variant(fid));
+      rows->Add(ax::Variant(ax::DispatchPtr(row)));
+    }
+    FakePtr list = env.Make("List");
+    list->On("GetSelectedBillID", [](ax::Args&) -> ax::Variant {
+      throw ax::AutomationError(5, "GetSelectedBillID must not decide the export");
+    });
+    listInterface = std::make_shared<FakeList>("ListInterface", &env.log);
+    listInterface->Prop("List", ax::Variant(ax::DispatchPtr(list)));
+    listInterface->Prop("SelectedRows", ax::Variant(ax::DispatchPtr(rows)));
+    env.Single(S(host::ProgId::Export), "CExport")->On("ExportPayBill", [this](ax::Args& a) {
+      std::string call;
+      for (size_t i = 0; i < a.size(); ++i)
+        call += (i ? "|" : "") + ax::CStr(a[i].value()) + (a[i].isByRef() ? "&" : "");
+      exports.push_back(call);
+      return ax::Variant();
+    });
+    plugin->Show(ax::Variant(ax::DispatchPtr(listInterface)));
+  }
+};
+
+// Clicks a tool with the key, as the host raises MenuBarClick.
+void Click(scTransferListExt1& plugin, sctest::FakeEnv& env, const std::string& key) {
+  FakePtr tool = env.Make("Tool");
+  tool->Prop("Key", ax::Variant(key));
+  ax::Variant cancel(false);
+  ax::Args args{ax::Arg(ax::Variant(ax::DispatchPtr(tool))), ax::Arg::byRef(cancel)};
+  plugin.OnEvent("MenuBarClick", args);
+  EXPECT_TRUE(cancel.type() == ax::VarType::Boolean && !cancel.asBool()) << key << ": Cancel was changed";
+}
+
+TEST_F(BankSubmitTest, ClickDispatchByExactKey) {
+  struct Case {
+    std::string key;
+    std::vector<std::string> exports;
+  };
+  const Case cases[] = {
+      {"mnuExportPayBill_K", {"K&|ESC|7,9&|scTransfer"}},
+      {"mnuExportPayBill_", {"&|ESC|7,9&|scTransfer"}},
+      {"mnuExportPayBill_mnuExportPayBill_K", {"mnuExportPayBill_K&|ESC|7,9&|scTransfer"}},
+      {"mnuexportpaybill_K", {}},
+      {"MNUEXPORTPAYBILL_K", {}},
+      {"mnuExportPayBill", {}},
+      {"mnuExport", {}},
+      // Submit and withdraw by another case run nothing (their selection read would fail).
+      {"mnusubmit", {}},
+      {"MNUUNSUBMIT", {}},
+  };
+  env.Single(S(host::ProgId::SecurityInfo), "Security")
+      ->On("AccessCheck", [](ax::Args&) -> ax::Variant { return true; });
+  env.Single(S(host::ProgId::ShareProps), "Props")
+      ->On("GetProperty", [](ax::Args&) -> ax::Variant { return "Language=chs;"; });
+  for (const Case& c : cases) {
+    ExportFixture f(env, {7, 9});
+    Click(*f.plugin, env, c.key);
+    EXPECT_EQ(f.exports, c.exports) << c.key;
+    EXPECT_TRUE(env.reported.empty()) << c.key << ": a command ran";
+  }
+}
+
+TEST_F(BankSubmitTest, ExportWithoutSelectionCreatesNothing) {
+  ExportFixture f(env, {});
+  f.plugin->ExportPayBill("CMB01");
+  EXPECT_TRUE(f.exports.empty());
+  EXPECT_EQ(env.created.count("LMWBEXPORT.CEXPORT"), 0u);
+}
+
+TEST_F(BankSubmitTest, ExportErrorReachesTheHost) {
+  ExportFixture f(env, {3});
+  env.Single(S(host::ProgId::Export), "CExport")->On("ExportPayBill", [](ax::Args&) -> ax::Variant {
+    throw ax::AutomationError(-2147221503, "付款文件被占用", "LmWBExport.CExport");
+  });
+  FakePtr tool = env.Make("Tool");
+  tool->Prop("Key", ax::Variant("mnuExportPayBill_CMB01"));
+  ax::Variant cancel(false);
+  ax::Args args{ax::Arg(ax::Variant(ax::DispatchPtr(tool))), ax::Arg::byRef(cancel)};
+  try {
+    f.plugin->OnEvent("MenuBarClick", args);
+    ADD_FAILURE() << "the export's error did not reach the host";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Description(), "付款文件被占用");
+    EXPECT_EQ(e.Number(), -2147221503);
+  }
+}
+
 }  // namespace
 }  // namespace sc

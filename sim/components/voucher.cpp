@@ -97,7 +97,8 @@ class VoucherComponent : public HostObject {
       out += "\n  " + std::string(ax::CLng(l[0]) == 1 ? "借 " : "贷 ") + ax::DisplayText(l[1]) +
              " " + ax::DisplayText(l[2]) + " " + ax::DisplayText(l[3]) + " / " +
              ax::DisplayText(l[4]);
-      if (!l[5].isNull()) out += " 结算方式 " + ax::DisplayText(l[5]) + " " + ax::DisplayText(l[6]);
+      if (!l[5].isNull() && ax::Val(l[5]) > 0) out += " 结算方式 " + ax::DisplayText(l[5]);
+      if (!l[6].isNull()) out += " 结算号 " + ax::DisplayText(l[6]);
     }
     return out;
   }

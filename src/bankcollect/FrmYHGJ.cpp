@@ -154,6 +154,8 @@ void ShowFrmYHGJ(const ax::Object& list) {
     throw;
   }
   if (HoldsBills(*form)) {
+    // The list was needed only to find the host's window; the list may close before the bills.
+    form->oList.Reset();
     ProcessWide<LoadedDialogs>().forms.push_back(std::move(form));
   } else {
     form->Unload();

@@ -472,6 +472,56 @@ bool SameValue(const ax::Variant& a, const ax::Variant& b) {
   return false;
 }
 
+// ---- Calls --------------------------------------------------------------------------------
+
+WORD FlagsFromKind(unsigned kind) {
+  WORD flags = 0;
+  if (kind & ax::kMethod) flags |= DISPATCH_METHOD;
+  if (kind & ax::kGet) flags |= DISPATCH_PROPERTYGET;
+  if (kind & ax::kPut) flags |= DISPATCH_PROPERTYPUT;
+  if (kind & ax::kPutRef) flags |= DISPATCH_PROPERTYPUTREF;
+  return flags ? flags : static_cast<WORD>(DISPATCH_METHOD);
+}
+
+ax::Variant CallDispatch(IDispatch* target, DISPID id, unsigned kind, ax::Args& args) {
+  const size_t count = args.size();
+  // values[i] owns argument i; slots hold them in reverse order, by-reference ones as typed
+  // references into values[i] so that the callee writes straight into them.
+  std::vector<Var> values(count);
+  std::vector<VARIANTARG> slots(count);
+  for (size_t i = 0; i < count; ++i) {
+    ToVariant(args[i].value(), values[i].get());
+    VARIANTARG& slot = slots[count - 1 - i];
+    VariantInit(&slot);
+    if (!args[i].isByRef()) {
+      slot = *values[i];  // a shallow view; values[i] keeps ownership
+      continue;
+    }
+    VARTYPE type = values[i]->vt;
+    if (type == VT_EMPTY || type == VT_NULL || type == VT_ERROR || (type & VT_ARRAY)) {
+      slot.vt = VT_VARIANT | VT_BYREF;
+      slot.pvarVal = values[i].get();
+    } else {
+      slot.vt = static_cast<VARTYPE>(type | VT_BYREF);
+      slot.byref = &values[i]->llVal;  // every scalar, BSTR and pointer starts here
+    }
+  }
+  const bool put = (kind & (ax::kPut | ax::kPutRef)) != 0;
+  DISPID putId = DISPID_PROPERTYPUT;
+  DISPPARAMS params{count ? slots.data() : nullptr, put ? &putId : nullptr,
+                    static_cast<UINT>(count), put ? 1u : 0u};
+  Var result;
+  EXCEPINFO info{};
+  UINT argError = 0;
+  HRESULT hr = target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, FlagsFromKind(kind), &params,
+                              put ? nullptr : result.get(), &info, &argError);
+  if (FAILED(hr)) ThrowInvokeError(hr, info);
+  for (size_t i = 0; i < count; ++i) {
+    if (args[i].isByRef()) args[i].value() = FromVariant(*values[i]);
+  }
+  return FromVariant(*result);
+}
+
 // ---- Objects ------------------------------------------------------------------------------
 
 namespace {

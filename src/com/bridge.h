@@ -68,6 +68,13 @@ void WriteBack(const VARIANT& byRef, const ax::Variant& value);
 // The same value: same kind and equal contents; objects by identity.
 bool SameValue(const ax::Variant& a, const ax::Variant& b);
 
+// ---- Calls --------------------------------------------------------------------------------
+// DISPATCH_* flags for a call kind.
+WORD FlagsFromKind(unsigned kind);
+// IDispatch::Invoke by DISPID with automation arguments: by-reference arguments go as typed
+// references and are read back afterwards; a failure raises the callee's automation error.
+ax::Variant CallDispatch(IDispatch* target, DISPID id, unsigned kind, ax::Args& args);
+
 // ---- Objects ------------------------------------------------------------------------------
 // The automation object for an IDispatch pointer: our own objects come back as what they are,
 // a COM object as a ComDispatch (one per COM identity, so Object::SameAs is COM identity).

@@ -87,13 +87,13 @@ void STDMETHODCALLTYPE DispatchServer::GetTarget(HMODULE caller, ax::DispatchPtr
   if (out && caller == module::Handle()) *out = target_;
 }
 
-std::string DispatchServer::NameOf(DISPID id) const {
+std::string MemberIds::NameOf(DISPID id) const {
   if (id == DISPID_VALUE) return "Item";  // the default member
   if (id < 1 || static_cast<size_t>(id) > names_.size()) return {};
   return names_[static_cast<size_t>(id) - 1];
 }
 
-DISPID DispatchServer::IdOf(const std::string& name) {
+DISPID MemberIds::IdOf(const std::string& name) {
   for (size_t i = 0; i < names_.size(); ++i) {
     if (ax::EqualsNoCase(names_[i], name)) return static_cast<DISPID>(i + 1);
   }
@@ -116,7 +116,7 @@ STDMETHODIMP DispatchServer::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, 
                                            DISPID* ids) {
   if (!names || !ids || count == 0) return E_INVALIDARG;
   return Guard(IID_IDispatch, [&]() -> HRESULT {
-    ids[0] = IdOf(Narrow(names[0]));
+    ids[0] = ids_.IdOf(Narrow(names[0]));
     // Members are known by name only; their parameters have no names.
     for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     return count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
@@ -128,7 +128,7 @@ STDMETHODIMP DispatchServer::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPAR
   return Guard(
       IID_IDispatch,
       [&]() -> HRESULT {
-        std::string name = NameOf(id);
+        std::string name = ids_.NameOf(id);
         if (name.empty()) return DISP_E_MEMBERNOTFOUND;
         unsigned kind = CallKindFromFlags(flags);
         InvokeWithArgs(params, result,

@@ -24,6 +24,17 @@ struct IAxObject : public IUnknown {
   virtual void STDMETHODCALLTYPE GetTarget(HMODULE caller, ax::DispatchPtr* out) = 0;
 };
 
+// DISPIDs handed out for member names on first request (1, 2, ...; DISPID_VALUE is "Item").
+class MemberIds {
+ public:
+  DISPID IdOf(const std::string& name);
+  // "" for a DISPID never handed out.
+  std::string NameOf(DISPID id) const;
+
+ private:
+  std::vector<std::string> names_;  // DISPID n names names_[n - 1]
+};
+
 class DispatchServer : public ComObject<IDispatch, IAxObject> {
  public:
   explicit DispatchServer(ax::DispatchPtr target);
@@ -40,16 +51,13 @@ class DispatchServer : public ComObject<IDispatch, IAxObject> {
   void STDMETHODCALLTYPE GetTarget(HMODULE caller, ax::DispatchPtr* out) override;
 
   const ax::DispatchPtr& target() const { return target_; }
-  // The member name of a DISPID handed out by GetIDsOfNames ("" when unknown).
-  std::string NameOf(DISPID id) const;
-  DISPID IdOf(const std::string& name);
 
  protected:
   void* Find(REFIID iid) override;
 
  private:
   ax::DispatchPtr target_;
-  std::vector<std::string> names_;  // DISPID n names names_[n - 1]
+  MemberIds ids_;
 };
 
 // The server already serving object, if any.

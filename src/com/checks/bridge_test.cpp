@@ -1,0 +1,522 @@
+// The COM bridge under a real COM runtime (Wine): values, errors, late-bound calls with the
+// DISPID cache, events through connection points and the plug-in classes' factory.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+
+#include "automation/error.h"
+#include "automation/runtime.h"
+#include "bridge.h"
+#include "com_dispatch.h"
+#include "dispatch_server.h"
+#include "event_source_server.h"
+#include "guids.h"
+#include "module.h"
+#include "server.h"
+
+namespace sccom {
+namespace {
+
+class ComEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    EnsureEnvironment();
+  }
+  void TearDown() override { CoUninitialize(); }
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
+
+std::string Describe(const ax::Variant& v) {
+  return std::string(v.typeName()) + ":" + ax::DisplayText(v);
+}
+
+// ---- Values -------------------------------------------------------------------------------
+
+TEST(BridgeValues, RoundTripKeepsKindAndValue) {
+  const ax::Variant cases[] = {
+      ax::Variant(),
+      ax::Variant::null(),
+      ax::Variant(true),
+      ax::Variant(false),
+      ax::Variant(int16_t{-32768}),
+      ax::Variant(int32_t{2147483647}),
+      ax::Variant(-0.125),
+      ax::Variant(ax::CurrencyValue{123456789}),
+      ax::Variant(ax::MakeDate(2026, 12, 4, 13, 5, 9)),
+      ax::Variant(""),
+      ax::Variant("划拨单[编号:HB000001] ü €"),
+      ax::Variant::missing(),
+  };
+  for (const ax::Variant& value : cases) {
+    Var v = ToVar(value);
+    ax::Variant back = FromVariant(*v);
+    EXPECT_TRUE(SameValue(value, back)) << Describe(value) << " came back as " << Describe(back);
+  }
+}
+
+TEST(BridgeValues, ForeignKindsBecomeTheNearestVariant) {
+  struct Case {
+    VARIANT in;
+    ax::Variant want;
+  };
+  auto make = [](VARTYPE vt, auto setter) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = vt;
+    setter(v);
+    return v;
+  };
+  DECIMAL dec{};
+  VarDecFromR8(12.5, &dec);
+  LONG referenced = 77;
+  VARIANT inner;
+  VariantInit(&inner);
+  inner.vt = VT_I2;
+  inner.iVal = 5;
+  std::vector<Case> cases = {
+      {make(VT_I1, [](VARIANT& v) { v.cVal = -5; }), ax::Variant(int16_t{-5})},
+      {make(VT_UI1, [](VARIANT& v) { v.bVal = 200; }), ax::Variant(int16_t{200})},
+      {make(VT_UI2, [](VARIANT& v) { v.uiVal = 65535; }), ax::Variant(int32_t{65535})},
+      {make(VT_UI4, [](VARIANT& v) { v.ulVal = 4000000000u; }), ax::Variant(4000000000.0)},
+      {make(VT_I8, [](VARIANT& v) { v.llVal = 42; }), ax::Variant(int32_t{42})},
+      {make(VT_I8, [](VARIANT& v) { v.llVal = 10000000000LL; }), ax::Variant(1e10)},
+      {make(VT_R4, [](VARIANT& v) { v.fltVal = 1.5f; }), ax::Variant(1.5)},
+      {make(VT_BOOL, [](VARIANT& v) { v.boolVal = VARIANT_TRUE; }), ax::Variant(true)},
+      {make(VT_DECIMAL, [&](VARIANT& v) { v.decVal = dec; v.vt = VT_DECIMAL; }), ax::Variant(12.5)},
+      {make(VT_ERROR, [](VARIANT& v) { v.scode = DISP_E_PARAMNOTFOUND; }), ax::Variant::missing()},
+      {make(VT_I4 | VT_BYREF, [&](VARIANT& v) { v.plVal = &referenced; }), ax::Variant(int32_t{77})},
+      {make(VT_VARIANT | VT_BYREF, [&](VARIANT& v) { v.pvarVal = &inner; }), ax::Variant(int16_t{5})},
+      {make(VT_DISPATCH, [](VARIANT& v) { v.pdispVal = nullptr; }), ax::Variant(ax::DispatchPtr())},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    ax::Variant got = FromVariant(cases[i].in);
+    EXPECT_TRUE(SameValue(cases[i].want, got))
+        << "case " << i << ": want " << Describe(cases[i].want) << ", got " << Describe(got);
+  }
+}
+
+TEST(BridgeValues, WriteBackStoresIntoTheCallersVariable) {
+  VARIANT_BOOL flag = VARIANT_FALSE;
+  LONG number = 1;
+  DATE date = 0;
+  Bstr text(L"old");
+  Var any;
+  VARIANT ref;
+  VariantInit(&ref);
+
+  ref.vt = VT_BOOL | VT_BYREF;
+  ref.pboolVal = &flag;
+  WriteBack(ref, ax::Variant(true));
+  EXPECT_EQ(flag, VARIANT_TRUE);
+
+  ref.vt = VT_I4 | VT_BYREF;
+  ref.plVal = &number;
+  WriteBack(ref, ax::Variant("42"));  // converted to the variable's type
+  EXPECT_EQ(number, 42);
+  try {
+    WriteBack(ref, ax::Variant("not a number"));
+    ADD_FAILURE() << "text into a Long must fail";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 13);
+  }
+
+  ref.vt = VT_DATE | VT_BYREF;
+  ref.pdate = &date;
+  WriteBack(ref, ax::Variant(ax::MakeDate(2026, 1, 2)));
+  EXPECT_EQ(date, ax::MakeDate(2026, 1, 2).serial);
+
+  ref.vt = VT_BSTR | VT_BYREF;
+  ref.pbstrVal = text.put();
+  *ref.pbstrVal = SysAllocString(L"old");
+  WriteBack(ref, ax::Variant("新"));
+  EXPECT_EQ(Narrow(text.view()), "新");
+
+  ref.vt = VT_VARIANT | VT_BYREF;
+  ref.pvarVal = any.get();
+  WriteBack(ref, ax::Variant("any"));
+  EXPECT_EQ(any->vt, VT_BSTR);
+  WriteBack(ref, ax::Variant(int32_t{3}));
+  EXPECT_EQ(any->vt, VT_I4);
+}
+
+// ---- Errors -------------------------------------------------------------------------------
+
+TEST(BridgeErrors, HResultsMapToRunTimeErrorNumbers) {
+  const struct {
+    HRESULT hr;
+    int32_t number;
+  } cases[] = {
+      {static_cast<HRESULT>(0x800A000D), 13},  {DISP_E_TYPEMISMATCH, 13},
+      {DISP_E_MEMBERNOTFOUND, 438},             {DISP_E_UNKNOWNNAME, 438},
+      {DISP_E_BADPARAMCOUNT, 450},              {DISP_E_OVERFLOW, 6},
+      {REGDB_E_CLASSNOTREG, 429},               {E_OUTOFMEMORY, 7},
+      {E_FAIL, static_cast<int32_t>(E_FAIL)},   {static_cast<HRESULT>(0x800A01B6), 438},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ErrorFromHResult(c.hr).Number(), c.number) << std::hex << c.hr;
+  }
+  EXPECT_EQ(HResultFromError(ax::Error(13)), static_cast<HRESULT>(0x800A000D));
+  EXPECT_EQ(HResultFromError(ax::AutomationError(static_cast<int32_t>(E_FAIL), "x")), E_FAIL);
+}
+
+TEST(BridgeErrors, ExcepInfoCarriesNumberDescriptionAndSource) {
+  EXCEPINFO info{};
+  info.scode = static_cast<SCODE>(0x800A01C2);
+  info.bstrDescription = SysAllocString(L"参数个数不对");
+  info.bstrSource = SysAllocString(L"Host.Bill");
+  try {
+    ThrowInvokeError(DISP_E_EXCEPTION, info);
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 450);
+    EXPECT_EQ(e.Description(), "参数个数不对");
+    EXPECT_EQ(e.Source(), "Host.Bill");
+  }
+  EXPECT_EQ(info.bstrDescription, nullptr);  // freed and cleared
+  EXCEPINFO coded{};
+  coded.wCode = 91;
+  EXPECT_EQ(ErrorFromHResult(DISP_E_EXCEPTION, &coded).Number(), 91);
+}
+
+TEST(BridgeErrors, GuardTurnsEveryExceptionIntoAnHResultAndErrorObject) {
+  const struct {
+    std::function<void()> raise;
+    HRESULT hr;
+    const char* description;
+  } cases[] = {
+      {[] { throw ax::Error(13); }, static_cast<HRESULT>(0x800A000D), "Type mismatch"},
+      {[] { throw std::runtime_error("boom"); }, static_cast<HRESULT>(0x800A0033),
+       "Internal error: boom"},
+      {[] { throw 42; }, static_cast<HRESULT>(0x800A0033), "Internal error"},
+  };
+  for (const auto& c : cases) {
+    EXCEPINFO info{};
+    HRESULT hr = Guard(IID_IDispatch, [&]() -> HRESULT { c.raise(); return S_OK; }, &info);
+    EXPECT_EQ(hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(info.scode, c.hr);
+    EXPECT_EQ(Narrow(Bstr::Attach(info.bstrDescription).view()), c.description);
+    Bstr::Attach(info.bstrSource);
+    ComPtr<IErrorInfo> error;
+    ASSERT_EQ(GetErrorInfo(0, error.put()), S_OK);
+    Bstr description;
+    error->GetDescription(description.put());
+    EXPECT_EQ(Narrow(description.view()), c.description);
+    // Without EXCEPINFO the HRESULT itself reports the error.
+    EXPECT_EQ(Guard(IID_IDispatch, [&]() -> HRESULT { c.raise(); return S_OK; }), c.hr);
+  }
+}
+
+// ---- Late-bound calls -----------------------------------------------------------------------
+
+// An automation object with a method, a by-reference method, a property and a failing member.
+class Recorder : public ax::Dispatch {
+ public:
+  ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
+    if (ax::EqualsNoCase(member, "Echo")) return args.empty() ? ax::Variant() : args[0].value();
+    if (ax::EqualsNoCase(member, "Swap")) {
+      std::swap(args.at(0).value(), args.at(1).value());
+      return {};
+    }
+    if (ax::EqualsNoCase(member, "Value")) {
+      if (kind & ax::kPut) {
+        value = ax::PutValue(args);
+        return {};
+      }
+      return value;
+    }
+    if (ax::EqualsNoCase(member, "Fail")) throw ax::AutomationError(1004, "refused", "Recorder");
+    throw ax::Error(ax::err::kNoMember);
+  }
+  std::string ClassName() const override { return "Recorder"; }
+  ax::Variant value;
+};
+
+// Forwards to another IDispatch and counts name look-ups.
+class CountingDispatch final : public ComObject<IDispatch> {
+ public:
+  explicit CountingDispatch(ComPtr<IDispatch> inner) : inner_(std::move(inner)) {}
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override { return inner_->GetTypeInfoCount(n); }
+  STDMETHODIMP GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override {
+    return inner_->GetTypeInfo(i, l, t);
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l, DISPID* d) override {
+    ++lookups;
+    return inner_->GetIDsOfNames(r, n, c, l, d);
+  }
+  STDMETHODIMP Invoke(DISPID d, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v,
+                      EXCEPINFO* e, UINT* a) override {
+    return inner_->Invoke(d, r, l, f, p, v, e, a);
+  }
+  int lookups = 0;
+
+ protected:
+  void* Find(REFIID iid) override {
+    return iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+  }
+
+ private:
+  ComPtr<IDispatch> inner_;
+};
+
+// A Recorder reached only through COM: ComDispatch -> IDispatch -> DispatchServer -> Recorder.
+struct ThroughCom {
+  std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
+  ComPtr<CountingDispatch> counting =
+      MakeCom<CountingDispatch>(ComPtr<IDispatch>::Attach(new DispatchServer(recorder)));
+  ax::Object object{std::make_shared<ComDispatch>(ComPtr<IDispatch>(counting.get()),
+                                                  static_cast<IUnknown*>(counting.get()))};
+};
+
+TEST(BridgeCalls, ArgumentsResultsAndReferencesCrossBothWays) {
+  ThroughCom com;
+  EXPECT_EQ(ax::CStr(com.object.Get("Echo", {"汉字"})), "汉字");
+  EXPECT_TRUE(com.object.Get("Echo", {ax::Variant::null()}).isNull());
+  EXPECT_TRUE(com.object.Get("Echo", {ax::omitted()}).isMissing());
+  // By-reference arguments travel as typed references, as a typed variable would.
+  ax::Variant a("one"), b("two");
+  ax::Args args{ax::ref(a), ax::ref(b)};
+  com.object.CallArgs("Swap", args);
+  EXPECT_EQ(ax::CStr(a), "two");
+  EXPECT_EQ(ax::CStr(b), "one");
+  com.object.Put("Value", ax::Variant(ax::CurrencyValue{25000}));
+  EXPECT_EQ(com.object.Get("Value").asCurrency().scaled, 25000);
+  // Objects passed out come back as themselves.
+  auto other = std::make_shared<Recorder>();
+  EXPECT_EQ(com.object.Get("Echo", {ax::Object(other)}).asObject(), other);
+}
+
+TEST(BridgeCalls, ErrorsKeepNumberDescriptionAndSource) {
+  ThroughCom com;
+  try {
+    com.object.Call("Fail");
+    ADD_FAILURE() << "Fail must raise";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 1004);
+    EXPECT_EQ(e.Description(), "refused");
+    EXPECT_EQ(e.Source(), "Recorder");
+  }
+  try {
+    com.object.Call("Missing");
+    ADD_FAILURE() << "an unknown member must raise";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 438);
+  }
+}
+
+TEST(BridgeCalls, EachMemberNameIsLookedUpOncePerObject) {
+  for (bool cache : {true, false}) {
+    SetDispidCacheEnabled(cache);
+    ThroughCom com;
+    for (int i = 0; i < 3; ++i) com.object.Get("Echo", {i});
+    EXPECT_EQ(com.counting->lookups, cache ? 1 : 3) << "cache " << cache;
+  }
+  SetDispidCacheEnabled(true);
+}
+
+TEST(BridgeCalls, ComponentsComeFromComByProgId) {
+  ax::Object dictionary = ax::CreateObject("Scripting.Dictionary");
+  dictionary.Call("Add", {"key", int32_t{7}});
+  EXPECT_EQ(ax::CLng(dictionary.Get("Count")), 1);
+  EXPECT_EQ(ax::CLng(dictionary.Item("key")), 7);
+  ax::Object keys = dictionary.GetObj("Keys");  // an array comes as a read-only array object
+  EXPECT_EQ(ax::CLng(keys.Get("Count")), 1);
+  EXPECT_EQ(ax::CStr(keys.Item(int32_t{0})), "key");
+  EXPECT_FALSE(dictionary.Supports("BillInterface"));
+  EXPECT_EQ(dictionary.TypeName(), "Dictionary");
+  // One wrapper per COM identity: the same object compares the same.
+  ComPtr<IDispatch> raw = ExposeDispatch(dictionary.ptr());
+  EXPECT_TRUE(WrapDispatch(raw.get()).SameAs(dictionary));
+  try {
+    ax::CreateObject("No.Such.Component");
+    ADD_FAILURE() << "an unknown ProgID must raise";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 429);
+  }
+}
+
+// ---- Events -------------------------------------------------------------------------------
+
+// A host object with events, as the simulated host makes them.
+class FakeBill : public Recorder {
+ public:
+  class Link : public ax::Connection {
+   public:
+    Link(FakeBill& bill, ax::EventSink* sink) : bill_(bill), sink_(sink) {}
+    ~Link() override { std::erase(bill_.sinks, sink_); }
+
+   private:
+    FakeBill& bill_;
+    ax::EventSink* sink_;
+  };
+  std::unique_ptr<ax::Connection> Advise(ax::EventSink& sink) override {
+    sinks.push_back(&sink);
+    return std::make_unique<Link>(*this, &sink);
+  }
+  void Raise(std::string_view name, ax::Args& args) {
+    for (ax::EventSink* s : std::vector<ax::EventSink*>(sinks)) s->OnEvent(name, args);
+  }
+  std::string ClassName() const override { return "BillInterface"; }
+  std::vector<ax::EventSink*> sinks;
+};
+
+std::shared_ptr<const EventClass> BillClass() {
+  static const auto c = std::make_shared<const EventClass>(EventClass{
+      "BillInterface",
+      {0x5d3c1a20, 0x1111, 0x4c2b, {0x9a, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}},
+      {0x5d3c1a20, 0x1111, 0x4c2b, {0x9a, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02}},
+      {0x5d3c1a20, 0x1111, 0x4c2b, {0x9a, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03}},
+      {{"AfterLoadBill", {}},
+       {"BeforeSave", {"bCancel"}},
+       {"Change", {"dct", "dctFld", "Col", "Row", "Cancel"}}}});
+  return c;
+}
+
+class RecordingSink : public ax::EventSink {
+ public:
+  void OnEvent(std::string_view name, ax::Args& args) override {
+    std::string line(name);
+    for (auto& a : args) {
+      line += ' ';
+      line += Describe(a.value());
+    }
+    seen.push_back(line);
+    if (name == "BeforeSave") args.at(0).value() = ax::Variant(true);
+    if (fail) throw ax::AutomationError(5, "handler failed", "Sink");
+  }
+  std::vector<std::string> seen;
+  bool fail = false;
+};
+
+TEST(BridgeEvents, EventsArriveByNameWithReferencesWrittenBack) {
+  auto bill = std::make_shared<FakeBill>();
+  long uses = bill.use_count();
+  {
+    ComPtr<IDispatch> served = ServeEventSource(bill, BillClass());
+    ax::Object host = WrapDispatch(served.get());
+    EXPECT_TRUE(host.Supports("BillInterface"));
+    EXPECT_FALSE(host.Supports("ListInterface"));
+    EXPECT_EQ(host.TypeName(), "BillInterface");
+
+    RecordingSink sink;
+    std::unique_ptr<ax::Connection> connection = host.Advise(sink);
+    ASSERT_EQ(bill->sinks.size(), 1u);
+
+    ax::Args none;
+    bill->Raise("AfterLoadBill", none);
+    ax::Variant cancel(false);
+    ax::Args save{ax::ref(cancel)};
+    bill->Raise("BeforeSave", save);
+    EXPECT_TRUE(ax::IsTrue(cancel)) << "bCancel is written back to the host";
+    auto dct = std::make_shared<Recorder>();
+    ax::Variant change(false);
+    ax::Args changeArgs{ax::Object(dct), ax::Object(), int32_t{3}, int32_t{-1}, ax::ref(change)};
+    bill->Raise("Change", changeArgs);
+    ax::Args unknown;
+    bill->Raise("NotAnEvent", unknown);  // not in the event interface: never delivered
+
+    ASSERT_EQ(sink.seen.size(), 3u);
+    EXPECT_EQ(sink.seen[0], "AfterLoadBill");
+    EXPECT_EQ(sink.seen[1], "BeforeSave Boolean:False");
+    EXPECT_EQ(sink.seen[2], "Change Object:Recorder Nothing:Nothing Long:3 Long:-1 Boolean:False");
+
+    sink.fail = true;
+    try {
+      bill->Raise("AfterLoadBill", none);
+      ADD_FAILURE() << "a failing handler fails the event call";
+    } catch (const ax::AutomationError& e) {
+      EXPECT_EQ(e.Number(), 5);
+      EXPECT_EQ(e.Description(), "handler failed");
+    }
+
+    connection.reset();
+    EXPECT_TRUE(bill->sinks.empty()) << "disconnecting unadvises";
+    sink.seen.clear();
+    bill->Raise("AfterLoadBill", none);
+    EXPECT_TRUE(sink.seen.empty());
+  }
+  EXPECT_EQ(bill.use_count(), uses) << "every reference to the host object is released";
+}
+
+TEST(BridgeEvents, ObjectsWithoutConnectionPointsCannotBeBound) {
+  ax::Object dictionary = ax::CreateObject("Scripting.Dictionary");
+  RecordingSink sink;
+  try {
+    dictionary.Advise(sink);
+    ADD_FAILURE() << "advising an object without events must fail";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 13);
+  }
+}
+
+// ---- The plug-in classes ------------------------------------------------------------------
+
+ComPtr<IDispatch> CreateClass(REFCLSID clsid) {
+  ComPtr<IClassFactory> factory;
+  EXPECT_EQ(GetClassFactory(clsid, IID_IClassFactory, factory.put_void()), S_OK);
+  ComPtr<IDispatch> object;
+  if (factory) {
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, object.put_void()), S_OK);
+  }
+  return object;
+}
+
+HRESULT CallShow(IDispatch* object, const VARIANT& argument, EXCEPINFO* info) {
+  DISPID id = 0;
+  wchar_t name[] = L"show";
+  LPOLESTR names[] = {name};
+  EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+  VARIANTARG arg = argument;
+  DISPPARAMS params{&arg, nullptr, 1, 0};
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                        info, nullptr);
+}
+
+TEST(PluginClasses, ShowWithAnythingButTheHostInterfaceIsError13) {
+  const GUID* classes[] = {&kClsidBill, &kClsidList, &kClsidList1};
+  ax::Object dictionary = ax::CreateObject("Scripting.Dictionary");
+  for (const GUID* clsid : classes) {
+    ComPtr<IDispatch> plugin = CreateClass(*clsid);
+    ASSERT_TRUE(plugin);
+    Var argument = ToVar(dictionary.AsVariant());
+    EXCEPINFO info{};
+    EXPECT_EQ(CallShow(plugin.get(), *argument, &info), DISP_E_EXCEPTION);
+    EXPECT_EQ(info.scode, static_cast<SCODE>(0x800A000D));
+    EXPECT_EQ(Narrow(Bstr::Attach(info.bstrDescription).view()), "Type mismatch");
+    Bstr::Attach(info.bstrSource);
+    ComPtr<ISupportErrorInfo> supports = plugin.As<ISupportErrorInfo>(IID_ISupportErrorInfo);
+    ASSERT_TRUE(supports);
+    ComPtr<ITypeInfo> type;
+    ASSERT_EQ(plugin->GetTypeInfo(0, 0, type.put()), S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(type->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(supports->InterfaceSupportsErrorInfo(attr->guid), S_OK);
+    type->ReleaseTypeAttr(attr);
+  }
+}
+
+TEST(PluginClasses, ShowBindsTheHostObjectAndReleaseUnbindsIt) {
+  auto bill = std::make_shared<FakeBill>();
+  long uses = bill.use_count();
+  {
+    ComPtr<IDispatch> served = ServeEventSource(bill, BillClass());
+    ComPtr<IDispatch> plugin = CreateClass(kClsidBill);
+    VARIANT argument;
+    VariantInit(&argument);
+    argument.vt = VT_DISPATCH;
+    argument.pdispVal = served.get();
+    EXCEPINFO info{};
+    EXPECT_EQ(CallShow(plugin.get(), argument, &info), S_OK);
+    EXPECT_EQ(bill->sinks.size(), 1u) << "Show connects the class to the bill's events";
+  }
+  EXPECT_TRUE(bill->sinks.empty()) << "releasing the class disconnects";
+  EXPECT_EQ(bill.use_count(), uses) << "and releases the host object";
+}
+
+TEST(PluginClasses, ReleasingEverythingLeavesTheModuleIdle) {
+  { ComPtr<IDispatch> plugin = CreateClass(kClsidList1); }
+  EXPECT_TRUE(module::Idle());
+}
+
+}  // namespace
+}  // namespace sccom
