@@ -5,7 +5,10 @@
 #  - the 64-bit DLL under Wine (this machine's kernel cannot run 32-bit programs): regsvr32
 #    registers it, the registry then holds the three classes, their ProgIDs and the type
 #    library; a VBScript client run by cscript creates each class and sees error 13 from Show
-#    with an object that is not a host interface; regsvr32 /u removes every key again.
+#    with an object that is not a host interface; regsvr32 /u removes every key again;
+#  - the bridge's unit tests (sctav_com_tests.exe) under Wine: values, errors, late-bound
+#    calls, events through connection points, the plug-in classes' factory; and the form
+#    renderer's tests, which open real windows, under Xvfb.
 # Wine runs headless in a fresh prefix that is deleted afterwards. Exits non-zero on failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +28,8 @@ for bits in 64 32; do
   cmake --preset "mingw$bits" >/dev/null
   cmake --build --preset "mingw$bits" --target scTAVExt
 done
+step "building the bridge tests for win64"
+cmake --build --preset mingw64 --target sctav_com_tests
 
 # ---- Inspect both DLLs -----------------------------------------------------------------------
 expected_exports=$'DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer'
@@ -67,7 +72,25 @@ wine wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 install=$WINEPREFIX/drive_c/sctav
 mkdir -p "$install"
-cp build/mingw64/src/com/scTAVExt.dll src/com/checks/*.vbs "$install/"
+cp build/mingw64/src/com/scTAVExt.dll build/mingw64/src/com/sctav_com_tests.exe \
+   src/com/checks/*.vbs "$install/"
+
+step "bridge tests (headless)"
+if (cd "$install" && wine sctav_com_tests.exe --gtest_brief=1 --gtest_filter=-WinForms.*) 2>&1 |
+   tr -d '\r'; then
+  ok "bridge tests"
+else
+  bad "bridge tests"
+fi
+# Windows need an X server: the form tests run under Xvfb.
+step "form tests (Xvfb)"
+if (cd "$install" && xvfb-run -a -s "-screen 0 1024x768x24" \
+      wine sctav_com_tests.exe --gtest_brief=1 --gtest_filter=WinForms.*) 2>&1 | tr -d '\r'; then
+  ok "form tests"
+else
+  bad "form tests"
+fi
+wineserver -w
 
 guid() { sed -n "s/^#define SCTAV_UUID_$1 \(.*\)$/\1/p" src/com/guids.h | tr 'a-z' 'A-Z'; }
 libid="{$(guid LIBID)}"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the Windows build and its Wine checks need, only when missing:
 # the MinGW-w64 cross compilers (posix threads), widl, Wine (64-bit only) with its IDL files
-# and stdole2.tlb, and python3 for the type-library inspection.
+# and stdole2.tlb, GoogleTest's source for the bridge tests, python3 for the type-library
+# inspection and Xvfb for the windows the form tests open.
 set -euo pipefail
 need=()
 for pkg in cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools \
-           wine wine64 wine64-tools libwine-dev googletest python3 "$@"; do
+           wine wine64 wine64-tools libwine-dev googletest python3 xvfb xauth "$@"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -1,10 +1,480 @@
-// Modal forms: a form model rendered as a Win32 window.
+// Modal forms: a form model (ax::Form) rendered as a Win32 window. Every control of the model
+// becomes a child window of the matching class; before a handler of the form runs, what the user
+// changed is read back into the model, and after it the model is shown again. Clicks, key presses
+// (with KeyPreview), resizing, closing and the events of hosted ActiveX controls reach the
+// form's handlers. A handler's error is reported through the host library and the form stays.
+#include "win32.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "automation/error.h"
+#include "automation/form.h"
+#include "automation/runtime.h"
+#include "bridge.h"
+#include "com_dispatch.h"
+#include "module.h"
 #include "win_ui.h"
 
 namespace sccom {
 
+namespace {
+
+constexpr wchar_t kFormClass[] = L"scTAVExtForm";
+constexpr int kFirstControlId = 1000;
+
+int Dpi() {
+  static const int dpi = [] {
+    HDC dc = GetDC(nullptr);
+    int value = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return value > 0 ? value : 96;
+  }();
+  return dpi;
+}
+int Px(int32_t twips) { return MulDiv(twips, Dpi(), 1440); }
+int32_t Twips(int px) { return MulDiv(px, 1440, Dpi()); }
+
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return text;
+}
+
+void SetTextIfChanged(HWND hwnd, const std::wstring& text) {
+  if (WindowText(hwnd) != text) SetWindowTextW(hwnd, text.c_str());
+}
+
+// Multi-line text: "\n" in the model, "\r\n" in the window.
+std::wstring ToWindowLines(const std::string& text) {
+  std::wstring in = Widen(text), out;
+  for (wchar_t c : in) {
+    if (c == L'\n') out += L'\r';
+    if (c != L'\r') out += c;
+  }
+  return out;
+}
+std::string FromWindowLines(const std::wstring& text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r') {
+      out += L'\n';
+      if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return Narrow(out);
+}
+
+SYSTEMTIME ToSystemTime(ax::DateValue d) {
+  int y, m, day, h, mi, s;
+  ax::SplitDate(d, y, m, day, h, mi, s);
+  SYSTEMTIME t{};
+  t.wYear = static_cast<WORD>(y);
+  t.wMonth = static_cast<WORD>(m);
+  t.wDay = static_cast<WORD>(day);
+  return t;
+}
+
+// The ActiveX control container of the system's ATL, when there is one.
+struct AtlHost {
+  using Init = BOOL(WINAPI*)();
+  using Attach = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
+  Attach attach = nullptr;
+
+  static const AtlHost& Get() {
+    static const AtlHost host = [] {
+      AtlHost h;
+      for (const wchar_t* name : {L"atl.dll", L"atl110.dll", L"atl100.dll"}) {
+        HMODULE atl = LoadLibraryW(name);
+        if (!atl) continue;
+        auto init = reinterpret_cast<Init>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+        auto attach =
+            reinterpret_cast<Attach>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxAttachControl")));
+        if (init && attach && init()) {
+          h.attach = attach;
+          break;
+        }
+      }
+      return h;
+    }();
+    return host;
+  }
+};
+
+// Routes a hosted control's events to the form.
+class ControlEventSink final : public ax::EventSink {
+ public:
+  ControlEventSink(ax::Form& form, std::string control) : form_(form), control_(std::move(control)) {}
+  void OnEvent(std::string_view eventName, ax::Args& args) override {
+    form_.ControlEvent(control_, std::string(eventName), args);
+  }
+
+ private:
+  ax::Form& form_;
+  std::string control_;
+};
+
+class FormWindow {
+ public:
+  explicit FormWindow(ax::Form& form) : form_(form) {}
+  ~FormWindow() {
+    events_.clear();
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+  }
+
+  void Run();
+
+ private:
+  struct Child {
+    std::string name;
+    HWND hwnd = nullptr;
+    std::vector<ax::ComboItem> shownItems;  // what the combo box lists now
+  };
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Create(HWND owner);
+  void CreateChild(ax::Control& c, int id);
+  void Push();  // model -> windows
+  void Pull();  // windows -> model
+  // Runs a handler of the form between a Pull and a Push; reports its error.
+  template <class F>
+  void Raise(F&& handler);
+  bool PreviewKey(const MSG& msg);
+
+  ax::Form& form_;
+  HWND hwnd_ = nullptr;
+  HFONT font_ = nullptr;
+  std::vector<Child> children_;
+  std::vector<std::unique_ptr<ControlEventSink>> sinks_;
+  std::vector<std::unique_ptr<ax::Connection>> events_;
+};
+
+void FormWindow::CreateChild(ax::Control& c, int id) {
+  const std::string& kind = c.Kind();
+  const wchar_t* cls = L"STATIC";
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  DWORD exStyle = 0;
+  int extraHeight = 0;
+  std::wstring text = Widen(c.caption);
+  if (kind == "Label") {
+    style |= SS_LEFT | SS_NOPREFIX;
+  } else if (kind == "CommandButton") {
+    cls = L"BUTTON";
+    style |= BS_PUSHBUTTON | WS_TABSTOP;
+  } else if (kind == "CheckBox") {
+    cls = L"BUTTON";
+    style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+  } else if (kind == "OptionButton") {
+    cls = L"BUTTON";
+    style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
+  } else if (kind == "Frame") {
+    cls = L"BUTTON";
+    style |= BS_GROUPBOX;
+  } else if (kind == "TextBox") {
+    cls = L"EDIT";
+    style |= ES_AUTOHSCROLL | WS_TABSTOP;
+    exStyle = WS_EX_CLIENTEDGE;
+    text = Widen(c.text);
+  } else if (kind == "RichTextBox") {
+    cls = RICHEDIT_CLASSW;
+    style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
+    exStyle = WS_EX_CLIENTEDGE;
+    text = ToWindowLines(c.text);
+  } else if (kind == "ComboBox") {
+    cls = L"COMBOBOX";
+    style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+    extraHeight = 200;  // room for the drop-down list
+    text.clear();
+  } else if (kind == "DTPicker") {
+    cls = DATETIMEPICK_CLASSW;
+    style |= DTS_SHORTDATEFORMAT | WS_TABSTOP;
+    text.clear();
+  } else if (kind == "ImageList") {
+    children_.push_back({c.Name(), nullptr, {}});
+    return;
+  } else if (kind == "ActiveX") {
+    style |= SS_CENTER | SS_CENTERIMAGE;
+    text = L"[" + Widen(c.activeX.IsNothing() ? c.Name() : c.activeX.TypeName()) + L"]";
+  }
+  HWND child = CreateWindowExW(exStyle, cls, text.c_str(), style, Px(c.left), Px(c.top),
+                               Px(c.width), Px(c.height) + extraHeight, hwnd_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               module::Handle(), nullptr);
+  if (child && font_) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  children_.push_back({c.Name(), child, {}});
+  if (kind == "ActiveX" && child && !c.activeX.IsNothing()) {
+    // Host the control the plug-in created; without a container it stays a placeholder.
+    if (auto* com = dynamic_cast<ComDispatch*>(c.activeX.ptr().get())) {
+      if (AtlHost::Get().attach) {
+        SetWindowTextW(child, L"");
+        AtlHost::Get().attach(com->get(), child, nullptr);
+      }
+    }
+    auto sink = std::make_unique<ControlEventSink>(form_, c.Name());
+    try {
+      events_.push_back(c.activeX.Advise(*sink));
+      sinks_.push_back(std::move(sink));
+    } catch (const ax::AutomationError&) {
+      // A control without events has nothing to route.
+    }
+  }
+}
+
+void FormWindow::Create(HWND owner) {
+  static const bool registered = [] {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    LoadLibraryW(L"riched20.dll");
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &FormWindow::Proc;
+    wc.hInstance = module::Handle();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  if (!registered) ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()), "RegisterClassEx");
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+  DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | WS_THICKFRAME | WS_MINIMIZEBOX;
+  if (form_.hasCloseButton) style |= WS_SYSMENU;
+  int width = Px(form_.width), height = Px(form_.height);
+  int x = Px(form_.left), y = Px(form_.top);
+  if (form_.left == 0 && form_.top == 0) {
+    x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  }
+  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kFormClass,
+                          Widen(form_.caption).c_str(), style, x, y, width, height, owner,
+                          nullptr, module::Handle(), this);
+  if (!hwnd_) ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()), "CreateWindowEx");
+  int id = kFirstControlId;
+  for (const std::string& name : form_.ControlOrder()) CreateChild(form_.C(name), id++);
+  Push();
+}
+
+void FormWindow::Push() {
+  SetTextIfChanged(hwnd_, Widen(form_.caption));
+  for (Child& child : children_) {
+    if (!child.hwnd) continue;
+    ax::Control& c = form_.C(child.name);
+    const std::string& kind = c.Kind();
+    int extra = kind == "ComboBox" ? 200 : 0;
+    RECT r{};
+    GetWindowRect(child.hwnd, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    if (r.left != Px(c.left) || r.top != Px(c.top) || r.right - r.left != Px(c.width) ||
+        r.bottom - r.top != Px(c.height) + extra) {
+      MoveWindow(child.hwnd, Px(c.left), Px(c.top), Px(c.width), Px(c.height) + extra, TRUE);
+    }
+    EnableWindow(child.hwnd, c.enabled);
+    ShowWindow(child.hwnd, c.visible ? SW_SHOWNA : SW_HIDE);
+    if (kind == "Label" || kind == "CommandButton" || kind == "Frame" || kind == "CheckBox" ||
+        kind == "OptionButton") {
+      SetTextIfChanged(child.hwnd, Widen(c.caption));
+    }
+    if (kind == "TextBox") SetTextIfChanged(child.hwnd, Widen(c.text));
+    if (kind == "RichTextBox") SetTextIfChanged(child.hwnd, ToWindowLines(c.text));
+    if (kind == "CheckBox") {
+      int state = c.value.isEmpty() || c.value.isNull() ? 0 : ax::CLng(c.value);
+      SendMessageW(child.hwnd, BM_SETCHECK,
+                   state == 1 ? BST_CHECKED : state == 2 ? BST_INDETERMINATE : BST_UNCHECKED, 0);
+    }
+    if (kind == "OptionButton") {
+      SendMessageW(child.hwnd, BM_SETCHECK, ax::IsTrue(c.value) ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    if (kind == "ComboBox") {
+      bool same = child.shownItems.size() == c.items.size();
+      for (size_t i = 0; same && i < c.items.size(); ++i) {
+        same = child.shownItems[i].text == c.items[i].text;
+      }
+      if (!same) {
+        SendMessageW(child.hwnd, CB_RESETCONTENT, 0, 0);
+        for (const ax::ComboItem& item : c.items) {
+          std::wstring text = Widen(item.text);
+          LRESULT at = SendMessageW(child.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+          SendMessageW(child.hwnd, CB_SETITEMDATA, static_cast<WPARAM>(at), item.itemData);
+        }
+        child.shownItems = c.items;
+      }
+      SendMessageW(child.hwnd, CB_SETCURSEL, static_cast<WPARAM>(c.listIndex), 0);
+    }
+    if (kind == "DTPicker") {
+      if (!c.minDate.isEmpty() && !c.minDate.isNull()) {
+        SYSTEMTIME range[2] = {ToSystemTime(ax::CDate(c.minDate)), {}};
+        SendMessageW(child.hwnd, DTM_SETRANGE, GDTR_MIN, reinterpret_cast<LPARAM>(range));
+      }
+      if (!c.value.isEmpty() && !c.value.isNull()) {
+        SYSTEMTIME t = ToSystemTime(ax::CDate(c.value));
+        SendMessageW(child.hwnd, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&t));
+      }
+    }
+  }
+}
+
+void FormWindow::Pull() {
+  for (Child& child : children_) {
+    if (!child.hwnd) continue;
+    ax::Control& c = form_.C(child.name);
+    const std::string& kind = c.Kind();
+    if (kind == "TextBox") c.text = Narrow(WindowText(child.hwnd));
+    if (kind == "RichTextBox") c.text = FromWindowLines(WindowText(child.hwnd));
+    if (kind == "CheckBox") {
+      LRESULT state = SendMessageW(child.hwnd, BM_GETCHECK, 0, 0);
+      c.value = int32_t{state == BST_CHECKED ? 1 : state == BST_INDETERMINATE ? 2 : 0};
+    }
+    if (kind == "OptionButton") {
+      c.value = SendMessageW(child.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    if (kind == "ComboBox") {
+      LRESULT at = SendMessageW(child.hwnd, CB_GETCURSEL, 0, 0);
+      c.listIndex = at == CB_ERR ? -1 : static_cast<int32_t>(at);
+      if (c.listIndex >= 0 && static_cast<size_t>(c.listIndex) < c.items.size()) {
+        c.text = c.items[static_cast<size_t>(c.listIndex)].text;
+      }
+    }
+    if (kind == "DTPicker") {
+      SYSTEMTIME t{};
+      if (SendMessageW(child.hwnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t)) == GDT_VALID) {
+        c.value = ax::MakeDate(t.wYear, t.wMonth, t.wDay);
+      }
+    }
+  }
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  form_.scaleWidth = Twips(client.right);
+  form_.scaleHeight = Twips(client.bottom);
+}
+
+template <class F>
+void FormWindow::Raise(F&& handler) {
+  try {
+    Pull();
+    handler();
+  } catch (...) {
+    // An error a handler did not trap is shown, as the host shows its own; the form stays.
+    ax::AutomationError e = ax::ToAutomationError(std::current_exception());
+    ax::TryCall([&] { ax::GetHostLib().ReportError(e); });
+  }
+  ax::TryCall([&] {
+    if (IsWindow(hwnd_)) Push();
+  });
+  // Wake the modal loop so that it sees a form the handler hid or unloaded.
+  if (IsWindow(hwnd_)) PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+LRESULT CALLBACK FormWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self || self->hwnd_ != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
+  // Nothing may escape into the system's window code.
+  LRESULT result = 0;
+  if (!ax::TryCall([&] { result = self->Handle(message, wParam, lParam); })) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  return result;
+}
+
+LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      int code = HIWORD(wParam);
+      size_t index = static_cast<size_t>(id - kFirstControlId);
+      if (id >= kFirstControlId && index < children_.size()) {
+        const std::string name = children_[index].name;
+        const std::string& kind = form_.C(name).Kind();
+        bool click = (code == BN_CLICKED && (kind == "CommandButton" || kind == "CheckBox" ||
+                                             kind == "OptionButton")) ||
+                     (code == CBN_SELCHANGE && kind == "ComboBox");
+        if (click) Raise([&] { form_.Click(name); });
+        return 0;
+      }
+      if (id == IDCANCEL || id == IDOK) return 0;  // Esc and Enter belong to the form's keys
+      break;
+    }
+    case WM_SIZE:
+      Raise([&] { form_.Form_Resize(); });
+      return 0;
+    case WM_SETCURSOR:
+      if (ax::GetEnvironment().ui && ax::GetUi().MousePointer() == 11) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      // Closing the window unloads the form, which ends its modal showing.
+      Raise([&] { form_.Unload(); });
+      return 0;
+    default: break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+bool FormWindow::PreviewKey(const MSG& msg) {
+  if (!form_.keyPreview || msg.message != WM_KEYDOWN) return false;
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  int16_t keyCode = static_cast<int16_t>(msg.wParam);
+  int16_t shift = static_cast<int16_t>((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
+                                       (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                                       (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+  Raise([&] { form_.Form_KeyDown(keyCode, shift); });
+  return keyCode == 0;  // the form consumed the key
+}
+
+void FormWindow::Run() {
+  HWND owner = GetActiveWindow();
+  Create(owner);
+  if (owner) EnableWindow(owner, FALSE);
+  ShowWindow(hwnd_, SW_SHOW);
+  UpdateWindow(hwnd_);
+  MSG msg;
+  while (form_.visible && IsWindow(hwnd_)) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // for the host's own loop
+      break;
+    }
+    if (got < 0) break;
+    if (PreviewKey(msg)) continue;
+    if (IsDialogMessageW(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (owner) {
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
+  }
+  if (IsWindow(hwnd_)) {
+    Pull();
+    DestroyWindow(hwnd_);
+  }
+  hwnd_ = nullptr;
+}
+
+}  // namespace
+
 void WinUi::ShowModal(ax::Form& form) {
-  (void)form;
+  FormWindow window(form);
+  window.Run();
 }
 
 }  // namespace sccom

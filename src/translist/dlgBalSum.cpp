@@ -303,6 +303,8 @@ ax::Object dlgBalSum::BuildCollectionList() {
 
   ax::Object items = host::NewVector();
   ax::Object acctInfo = ax::CreateObject(host::ProgId::AcctInfo);
+  // The context string does not change during one run: read once, not twice per account.
+  std::string context = GetPropsString();
   for (int32_t i = 1, n = host::Count(accounts); i <= n; ++i) {
     ax::Object account = accounts.ItemObj(i);
     auto found = firstBalance.find(static_cast<double>(ax::CLng(account.Item("FAcntID"))));
@@ -313,9 +315,9 @@ ax::Object dlgBalSum::BuildCollectionList() {
     ax::Variant payAcct = account.Item("FPayAcctID");
     double amount = ax::CDbl(ax::Sub(balance.Item("FAccntSum"), account.Item("FTransBound")));
     amount = ax::CDbl(
-        ax::Sub(amount, acctInfo.Get("GetScTransferSum", {GetPropsString(), payAcct, "PAY"})));
+        ax::Sub(amount, acctInfo.Get("GetScTransferSum", {context, payAcct, "PAY"})));
     amount = ax::CDbl(
-        ax::Add(amount, acctInfo.Get("GetScTransferSum", {GetPropsString(), payAcct, "REC"})));
+        ax::Add(amount, acctInfo.Get("GetScTransferSum", {context, payAcct, "REC"})));
 
     // A Null minimum is no minimum reached.
     int order = 0;

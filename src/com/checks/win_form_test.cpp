@@ -1,0 +1,165 @@
+// A form model shown as a real Win32 window: the controls show the model, the user's changes
+// reach the model before the handlers run, clicks, key preview and closing reach the form.
+#include <gtest/gtest.h>
+
+#include "win32.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "automation/form.h"
+#include "automation/runtime.h"
+#include "bridge.h"
+#include "server.h"
+#include "win_ui.h"
+
+namespace sccom {
+namespace {
+
+class SampleForm : public ax::Form {
+ public:
+  SampleForm() : ax::Form("SampleForm") {
+    caption = "样例窗体";
+    keyPreview = true;
+    width = 6000;
+    height = 4000;
+    auto place = [this](const std::string& name, const std::string& kind, int32_t top) -> ax::Control& {
+      ax::Control& c = AddControl(name, kind);
+      c.left = 120;
+      c.top = top;
+      c.width = 3000;
+      c.height = 300;
+      return c;
+    };
+    place("Label1", "Label", 100).caption = "账号代码：";
+    place("txtAcct", "TextBox", 500).text = "1001";
+    ax::Control& combo = place("cboCy", "ComboBox", 900);
+    combo.AddItem("人民币", 1);
+    combo.AddItem("美元", 2);
+    combo.listIndex = 0;
+    place("chkEdit", "CheckBox", 1300).caption = "包括未过账凭证";
+    place("dtpDay", "DTPicker", 1700).value = ax::MakeDate(2026, 12, 4);
+    place("rtMsg", "RichTextBox", 2100).text = "第一行\n第二行";
+    place("btnOK", "CommandButton", 2900).caption = "确定";
+  }
+  void Click(const std::string& control) override {
+    clicks.push_back(control);
+    if (control == "btnOK") {
+      seenText = C("txtAcct").text;
+      seenCheck = ax::CLng(C("chkEdit").value);
+      seenCombo = C("cboCy").listIndex;
+      Hide();
+    }
+  }
+  void Form_KeyDown(int16_t& keyCode, int16_t& shift) override {
+    (void)shift;
+    keys.push_back(keyCode);
+    keyCode = 0;
+  }
+  void Form_Unload() override { unloaded = true; }
+
+  std::vector<std::string> clicks;
+  std::vector<int> keys;
+  std::string seenText;
+  int32_t seenCheck = -1;
+  int32_t seenCombo = -1;
+  bool unloaded = false;
+};
+
+struct Probe {
+  std::wstring label, button, edit, rich;
+  LRESULT comboCount = 0, comboSelection = -1;
+  SYSTEMTIME date{};
+  bool found = false;
+};
+Probe g_probe;
+bool g_close = false;
+
+HWND Item(HWND form, int index) { return GetDlgItem(form, 1000 + index); }
+
+std::wstring Text(HWND hwnd) {
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 255);
+  return text;
+}
+
+// Runs inside the form's modal loop: looks at the window, plays the user, then leaves.
+void CALLBACK PlayUser(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND form = FindWindowW(L"scTAVExtForm", Widen("样例窗体").c_str());
+  g_probe.found = form != nullptr;
+  if (!form) return;
+  g_probe.label = Text(Item(form, 0));
+  g_probe.edit = Text(Item(form, 1));
+  g_probe.comboCount = SendMessageW(Item(form, 2), CB_GETCOUNT, 0, 0);
+  g_probe.comboSelection = SendMessageW(Item(form, 2), CB_GETCURSEL, 0, 0);
+  SendMessageW(Item(form, 4), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&g_probe.date));
+  g_probe.rich = Text(Item(form, 5));
+  g_probe.button = Text(Item(form, 6));
+  if (g_close) {
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    return;
+  }
+  SetWindowTextW(Item(form, 1), L"2002");
+  SendMessageW(Item(form, 3), BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(Item(form, 2), CB_SETCURSEL, 1, 0);
+  PostMessageW(Item(form, 1), WM_KEYDOWN, VK_F1, 0);
+  PostMessageW(Item(form, 6), BM_CLICK, 0, 0);
+}
+
+// Ends a form that did not end as expected, so that a failure cannot hang the run.
+void CALLBACK Rescue(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND form = FindWindowW(L"scTAVExtForm", nullptr);
+  if (form) PostMessageW(form, WM_CLOSE, 0, 0);
+}
+
+TEST(WinForms, ControlsShowTheModelAndHandlersSeeTheUsersChanges) {
+  SampleForm form;
+  g_probe = {};
+  g_close = false;
+  UINT_PTR play = SetTimer(nullptr, 0, 200, &PlayUser);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 10000, &Rescue);
+  form.ShowModal();
+  KillTimer(nullptr, play);
+  KillTimer(nullptr, rescue);
+
+  ASSERT_TRUE(g_probe.found) << "the form's window was not found";
+  EXPECT_EQ(Narrow(g_probe.label), "账号代码：");
+  EXPECT_EQ(Narrow(g_probe.edit), "1001");
+  EXPECT_EQ(g_probe.comboCount, 2);
+  EXPECT_EQ(g_probe.comboSelection, 0);
+  EXPECT_EQ(g_probe.date.wYear, 2026);
+  EXPECT_EQ(g_probe.date.wDay, 4);
+  EXPECT_EQ(Narrow(g_probe.rich), "第一行\r\n第二行");
+  EXPECT_EQ(Narrow(g_probe.button), "确定");
+
+  EXPECT_EQ(form.keys, std::vector<int>{VK_F1});
+  EXPECT_EQ(form.clicks, std::vector<std::string>{"btnOK"});
+  EXPECT_EQ(form.seenText, "2002");
+  EXPECT_EQ(form.seenCheck, 1);
+  EXPECT_EQ(form.seenCombo, 1);
+  EXPECT_EQ(form.C("cboCy").text, "美元");
+  EXPECT_FALSE(form.visible);
+  EXPECT_FALSE(form.unloaded) << "OK only hides the form";
+}
+
+TEST(WinForms, ClosingTheWindowUnloadsTheForm) {
+  SampleForm form;
+  g_probe = {};
+  g_close = true;
+  UINT_PTR play = SetTimer(nullptr, 0, 200, &PlayUser);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 10000, &Rescue);
+  form.ShowModal();
+  KillTimer(nullptr, play);
+  KillTimer(nullptr, rescue);
+  EXPECT_TRUE(g_probe.found);
+  EXPECT_TRUE(form.unloaded);
+  EXPECT_FALSE(form.visible);
+  EXPECT_FALSE(form.loaded);
+}
+
+}  // namespace
+}  // namespace sccom
