@@ -817,6 +817,8 @@ Expectations
   expect sql "<text>"                 a later statement the plug-in sent contains the text
   expect nosql "<text>"               no statement sent since the last `expect sql` does
   expect foreground <n>|main          the window in front
+  expect bankdialog <from> <to>       the dates the last bank-collection dialog opened with
+  expect offered <FRecSettID>...|none the receipts the last receipt picker offered, in order
 )HELP";
 }
 

@@ -106,7 +106,7 @@ class ReceiptList : public HostObject {
       throw ax::AutomationError(ax::err::kInvalidCall, "the receipt list shows rows in mode 2 only",
                                 kListProgId);
     std::string sql = ReceiptPickerQuery(filter_);
-    host().Note(Channel::Host, "receipt list query: " + sql);
+    host().Note(Channel::Sql, "receipt list: " + sql);
     sim::Rows result = host().Db().Query(sql);
     rows_.clear();
     size_t dateColumn = result.ColumnIndex("FRecSettDate");
