@@ -119,7 +119,9 @@ TEST(BillSweep, EveryFailingHostCallIsToldOrHarmless) {
       host.FailCallAt(0);
       EXPECT_FALSE(host.TakeFailure().has_value());
       bool told = !host.Messages().empty() || !host.Errors().empty();
-      if (!told) EXPECT_TRUE(flow.complete(host));
+      if (!told) {
+        EXPECT_TRUE(flow.complete(host));
+      }
       if (std::string(flow.name) == "account typed" && !told) {
         // Silently done means done right: the account's name and the currency are there.
         EXPECT_EQ(ax::DisplayText(bill->FieldValue("FBaseProperty1", 1)), "香港公司美元户");

@@ -100,45 +100,41 @@ void scTransferBillExt::CheckBill(int32_t action) {
         int32_t billId = ax::CLng(host::GetFieldNumber(bill, "FID"));
         int32_t newState = (action == kCheck || action == kApprove) ? 1 : 0;
         int32_t userId = newState == 1 ? ax::CLng(CurrentUserID()) : 0;
-        ax::Object update;
-        bool stored = false;
 
-        if (checkGroup) {
-          // The voucher follows the bill: checking the bill needs a checked voucher.
-          int32_t voucherId = 0;
-          double billVoucher = host::GetFieldNumber(bill, "FVoucherID");
-          if (billVoucher > 0) {
-            bool passed = true;
-            if (host::GetFieldText(bill, "FBaseProperty4", host::kHeadRow, host::kDisplayText)
-                    .empty()) {
-              voucherId = ax::CLng(billVoucher);
-              ax::Object rs = host::LmLib(bill).GetData(
-                  "select FCheckerID from t_Voucher where FVoucherID=" + host::SqlNum(voucherId));
-              if (host::HasRows(rs)) {
-                ax::Variant voucherChecker = host::Field(rs, "FCheckerID");
-                // A voucher without a checker value (NULL) is not taken for unchecked.
-                if (action == kCheck && !voucherChecker.isNull() &&
-                    !ax::VarGreater(voucherChecker, 0)) {
-                  ax::Object voucher = ax::CreateObject(host::ProgId::Voucher);
-                  voucher.Call("vchEdit", {static_cast<double>(voucherId), "Check"});
-                  passed = ax::IsTrue(voucher.Get("VchDone"));
-                }
+        // The voucher follows the bill: checking the bill needs a checked voucher.
+        int32_t voucherId = 0;
+        if (checkGroup && host::GetFieldNumber(bill, "FVoucherID") > 0) {
+          bool passed = true;
+          if (host::GetFieldText(bill, "FBaseProperty4", host::kHeadRow, host::kDisplayText)
+                  .empty()) {
+            voucherId = ax::CLng(host::GetFieldNumber(bill, "FVoucherID"));
+            ax::Object rs = host::LmLib(bill).GetData(
+                "select FCheckerID from t_Voucher where FVoucherID=" + host::SqlNum(voucherId));
+            if (host::HasRows(rs)) {
+              ax::Variant voucherChecker = host::Field(rs, "FCheckerID");
+              // A voucher without a checker value (NULL) is not taken for unchecked.
+              if (action == kCheck && !voucherChecker.isNull() &&
+                  !ax::VarGreater(voucherChecker, 0)) {
+                ax::Object voucher = ax::CreateObject(host::ProgId::Voucher);
+                voucher.Call("vchEdit", {static_cast<double>(voucherId), "Check"});
+                passed = ax::IsTrue(voucher.Get("VchDone"));
               }
             }
-            if (!passed) {
-              ShowMessage(LoadPWString("没有审核资料和凭证!"), 64);
-              return;
-            }
           }
+          if (!passed) {
+            ShowMessage(LoadPWString("没有审核资料和凭证!"), 64);
+            return;
+          }
+        }
 
-          update = ax::CreateObject(host::ProgId::TransferUpdate);
+        ax::Object update = ax::CreateObject(host::ProgId::TransferUpdate);
+        bool stored = false;
+        if (checkGroup) {
           ax::Variant voucherArg(voucherId);
           ax::Args args{GetPropsString(), billId, newState, userId, ax::ref(voucherArg)};
           stored = ax::IsTrue(update.CallArgs("Check", args, ax::kMethodOrGet));
         } else {
-          update = ax::CreateObject(host::ProgId::TransferUpdate);
-          stored = ax::IsTrue(
-              update.Get("ReCheck", {GetPropsString(), billId, newState, userId}));
+          stored = ax::IsTrue(update.Get("ReCheck", {GetPropsString(), billId, newState, userId}));
         }
 
         if (!stored) {
