@@ -818,6 +818,8 @@ Expectations
   expect nosql "<text>"               no statement sent since the last `expect sql` does
   expect foreground <n>|main          the window in front
   expect bankdialog <from> <to>       the dates the last bank-collection dialog opened with
+  expect centredialog <item> "<text>" what the last centre-collection dialog showed: date,
+                                      mindate, from, to, unposted, bydate, currency
   expect offered <FRecSettID>...|none the receipts the last receipt picker offered, in order
 )HELP";
 }

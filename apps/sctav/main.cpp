@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sim/scenario.h"
+#include "sweep.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -23,6 +24,8 @@ commands:
   run [-v] [--db FILE] FILE...   run scenario scripts; exit status 0 only when all pass
   demo [-v]                      run the shipped demo scenario (scenarios/demo.sct) and print
                                  what the user sees
+  sweep [options] FILE...        the fault-injection sweep: every host call of each scenario
+                                 failed in turn (`sctav sweep --help`)
   help                           this text (also --help); `sctav run --help` describes the
                                  scenario language
 )";
@@ -188,6 +191,7 @@ int main(int argc, char** argv) {
   }
   if (command == "run") return Run(rest);
   if (command == "demo") return Demo(rest);
+  if (command == "sweep") return SweepCommand(rest);
   std::cerr << "sctav: unknown command " << command << "\n" << kUsage;
   return 2;
 }

@@ -42,6 +42,12 @@ AutomationError Error(int32_t number, std::string source) {
   return AutomationError(number, StandardDescription(number), std::move(source));
 }
 
+namespace {
+ForeignExceptionObserver g_foreignObserver = nullptr;
+}  // namespace
+
+void SetForeignExceptionObserver(ForeignExceptionObserver observer) { g_foreignObserver = observer; }
+
 AutomationError ToAutomationError(std::exception_ptr e) {
   if (!e) return Error(err::kInternal);
   try {
@@ -49,13 +55,16 @@ AutomationError ToAutomationError(std::exception_ptr e) {
   } catch (const AutomationError& a) {
     return a;
   } catch (const std::bad_alloc&) {
+    if (g_foreignObserver) g_foreignObserver("std::bad_alloc");
     return Error(7);
   } catch (const std::exception& x) {
+    if (g_foreignObserver) g_foreignObserver(x.what());
     std::string what = x.what();
     return AutomationError(err::kInternal,
                            what.empty() ? StandardDescription(err::kInternal)
                                         : StandardDescription(err::kInternal) + ": " + what);
   } catch (...) {
+    if (g_foreignObserver) g_foreignObserver("(an exception of unknown type)");
     return Error(err::kInternal);
   }
 }

@@ -51,6 +51,12 @@ AutomationError Error(int32_t number, std::string source = {});
 // else 51 "Internal error" with its message. Entry points call fn through this.
 AutomationError ToAutomationError(std::exception_ptr e);
 
+// Called by ToAutomationError with the message of every exception other than AutomationError
+// it converts: the entry point contained it, but it is still a fault of the code that threw.
+// The fault-injection sweep and the fuzzers count them; nullptr (the default) turns it off.
+using ForeignExceptionObserver = void (*)(const char* what);
+void SetForeignExceptionObserver(ForeignExceptionObserver observer);
+
 // Runs fn; returns true on success. On failure stores the error in *out (when given) and
 // returns false. Never throws.
 bool TryCall(const std::function<void()>& fn, AutomationError* out = nullptr);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "automation/object.h"
 #include "automation/variant.h"
@@ -38,6 +39,22 @@ class BoolParam {
 // A Variant event parameter passed by reference (written back in place).
 inline ax::Variant& EventRef(ax::Args& args, size_t i, ax::Variant& fallback) {
   return i < args.size() ? args[i].value() : fallback;
+}
+
+// The two menu events every class handles, with the same parameters; false for other events.
+template <class PluginT>
+bool RouteMenuEvent(PluginT& plugin, std::string_view eventName, ax::Args& args) {
+  if (eventName == "MenuBarInitialize") {
+    plugin.MenuBarInitialize(EventObject(args, 0));
+    return true;
+  }
+  if (eventName == "MenuBarClick") {
+    BoolParam cancel(args, 1);
+    plugin.MenuBarClick(EventObject(args, 0), cancel.value);
+    cancel.WriteBack();
+    return true;
+  }
+  return false;
 }
 
 }  // namespace sc

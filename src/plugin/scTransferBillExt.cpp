@@ -32,14 +32,8 @@ bool scTransferBillExt::HandleEvent(std::string_view e, ax::Args& args) {
     BoolParam cancel(args, 0);
     AfterSave(cancel.value);
     cancel.WriteBack();
-  } else if (e == "MenuBarInitialize") {
-    MenuBarInitialize(EventObject(args, 0));
-  } else if (e == "MenuBarClick") {
-    BoolParam cancel(args, 1);
-    MenuBarClick(EventObject(args, 0), cancel.value);
-    cancel.WriteBack();
   } else {
-    return false;
+    return RouteMenuEvent(*this, e, args);
   }
   return true;
 }

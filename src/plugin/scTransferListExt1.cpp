@@ -11,16 +11,7 @@ void scTransferListExt1::Show(const ax::Variant& oListInterface) {
 }
 
 bool scTransferListExt1::HandleEvent(std::string_view e, ax::Args& args) {
-  if (e == "MenuBarInitialize") {
-    MenuBarInitialize(EventObject(args, 0));
-  } else if (e == "MenuBarClick") {
-    BoolParam cancel(args, 1);
-    MenuBarClick(EventObject(args, 0), cancel.value);
-    cancel.WriteBack();
-  } else {
-    return false;
-  }
-  return true;
+  return RouteMenuEvent(*this, e, args);
 }
 
 }  // namespace sc
