@@ -6,6 +6,8 @@
 #    registers it, the registry then holds the three classes, their ProgIDs and the type
 #    library; a VBScript client run by cscript creates each class and sees error 13 from Show
 #    with an object that is not a host interface; regsvr32 /u removes every key again;
+#  - the simulated host built for Windows (SQLite from Debian's source package) runs the
+#    scenario suite under Wine;
 #  - the bridge's unit tests (sctav_com_tests.exe) under Wine: values, errors, late-bound
 #    calls, events through connection points, the plug-in classes' factory; and the form
 #    renderer's tests, which open real windows, under Xvfb.
@@ -82,7 +84,8 @@ if (cd "$install" && wine sctav_com_tests.exe --gtest_brief=1 --gtest_filter=-Wi
 else
   bad "bridge tests"
 fi
-# Windows need an X server: the form tests run under Xvfb.
+# Windows need an X server: the form tests run under Xvfb, in a Wine server started under it.
+wineserver -w
 step "form tests (Xvfb)"
 if (cd "$install" && xvfb-run -a -s "-screen 0 1024x768x24" \
       wine sctav_com_tests.exe --gtest_brief=1 --gtest_filter=WinForms.*) 2>&1 | tr -d '\r'; then
@@ -147,6 +150,21 @@ for entry in "${classes[@]}"; do
 done
 haskey "HKCR\\TypeLib\\$libid" && left+="HKCR\\TypeLib\\$libid "
 if [ -z "$left" ]; then ok "unregistered: no key left"; else bad "keys left after unregistering: $left"; fi
+
+# ---- The simulated host and the scenario suite, built for Windows --------------------------
+# SQLite comes from Debian's source package (scripts/windows-deps.sh). Skip with
+# SCTAV_SKIP_WINDOWS_SIM=1.
+if [ "${SCTAV_SKIP_WINDOWS_SIM:-0}" != "1" ]; then
+  step "building the simulated host for win64"
+  ./scripts/windows-setup.sh tcl8.6 make
+  ./scripts/windows-deps.sh sqlite3
+  cmake --preset mingw64-sim >/dev/null
+  cmake --build --preset mingw64-sim --target sctav
+  step "scenarios under Wine"
+  if out=$(wine build/mingw64-sim/sctav.exe run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
+  echo "$out" | tr -d '\r' | grep -v '^PASS' | sed 's/^/  /'
+  if [ "$status" -eq 0 ]; then ok "scenario suite under Wine"; else bad "scenario suite under Wine (exit $status)"; fi
+fi
 
 step "done"
 echo "windows: $passed passed, $failed failed"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Fetches the source of the Windows build's third-party libraries from Debian's own source
 # packages into build/deps/<package> (ignored by git; never commit it): Google Benchmark for the
-# bridge benchmark (and SQLite when asked). Enables deb-src for the configured archive first.
+# bridge benchmark, SQLite for the simulated host's Windows build. Enables deb-src for the
+# configured archive first. For sqlite3 it also builds the amalgamation (with tclsh) and a static
+# library for 64-bit Windows in build/deps/sqlite3-win64 (what the mingw64-sim preset uses).
 # Usage: windows-deps.sh [package...]   (default: benchmark)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,4 +45,20 @@ for pkg in "${packages[@]}"; do
   tar -xf "$orig" -C "$dir" --strip-components=1
   touch "$dir/.complete"
   rm -rf "build/deps/download-$pkg"
+done
+
+for pkg in "${packages[@]}"; do
+  [ "$pkg" = sqlite3 ] || continue
+  out=build/deps/sqlite3-win64
+  [ -f "$out/libsqlite3.a" ] && continue
+  echo "windows-deps: building SQLite for win64"
+  rm -rf build/deps/sqlite3-amalgamation "$out"
+  mkdir -p build/deps/sqlite3-amalgamation "$out"
+  (cd build/deps/sqlite3-amalgamation && ../sqlite3/configure --disable-tcl >/dev/null &&
+     make sqlite3.c >/dev/null)
+  cp build/deps/sqlite3-amalgamation/sqlite3.h "$out/"
+  x86_64-w64-mingw32-gcc-posix -O1 -DSQLITE_THREADSAFE=1 -DSQLITE_OMIT_LOAD_EXTENSION \
+    -c build/deps/sqlite3-amalgamation/sqlite3.c -o "$out/sqlite3.o"
+  x86_64-w64-mingw32-ar rcs "$out/libsqlite3.a" "$out/sqlite3.o"
+  rm "$out/sqlite3.o"
 done

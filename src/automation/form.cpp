@@ -51,4 +51,15 @@ void Form::Unload() {
   loaded = false;
 }
 
+Control& Form::Place(const std::string& name, const std::string& kind, int32_t left,
+                     int32_t top, int32_t width, int32_t height) {
+  Control& c = AddControl(name, kind);
+  c.left = left;
+  c.top = top;
+  c.width = width;
+  c.height = height;
+  c.tabIndex = static_cast<int32_t>(order_.size()) - 1;
+  return c;
+}
+
 }  // namespace ax

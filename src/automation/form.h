@@ -58,6 +58,9 @@ class Form {
   // Controls, by name; an element of a control array is named "name(index)".
   Control& AddControl(const std::string& name, const std::string& kind);
   Control& C(const std::string& name);  // raises 9 "Subscript out of range" when absent
+  // Adds a control at its design-time place (twips), next in tab order.
+  Control& Place(const std::string& name, const std::string& kind, int32_t left, int32_t top,
+                 int32_t width, int32_t height);
   bool HasControl(const std::string& name) const { return controls_.count(name) != 0; }
   const std::vector<std::string>& ControlOrder() const { return order_; }
 

@@ -49,26 +49,16 @@ FrmYHGJ::FrmYHGJ() : ax::Form("FrmYHGJ") {
   scaleHeight = 3720;
   hasCloseButton = true;
 
-  auto place = [this](const std::string& name, const std::string& kind, int32_t l, int32_t t,
-                      int32_t w, int32_t h) -> ax::Control& {
-    ax::Control& c = AddControl(name, kind);
-    c.left = l;
-    c.top = t;
-    c.width = w;
-    c.height = h;
-    c.tabIndex = static_cast<int32_t>(ControlOrder().size()) - 1;
-    return c;
-  };
-  place("LabTitle(0)", "Label", 240, 300, 1100, 255);
-  place("dtpDate(0)", "DTPicker", 1380, 240, 1680, 315);
-  place("LabTitle(1)", "Label", 240, 780, 1100, 255);
-  place("dtpDate(1)", "DTPicker", 1380, 720, 1680, 315);
-  place("LabTitle(2)", "Label", 240, 1260, 1100, 255);
-  place("LabTitle(4)", "Label", 1380, 1260, 1680, 255);
-  place("LabTitle(3)", "Label", 240, 1740, 1100, 255);
-  place("LabTitle(5)", "Label", 1380, 1740, 4380, 1200);
-  place("btnOK", "CommandButton", 3300, 3120, 1140, 375);
-  place("btnCancel", "CommandButton", 4620, 3120, 1140, 375);
+  Place("LabTitle(0)", "Label", 240, 300, 1100, 255);
+  Place("dtpDate(0)", "DTPicker", 1380, 240, 1680, 315);
+  Place("LabTitle(1)", "Label", 240, 780, 1100, 255);
+  Place("dtpDate(1)", "DTPicker", 1380, 720, 1680, 315);
+  Place("LabTitle(2)", "Label", 240, 1260, 1100, 255);
+  Place("LabTitle(4)", "Label", 1380, 1260, 1680, 255);
+  Place("LabTitle(3)", "Label", 240, 1740, 1100, 255);
+  Place("LabTitle(5)", "Label", 1380, 1740, 4380, 1200);
+  Place("btnOK", "CommandButton", 3300, 3120, 1140, 375);
+  Place("btnCancel", "CommandButton", 4620, 3120, 1140, 375);
 
   // Both arrays start with one empty slot.
   m_DataSrvs.assign(1, ax::Object());

@@ -40,8 +40,8 @@ constexpr BillCommand kCommands[] = {
 }  // namespace
 
 void scTransferBillExt::MenuBarInitialize(const ax::Object& oMenuBar) {
-  // Errors reach the host; the trace stays open then.
-  int32_t trace = TraceStart("scTAVExt.scTransferBillExt.m_BillInterface_MenuBarInitialize");
+  // Errors reach the host; the trace entry is closed as failed on the way out.
+  TraceScope trace("scTAVExt.scTransferBillExt.m_BillInterface_MenuBarInitialize");
   ax::Object tools = oMenuBar.GetObj("TAVTools");
   for (const BillCommand& command : kCommands) {
     ax::Object tool = tools.GetObj("Add", {command.key});
@@ -66,7 +66,6 @@ void scTransferBillExt::MenuBarInitialize(const ax::Object& oMenuBar) {
   }
   // The stock query has no meaning for a transfer bill.
   host::Band(oMenuBar, "mnuData").GetObj("Tools").ItemObj("mnuStockQuery").Put("Visible", false);
-  TraceEnd(trace, 0);
 }
 
 void scTransferBillExt::MenuBarClick(const ax::Object& TAVTool, bool& Cancel) {

@@ -250,7 +250,7 @@ void FormWindow::Create(HWND owner) {
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
     font_ = CreateFontIndirectW(&metrics.lfMessageFont);
   }
-  DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | WS_THICKFRAME | WS_MINIMIZEBOX;
+  DWORD style = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
   if (form_.hasCloseButton) style |= WS_SYSMENU;
   int width = Px(form_.width), height = Px(form_.height);
   int x = Px(form_.left), y = Px(form_.top);
@@ -264,6 +264,12 @@ void FormWindow::Create(HWND owner) {
   if (!hwnd_) ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()), "CreateWindowEx");
   int id = kFirstControlId;
   for (const std::string& name : form_.ControlOrder()) CreateChild(form_.C(name), id++);
+  // Frames go beneath every other control, so that they never paint over what they contain.
+  for (const Child& child : children_) {
+    if (child.hwnd && form_.C(child.name).Kind() == "Frame") {
+      SetWindowPos(child.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
   Push();
 }
 

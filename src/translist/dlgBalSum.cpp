@@ -68,36 +68,26 @@ dlgBalSum::dlgBalSum() : ax::Form("dlgBalSum") {
   scaleHeight = 3600;
   hasCloseButton = true;
 
-  auto place = [this](const std::string& name, const std::string& kind, int32_t l, int32_t t,
-                      int32_t w, int32_t h) -> ax::Control& {
-    ax::Control& c = AddControl(name, kind);
-    c.left = l;
-    c.top = t;
-    c.width = w;
-    c.height = h;
-    c.tabIndex = static_cast<int32_t>(ControlOrder().size()) - 1;
-    return c;
-  };
-  place("Frame1", "Frame", 120, 60, 5400, 660);
-  place("optAcntSum", "OptionButton", 240, 300, 2100, 300);
-  place("chkTransDate", "CheckBox", 2640, 300, 2700, 300).value = 0;
-  place("Label1(2)", "Label", 240, 900, 1000, 255);
-  place("cboCy", "ComboBox", 1260, 840, 1560, 300);
-  place("Label1(4)", "Label", 3000, 900, 1000, 255);
-  place("cmbCyUnit", "ComboBox", 3960, 840, 1560, 300);
-  place("Label3", "Label", 240, 1380, 1000, 255);
-  place("txtStartAcct", "TextBox", 1260, 1320, 1260, 300);
-  place("btnLookup(0)", "CommandButton", 2520, 1320, 300, 300).caption = "...";
-  place("Label4", "Label", 3000, 1380, 400, 255);
-  place("txtEndAcct", "TextBox", 3420, 1320, 1800, 300);
-  place("btnLookup(1)", "CommandButton", 5220, 1320, 300, 300).caption = "...";
-  place("Label2", "Label", 240, 1860, 1000, 255);
-  place("CboBankOrFirm", "ComboBox", 1260, 1800, 1560, 300);
-  place("ChkEdit", "CheckBox", 3000, 1830, 2520, 300).value = 0;
-  place("Label7", "Label", 240, 2340, 1000, 255);
-  place("dtpSelDay", "DTPicker", 1260, 2280, 1560, 300);
-  place("btnOK", "CommandButton", 3060, 3000, 1140, 375);
-  place("btnCancel", "CommandButton", 4380, 3000, 1140, 375);
+  Place("Frame1", "Frame", 120, 60, 5400, 660);
+  Place("optAcntSum", "OptionButton", 240, 300, 2100, 300);
+  Place("chkTransDate", "CheckBox", 2640, 300, 2700, 300).value = 0;
+  Place("Label1(2)", "Label", 240, 900, 1000, 255);
+  Place("cboCy", "ComboBox", 1260, 840, 1560, 300);
+  Place("Label1(4)", "Label", 3000, 900, 1000, 255);
+  Place("cmbCyUnit", "ComboBox", 3960, 840, 1560, 300);
+  Place("Label3", "Label", 240, 1380, 1000, 255);
+  Place("txtStartAcct", "TextBox", 1260, 1320, 1260, 300);
+  Place("btnLookup(0)", "CommandButton", 2520, 1320, 300, 300).caption = "...";
+  Place("Label4", "Label", 3000, 1380, 400, 255);
+  Place("txtEndAcct", "TextBox", 3420, 1320, 1800, 300);
+  Place("btnLookup(1)", "CommandButton", 5220, 1320, 300, 300).caption = "...";
+  Place("Label2", "Label", 240, 1860, 1000, 255);
+  Place("CboBankOrFirm", "ComboBox", 1260, 1800, 1560, 300);
+  Place("ChkEdit", "CheckBox", 3000, 1830, 2520, 300).value = 0;
+  Place("Label7", "Label", 240, 2340, 1000, 255);
+  Place("dtpSelDay", "DTPicker", 1260, 2280, 1560, 300);
+  Place("btnOK", "CommandButton", 3060, 3000, 1140, 375);
+  Place("btnCancel", "CommandButton", 4380, 3000, 1140, 375);
 }
 
 dlgBalSum& dlgBalSum::Instance() {

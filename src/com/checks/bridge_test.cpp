@@ -368,7 +368,8 @@ std::shared_ptr<const EventClass> BillClass() {
       {0x5d3c1a20, 0x1111, 0x4c2b, {0x9a, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03}},
       {{"AfterLoadBill", {}},
        {"BeforeSave", {"bCancel"}},
-       {"Change", {"dct", "dctFld", "Col", "Row", "Cancel"}}}});
+       {"Change", {"dct", "dctFld", "Col", "Row", "Cancel"}},
+       {"ListFillRow", {"lRow", "RowData", "HeadDict", "CellData", "BackColor", "ContinueRaise"}}}});
   return c;
 }
 
@@ -495,22 +496,44 @@ TEST(PluginClasses, ShowWithAnythingButTheHostInterfaceIsError13) {
   }
 }
 
-TEST(PluginClasses, ShowBindsTheHostObjectAndReleaseUnbindsIt) {
+ULONG RefCount(IUnknown* object) {
+  object->AddRef();
+  return object->Release();
+}
+
+TEST(PluginClasses, ReleaseLeavesTheHostObjectAsItWas) {
   auto bill = std::make_shared<FakeBill>();
-  long uses = bill.use_count();
+  const long uses = bill.use_count();
+  ComPtr<IDispatch> served = ServeEventSource(bill, BillClass());
+  const ULONG refs = RefCount(served.get());
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = VT_DISPATCH;
+  argument.pdispVal = served.get();
   {
-    ComPtr<IDispatch> served = ServeEventSource(bill, BillClass());
+    // Released before Show.
     ComPtr<IDispatch> plugin = CreateClass(kClsidBill);
-    VARIANT argument;
-    VariantInit(&argument);
-    argument.vt = VT_DISPATCH;
-    argument.pdispVal = served.get();
+  }
+  EXPECT_EQ(RefCount(served.get()), refs);
+  {
+    ComPtr<IDispatch> plugin = CreateClass(kClsidBill);
     EXCEPINFO info{};
     EXPECT_EQ(CallShow(plugin.get(), argument, &info), S_OK);
     EXPECT_EQ(bill->sinks.size(), 1u) << "Show connects the class to the bill's events";
+    EXPECT_GT(RefCount(served.get()), refs) << "the bound class holds the bill";
+    // An event the bill class does not handle still travels the whole way, by-reference
+    // parameters included, and leaves them as they were.
+    ax::Variant cell("x"), colour(int32_t{255}), more(true);
+    ax::Args row{int32_t{1}, ax::Object(), ax::Object(), ax::ref(cell), ax::ref(colour), ax::ref(more)};
+    bill->Raise("ListFillRow", row);
+    EXPECT_EQ(ax::CStr(cell), "x");
+    EXPECT_EQ(ax::CLng(colour), 255);
+    EXPECT_TRUE(ax::IsTrue(more));
   }
   EXPECT_TRUE(bill->sinks.empty()) << "releasing the class disconnects";
-  EXPECT_EQ(bill.use_count(), uses) << "and releases the host object";
+  EXPECT_EQ(RefCount(served.get()), refs) << "and releases the bill";
+  served.Reset();
+  EXPECT_EQ(bill.use_count(), uses);
 }
 
 TEST(PluginClasses, ReleasingEverythingLeavesTheModuleIdle) {

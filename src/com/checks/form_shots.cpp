@@ -143,7 +143,6 @@ int wmain(int argc, wchar_t** argv) {
   });
   Shot("FrmRecSettList", [] {
     sc::FrmRecSettList form;
-    form.set_sFilter(" and v.FDate>='2026-12-01'");
     form.ShowModal();
   });
   Shot("dlgBankSend", [] {

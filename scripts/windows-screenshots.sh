@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Screenshots of the plug-in's four forms and of a message box as the Windows build renders
+# them: the forms over the simulated host's demo data, under Wine on Xvfb. The PNGs land in
+# docs/screenshots/ (or the directory given as the first argument).
+# Wine draws the window frames itself (no window manager runs); a CJK font (WenQuanYi Micro Hei)
+# stands in for the system UI font so that the Chinese texts show.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=$(realpath -m "${1:-docs/screenshots}")
+./scripts/windows-setup.sh tcl8.6 fonts-wqy-microhei
+./scripts/windows-deps.sh sqlite3
+cmake --preset mingw64-sim >/dev/null
+cmake --build --preset mingw64-sim --target sctav_form_shots
+
+work=$(mktemp -d /tmp/sctav-shots.XXXXXX)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+wine wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v "$font" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+done
+wineserver -w
+mkdir -p "$work/shots" "$out"
+# Every Wine process of the run must see the X server: none may still run from the set-up.
+wineserver -w
+shots="Z:$(echo "$work/shots" | tr / '\\')"
+xvfb-run -a -s "-screen 0 1024x768x24" \
+  wine build/mingw64-sim/src/com/sctav_form_shots.exe "$shots" 2>&1 | tr -d '\r'
+python3 src/com/checks/bmp_to_png.py "$work"/shots/*.bmp
+cp "$work"/shots/*.png "$out/"
+ls -la "$out"
