@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -142,12 +143,18 @@ ax::Variant Value(FuzzedDataProvider& p, const Context& c, int depth) {
   }
 }
 
-ax::Args Arguments(FuzzedDataProvider& p, const Context& c) {
+// By-reference arguments point into store, which must outlive the call.
+ax::Args Arguments(FuzzedDataProvider& p, const Context& c, std::deque<ax::Variant>& store) {
   ax::Args args;
   int n = p.ConsumeIntegralInRange<int>(0, 7);
   for (int i = 0; i < n; ++i) {
     ax::Variant v = Value(p, c);
-    args.push_back(p.ConsumeBool() ? ax::Arg::byRef(std::move(v)) : ax::Arg(std::move(v)));
+    if (p.ConsumeBool()) {
+      store.push_back(std::move(v));
+      args.push_back(ax::Arg::byRef(store.back()));
+    } else {
+      args.push_back(ax::Arg(std::move(v)));
+    }
   }
   return args;
 }
@@ -196,7 +203,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* progIds[] = {"scTAVExt.scTransferBillExt", "scTAVExt.scTransferListExt",
                              "scTAVExt.scTransferListExt1"};
     plugin = sc::CreatePluginClass(progIds[p.ConsumeIntegralInRange<int>(0, 2)]);
-    ax::Args args = Arguments(p, c);
+    std::deque<ax::Variant> store;
+    ax::Args args = Arguments(p, c, store);
     try {
       plugin->Invoke(p.ConsumeBool() ? "Show" : Text(p), p.ConsumeIntegralInRange<unsigned>(0, 15), args);
     } catch (const ax::AutomationError&) {
@@ -209,7 +217,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::string name = p.ConsumeIntegralInRange<int>(0, 12) == 0
                              ? Text(p)
                              : kEvents[p.ConsumeIntegralInRange<size_t>(0, std::size(kEvents) - 1)];
-      ax::Args args = Arguments(p, c);
+      std::deque<ax::Variant> store;
+      ax::Args args = Arguments(p, c, store);
       Deliver(*sink, name, args);
       (void)host.TakeFailure();  // a question nobody answers fails the call, not the process
     }

@@ -274,6 +274,8 @@ int DaysInMonth(int y, int m) {
 // A serial splits into a day (truncated toward zero) and a time of day that is always
 // positive: -1.25 is 1899-12-29 06:00. Linear seconds make date arithmetic straightforward.
 int64_t SerialToSeconds(double serial) {
+  // A host may hand any date value; one outside 0100-01-01 ... 9999-12-31 cannot be split.
+  if (!(serial > kMinDateSerial - 1 && serial < kMaxDateSerial + 1)) Raise(err::kOverflow);
   double dayPart = std::trunc(serial);
   int64_t days = static_cast<int64_t>(dayPart);
   int64_t secs = std::llround(std::fabs(serial - dayPart) * 86400.0);
@@ -781,7 +783,7 @@ DateValue MakeDate(int year, int month, int day, int hour, int minute, int secon
   int64_t m0 = static_cast<int64_t>(month) - 1;
   int64_t y = year + (m0 >= 0 ? m0 / 12 : -((11 - m0) / 12));
   int64_t m = m0 - (y - year) * 12 + 1;
-  int64_t days = DaysFromCivil(y, m, 1) + (day - 1) + kUnixEpochSerial;
+  int64_t days = DaysFromCivil(y, m, 1) + (int64_t{day} - 1) + kUnixEpochSerial;
   int64_t secs = int64_t{hour} * 3600 + int64_t{minute} * 60 + second;
   return DateValue{SecondsToSerial(days * 86400 + secs)};
 }
