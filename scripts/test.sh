@@ -13,6 +13,10 @@ if [ "${SCTAV_SKIP_ASAN:-0}" != "1" ]; then
   cmake --build --preset asan -j "$jobs"
   ctest --preset asan
 fi
+# The libFuzzer targets (clang), a short bounded run; docs/reliability.md describes the long one.
+if [ "${SCTAV_SKIP_FUZZ:-0}" != "1" ]; then
+  ./scripts/fuzz.sh
+fi
 if [ -x scripts/windows-checks.sh ] && [ "${SCTAV_SKIP_WINDOWS:-0}" != "1" ]; then
   ./scripts/windows-checks.sh
 fi

@@ -73,6 +73,22 @@ bool Host::IsRegistered(std::string_view progId) const {
   return false;
 }
 
+namespace {
+
+Host::PluginFactory& PluginFactorySlot() {
+  static Host::PluginFactory factory;
+  return factory;
+}
+
+ax::DispatchPtr NewPluginClass(std::string_view progId) {
+  if (const Host::PluginFactory& factory = PluginFactorySlot()) return factory(progId);
+  return sc::CreatePluginClass(progId);
+}
+
+}  // namespace
+
+void Host::SetPluginFactory(PluginFactory factory) { PluginFactorySlot() = std::move(factory); }
+
 ax::Object Host::Create(std::string_view progId) {
   for (const auto& [id, factory] : factories_) {
     if (ax::EqualsNoCase(id, progId)) {
@@ -80,13 +96,13 @@ ax::Object Host::Create(std::string_view progId) {
       return ax::Object(factory(*this));
     }
   }
-  if (ax::DispatchPtr plugin = sc::CreatePluginClass(progId)) return ax::Object(plugin);
+  if (ax::DispatchPtr plugin = NewPluginClass(progId)) return ax::Object(plugin);
   throw ax::AutomationError(ax::err::kCantCreate, ax::StandardDescription(ax::err::kCantCreate),
                             std::string(progId));
 }
 
 ax::DispatchPtr Host::CreatePlugin(std::string_view progId) {
-  ax::DispatchPtr plugin = sc::CreatePluginClass(progId);
+  ax::DispatchPtr plugin = NewPluginClass(progId);
   if (!plugin)
     throw ax::AutomationError(ax::err::kCantCreate, ax::StandardDescription(ax::err::kCantCreate),
                               std::string(progId));

@@ -174,6 +174,11 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   ax::Object Create(std::string_view progId) override;
   // The host creating the plug-in class of a window (not counted).
   ax::DispatchPtr CreatePlugin(std::string_view progId);
+  // Where the plug-in's classes come from instead of the in-process core (sctav --via-com:
+  // through COM from the registered DLL). Process-wide; the factory returns null for a ProgID
+  // that is not one of the plug-in's classes. Empty (the default): in-process.
+  using PluginFactory = std::function<ax::DispatchPtr(std::string_view progId)>;
+  static void SetPluginFactory(PluginFactory factory);
 
   // ---- calls and planted failures ----------------------------------------------------------
   // Called by HostObject::Invoke before every member call: counts it, runs the call hook and

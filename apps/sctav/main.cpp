@@ -8,6 +8,7 @@
 
 #include "sim/scenario.h"
 #include "sweep.h"
+#include "via_com.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -28,6 +29,10 @@ commands:
                                  failed in turn (`sctav sweep --help`)
   help                           this text (also --help); `sctav run --help` describes the
                                  scenario language
+
+  --via-com (before the command; Windows build only): the plug-in's classes are created by
+  ProgID through COM from the registered scTAVExt.dll and reach the host's windows, user
+  interface and components through COM (docs/windows.md)
 )";
 
 const char* kRunUsage = R"(usage: sctav run [-v] [--db FILE] FILE...
@@ -117,6 +122,7 @@ int Run(const std::vector<std::string>& args) {
       std::cout << "=== " << file << "\n";
     }
     sim::ScenarioResult r = sim::RunScenarioFile(file, options);
+    via_com::AfterScenario();
     if (r.passed) {
       ++passed;
       std::cout << "PASS " << r.file << " (" << r.commands << " commands, " << r.expectations
@@ -127,6 +133,11 @@ int Run(const std::vector<std::string>& args) {
     }
   }
   std::cout << passed << " passed, " << failed << " failed\n";
+  if (via_com::LeakedReferences() != 0) {
+    std::cout << "via-com: " << via_com::LeakedReferences()
+              << " plug-in class(es) kept references to host windows after release\n";
+    return 1;
+  }
   return failed == 0 ? 0 : 1;
 }
 
@@ -179,6 +190,22 @@ int main(int argc, char** argv) {
   SetConsoleOutputCP(CP_UTF8);
 #endif
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--via-com") {
+    args.erase(args.begin());
+    if (args.empty() || (args[0] != "run" && args[0] != "demo")) {
+      std::cerr << "sctav --via-com: run or demo expected\n" << kUsage;
+      return 2;
+    }
+    std::string why = via_com::Start();
+    if (!why.empty()) {
+      std::cerr << "sctav --via-com: " << why << "\n";
+      return 2;
+    }
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    int status = args[0] == "run" ? Run(rest) : Demo(rest);
+    via_com::Stop();
+    return status;
+  }
   if (args.empty()) {
     std::cerr << kUsage;
     return 2;

@@ -2,6 +2,7 @@
 // user interface is Win32's, and the host library's routines are served here.
 #include "automation/runtime.h"
 #include "bridge.h"
+#include "host_hook.h"
 #include "server.h"
 #include "win_ui.h"
 
@@ -25,6 +26,43 @@ class ComRegistry final : public ax::ComponentRegistry {
     return WrapDispatch(object.get());
   }
 };
+
+// CreateObject with a simulated host's hook (host_hook.h): the host's components first, then
+// COM.
+class HookRegistry final : public ax::ComponentRegistry {
+ public:
+  void Use(const HostHook& hook) { create_ = hook.createObject; }
+  ax::Object Create(std::string_view progId) override {
+    if (create_) {
+      std::wstring name = Widen(progId);
+      IDispatch* raw = nullptr;
+      EXCEPINFO info{};
+      HRESULT hr = create_(name.c_str(), &raw, &info);
+      ComPtr<IDispatch> object = ComPtr<IDispatch>::Attach(raw);
+      if (hr == DISP_E_EXCEPTION) ThrowInvokeError(hr, info);
+      if (hr != REGDB_E_CLASSNOTREG) {
+        ThrowIfFailed(hr, progId);
+        if (!object) throw ax::Error(ax::err::kCantCreate, std::string(progId));
+        return WrapDispatch(object.get());
+      }
+    }
+    return com_.Create(progId);
+  }
+
+ private:
+  HRESULT (*create_)(const wchar_t*, IDispatch**, EXCEPINFO*) = nullptr;
+  ComRegistry com_;
+};
+
+// The hook of a simulated host, when the process's executable exports one.
+bool FindHostHook(HostHook* hook) {
+  HMODULE main = GetModuleHandleW(nullptr);
+  if (!main) return false;
+  auto function = reinterpret_cast<HostHookFunction>(
+      reinterpret_cast<void*>(GetProcAddress(main, kHostHookName)));
+  return function && SUCCEEDED(function(hook)) && hook->ui && hook->hostLibrary &&
+         hook->createObject;
+}
 
 // The host library's routines as the plug-in needs them: errors shown in a message box, the
 // business date taken from the profile, accounting periods as calendar months.
@@ -50,6 +88,14 @@ class WinHostLibrary final : public ax::HostLibrary {
 }  // namespace
 
 void EnsureEnvironment() {
+  // A simulated host's hook is asked every time: each scenario runs in a fresh host.
+  HostHook hook;
+  if (FindHostHook(&hook)) {
+    static HookRegistry hookRegistry;
+    hookRegistry.Use(hook);
+    ax::SetEnvironment({&hookRegistry, hook.ui, hook.hostLibrary});
+    return;
+  }
   if (ax::GetEnvironment().registry) return;
   static ComRegistry registry;
   static WinUi ui;
