@@ -32,7 +32,8 @@ for target in variant_fuzz events_fuzz; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   echo "fuzz: $target for ${seconds}s"
-  args=(-max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 -max_len=4096
+  # Full-length inputs from the start: short runs then reach more events per input.
+  args=(-max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 -max_len=1024 -len_control=0
         -print_final_stats=1 -artifact_prefix="$build/$target-")
   [ -f "fuzz/$target.dict" ] && args+=(-dict="fuzz/$target.dict")
   if [ "$jobs" -gt 1 ]; then args+=(-jobs="$jobs" -workers="$jobs"); fi

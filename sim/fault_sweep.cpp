@@ -220,8 +220,8 @@ std::vector<SweepCall> RecordHostCalls(const std::string& text, const std::strin
   std::vector<SweepCall> calls;
   std::string first;
   {
+    int lineNo = 0;  // before the host: its hook reads it until the host is gone
     Host host;
-    int lineNo = 0;
     host.SetCallHook([&](uint64_t, std::string_view object, std::string_view member) {
       calls.push_back({std::string(object) + "." + std::string(member), lineNo});
     });
@@ -241,9 +241,9 @@ SweepRun RunWithFault(const std::string& text, const std::string& name, uint64_t
   std::vector<std::string> foreign;
   g_foreign = &foreign;
   ax::SetForeignExceptionObserver(&CountForeign);
+  int lineNo = 0;  // before the host: its hook reads it until the host is gone
   try {
     Host host;
-    int lineNo = 0;
     host.SetCallHook([&](uint64_t index, std::string_view object, std::string_view member) {
       if (index == k) run.call = {std::string(object) + "." + std::string(member), lineNo};
     });

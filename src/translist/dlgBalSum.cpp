@@ -107,7 +107,10 @@ void dlgBalSum::ApplyCaptions() {
       {"btnCancel", "取消"},
   };
   // A caption that cannot be set leaves the others to be set.
-  for (const auto& [name, text] : kCaptions) {
+  for (const auto& entry : kCaptions) {
+    // Plain variables: clang 14 cannot capture structured bindings in a lambda.
+    const char* name = entry.first;
+    const char* text = entry.second;
     TrapQuiet([&] {
       if (*name == '\0')
         caption = LoadPWString(text);
