@@ -395,23 +395,16 @@ void BillWindow::StoreValue(Field& f, const ax::Variant& value) {
   auto id = IdOf(value);
   std::string text = ax::DisplayText(value);
   switch (f.base) {
-    case BaseKind::Account: {
-      Rows r = db.QueryNative("SELECT FID FROM t_Acnt WHERE FNumber=?", {ax::Trim(text)});
-      if (r.data.empty() && id)
-        r = db.QueryNative("SELECT FID FROM t_Acnt WHERE FID=?", {ax::Variant(*id)});
-      if (r.data.empty()) {
-        // An account code the host does not know: shown as typed, no id behind it.
-        f.value = ax::Variant();
-        f.code = f.text = text;
-        return;
-      }
-      f.value = r.data[0][0];
-      break;
-    }
+    case BaseKind::Account:
     case BaseKind::Currency: {
-      Rows r = db.QueryNative("SELECT FCurrencyID FROM t_Currency WHERE FNumber=?", {ax::Trim(text)});
-      if (r.data.empty() && id)
-        r = db.QueryNative("SELECT FCurrencyID FROM t_Currency WHERE FCurrencyID=?", {ax::Variant(*id)});
+      // By code first, then by id; a code the host does not know is shown as typed, with no id
+      // behind it.
+      const bool account = f.base == BaseKind::Account;
+      const std::string table = account ? "t_Acnt" : "t_Currency";
+      const std::string key = account ? "FID" : "FCurrencyID";
+      const std::string select = "SELECT " + key + " FROM " + table + " WHERE ";
+      Rows r = db.QueryNative(select + "FNumber=?", {ax::Trim(text)});
+      if (r.data.empty() && id) r = db.QueryNative(select + key + "=?", {ax::Variant(*id)});
       if (r.data.empty()) {
         f.value = ax::Variant();
         f.code = f.text = text;

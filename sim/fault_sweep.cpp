@@ -300,13 +300,13 @@ size_t ScenarioSweep::Violations() const {
 
 namespace {
 
+#ifndef _WIN32
+
 std::string OneLine(std::string s) {
   for (char& c : s)
     if (c == '\n' || c == '\r' || c == '\t') c = ' ';
   return s;
 }
-
-#ifndef _WIN32
 
 // A run in a child process: its findings come back through a pipe, one per line.
 struct Child {

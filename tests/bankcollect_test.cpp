@@ -56,25 +56,12 @@ class WindowEnv : public sctest::FakeEnv {
   }
 };
 
-class BankCollectTest : public ::testing::Test {
+class BankCollectTest : public sctest::FakeHostTestOf<WindowEnv> {
  protected:
   void SetUp() override {
-    saved_ = ax::GetEnvironment();
-    ax::RunUnloadHooks();
-    ax::SetEnvironment(ax::Environment{&env, &env, &env});
-    env.Single(S(host::ProgId::LangInfo), "LangInfo")->Prop("CurrentLanguage", "chs");
-    env.Single(S(host::ProgId::FrmResLoader), "Fonts")
-        ->On("SetFrmFont", [](ax::Args&) -> ax::Variant { return {}; });
+    FakeHostTestOf::SetUp();
+    AddFormComponents();
   }
-  void TearDown() override {
-    ax::RunUnloadHooks();
-    ax::SetEnvironment(saved_);
-  }
-
-  WindowEnv env;
-
- private:
-  ax::Environment saved_;
 };
 
 TEST_F(BankCollectTest, DialogDatesAndFilter) {

@@ -32,27 +32,14 @@ class DialogEnv : public sctest::FakeEnv {
   }
 };
 
-class BankSubmitTest : public ::testing::Test {
+class BankSubmitTest : public sctest::FakeHostTestOf<DialogEnv> {
  protected:
   void SetUp() override {
-    saved_ = ax::GetEnvironment();
-    ax::RunUnloadHooks();
-    ax::SetEnvironment(ax::Environment{&env, &env, &env});
-    env.Single(S(host::ProgId::LangInfo), "LangInfo")->Prop("CurrentLanguage", "chs");
-    env.Single(S(host::ProgId::FrmResLoader), "Fonts")
-        ->On("SetFrmFont", [](ax::Args&) -> ax::Variant { return {}; });
+    FakeHostTestOf::SetUp();
+    AddFormComponents();
     env.Single(S(host::ProgId::CHMHelp), "Help")
         ->On("ShowHELP", [](ax::Args&) -> ax::Variant { return {}; });
   }
-  void TearDown() override {
-    ax::RunUnloadHooks();
-    ax::SetEnvironment(saved_);
-  }
-
-  DialogEnv env;
-
- private:
-  ax::Environment saved_;
 };
 
 TEST_F(BankSubmitTest, AreaText) {

@@ -17,6 +17,7 @@
 #include "automation/object.h"
 #include "automation/runtime.h"
 #include "automation/variant.h"
+#include "host/progids.h"
 
 namespace sctest {
 
@@ -171,8 +172,10 @@ class FakeEnv : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibr
   ax::Picture clip_;
 };
 
-// Installs a fresh FakeEnv around each test and drops the library's caches before and after.
-class FakeHostTest : public ::testing::Test {
+// Installs a fresh environment of type Env around each test and drops the library's caches
+// before and after.
+template <class Env>
+class FakeHostTestOf : public ::testing::Test {
  protected:
   void SetUp() override {
     saved_ = ax::GetEnvironment();
@@ -183,11 +186,18 @@ class FakeHostTest : public ::testing::Test {
     ax::RunUnloadHooks();
     ax::SetEnvironment(saved_);
   }
-  FakeEnv env;
+  // The components every form needs: the language ("chs") and the font loader.
+  void AddFormComponents() {
+    env.Single(std::string(sc::host::ProgId::LangInfo), "LangInfo")->Prop("CurrentLanguage", "chs");
+    env.Single(std::string(sc::host::ProgId::FrmResLoader), "Fonts")
+        ->On("SetFrmFont", [](ax::Args&) -> ax::Variant { return {}; });
+  }
+  Env env;
 
  private:
   ax::Environment saved_;
 };
+using FakeHostTest = FakeHostTestOf<FakeEnv>;
 
 // Runs f and gives "error N" for the automation error it raised, "" when it completed.
 template <class F>

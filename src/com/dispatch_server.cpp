@@ -114,25 +114,33 @@ STDMETHODIMP DispatchServer::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 STDMETHODIMP DispatchServer::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                            DISPID* ids) {
-  if (!names || !ids || count == 0) return E_INVALIDARG;
-  return Guard(IID_IDispatch, [&]() -> HRESULT {
-    ids[0] = ids_.IdOf(Narrow(names[0]));
-    // Members are known by name only; their parameters have no names.
-    for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    return count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
-  });
+  return IdsOfNames(ids_, names, count, ids);
 }
 
 STDMETHODIMP DispatchServer::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                     VARIANT* result, EXCEPINFO* info, UINT*) {
+  return InvokeMember(ids_, target_, id, flags, params, result, info);
+}
+
+HRESULT IdsOfNames(MemberIds& ids, LPOLESTR* names, UINT count, DISPID* out) noexcept {
+  if (!names || !out || count == 0) return E_INVALIDARG;
+  return Guard(IID_IDispatch, [&]() -> HRESULT {
+    out[0] = ids.IdOf(Narrow(names[0]));
+    for (UINT i = 1; i < count; ++i) out[i] = DISPID_UNKNOWN;
+    return count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+  });
+}
+
+HRESULT InvokeMember(const MemberIds& ids, const ax::DispatchPtr& target, DISPID id,
+                     WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) noexcept {
   return Guard(
       IID_IDispatch,
       [&]() -> HRESULT {
-        std::string name = ids_.NameOf(id);
-        if (name.empty()) return DISP_E_MEMBERNOTFOUND;
+        std::string name = ids.NameOf(id);
+        if (name.empty() || !target) return DISP_E_MEMBERNOTFOUND;
         unsigned kind = CallKindFromFlags(flags);
         InvokeWithArgs(params, result,
-                       [&](ax::Args& args) { return target_->Invoke(name, kind, args); });
+                       [&](ax::Args& args) { return target->Invoke(name, kind, args); });
         return S_OK;
       },
       info);

@@ -73,4 +73,12 @@ void InvokeWithArgs(DISPPARAMS* params, VARIANT* result,
 // The call kind for DISPATCH_* flags.
 unsigned CallKindFromFlags(WORD flags);
 
+// IDispatch::GetIDsOfNames over ids: members are known by name only, their parameters have no
+// names.
+HRESULT IdsOfNames(MemberIds& ids, LPOLESTR* names, UINT count, DISPID* out) noexcept;
+
+// IDispatch::Invoke of the member that ids knows as id, on target, under Guard.
+HRESULT InvokeMember(const MemberIds& ids, const ax::DispatchPtr& target, DISPID id,
+                     WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) noexcept;
+
 }  // namespace sccom

@@ -328,26 +328,11 @@ class EventSourceServer final
     return S_OK;
   }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    if (!names || !ids || count == 0) return E_INVALIDARG;
-    return Guard(IID_IDispatch, [&]() -> HRESULT {
-      ids[0] = ids_.IdOf(Narrow(names[0]));
-      for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-      return count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
-    });
+    return IdsOfNames(ids_, names, count, ids);
   }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* info, UINT*) override {
-    return Guard(
-        IID_IDispatch,
-        [&]() -> HRESULT {
-          std::string name = ids_.NameOf(id);
-          if (name.empty()) return DISP_E_MEMBERNOTFOUND;
-          unsigned kind = CallKindFromFlags(flags);
-          InvokeWithArgs(params, result,
-                         [&](ax::Args& args) { return target_->Invoke(name, kind, args); });
-          return S_OK;
-        },
-        info);
+    return InvokeMember(ids_, target_, id, flags, params, result, info);
   }
 
   // IConnectionPointContainer
