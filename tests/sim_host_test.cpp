@@ -1,7 +1,9 @@
 // The simulated host: menu bands, the bill window's field kinds and numbering, the component
 // registry, planted failures, queued answers and the scenario language's parsing and reporting.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -362,6 +364,38 @@ TEST(Scenario, SettingsCommandsReachTheHost) {
   EXPECT_EQ(r.verb, "ok");
   EXPECT_EQ(r.options.at("from"), "01.001");
   EXPECT_EQ(r.options.at("unposted"), "yes");
+}
+
+
+// ---- the payment-file export's folder ---------------------------------------------------------
+
+// The path the run's transcript gives for its payment file.
+std::string WrittenFile(const sim::ScenarioResult& r) {
+  const std::string mark = "payment file written: ";
+  for (const auto& e : r.transcript) {
+    if (e.text.rfind(mark, 0) == 0)
+      return e.text.substr(mark.size(), e.text.find(" (") - mark.size());
+  }
+  return "";
+}
+
+TEST(SimPaymentExport, TemporaryFolderGoesWithTheRunAndANamedOneStays) {
+  const std::string exportTwo = "open list banksubmit\nselect 5 1\nclick mnuExportPayBill_CMB01\n";
+  sim::ScenarioResult temp = sim::RunScenarioText(exportTwo, "t.sct");
+  ASSERT_TRUE(temp.passed) << temp.failure;
+  const std::filesystem::path tempFile = WrittenFile(temp);
+  ASSERT_FALSE(tempFile.empty());
+  EXPECT_FALSE(std::filesystem::exists(tempFile.parent_path())) << "the run's own folder is removed";
+
+  const std::filesystem::path kept =
+      std::filesystem::temp_directory_path() / ("sctav-kept-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(kept);
+  sim::ScenarioResult named =
+      sim::RunScenarioText("output \"" + kept.string() + "\"\n" + exportTwo, "t.sct");
+  ASSERT_TRUE(named.passed) << named.failure;
+  EXPECT_EQ(std::filesystem::path(WrittenFile(named)).parent_path(), kept);
+  EXPECT_TRUE(std::filesystem::exists(WrittenFile(named))) << "a folder named with output keeps its files";
+  std::filesystem::remove_all(kept);
 }
 
 }  // namespace

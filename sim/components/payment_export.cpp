@@ -3,7 +3,8 @@
 // and currency), into the run's output folder, and records the call for `expect export`.
 //
 // Scenario commands it adds:
-//   output "<folder>"          where payment files go (default: a new temporary folder per run)
+//   output "<folder>"          where payment files go (default: a temporary folder of the
+//                              run's own, removed when the run ends)
 //   expect payfile "<text>"    the last payment file written holds exactly these lines
 //                              (joined by "\n")
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -27,21 +29,42 @@ namespace {
 // Errors of the export component are its own (vbObjectError + 1).
 constexpr int32_t kExportError = -2147221503;
 
-// What the export keeps for one run: the output folder and the last file written.
+// What the export keeps for one run: the output folder and the last file written. A temporary
+// folder of its own goes with the run; a folder named with `output` stays.
 struct ExportState {
   std::string folder;
+  bool temporary = false;
   std::string lastFile;
   int written = 0;
+
+  ExportState() = default;
+  ExportState(const ExportState&) = delete;
+  ExportState& operator=(const ExportState&) = delete;
+  ~ExportState() {
+    if (!temporary) return;
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+  }
 };
 
 std::string Folder(ExportState& state) {
   if (state.folder.empty()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sctav-export-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data()))
+    // A folder of its own: a name nobody has taken yet, created here (create_directory fails on
+    // one that exists).
+    std::random_device random;
+    std::error_code ec;
+    const auto temp = std::filesystem::temp_directory_path(ec);
+    for (int attempt = 0; !ec && attempt < 100 && state.folder.empty(); ++attempt) {
+      char name[32];
+      std::snprintf(name, sizeof name, "sctav-export-%08x", static_cast<unsigned>(random()));
+      const auto folder = temp / name;
+      if (std::filesystem::create_directory(folder, ec) && !ec) {
+        state.folder = folder.string();
+        state.temporary = true;
+      }
+    }
+    if (state.folder.empty())
       throw ax::AutomationError(kExportError, "无法创建引出目录", "LmWBExport.CExport");
-    state.folder = buf.data();
   }
   return state.folder;
 }
@@ -109,6 +132,7 @@ class PaymentExport : public HostObject {
     state_->lastFile = path.string();
     host().Note(Channel::Call, "payment file written: " + path.string() + " (" +
                                    std::to_string(lines.size()) + " bills)");
+    for (const auto& line : lines) host().Note(Channel::Call, "  " + line);
     return {};
   }
 
@@ -138,7 +162,9 @@ void RegisterPaymentExport(Host& host) {
     std::error_code ec;
     std::filesystem::create_directories(tokens[0], ec);
     if (ec) throw ScenarioFailure("cannot create the folder " + tokens[0] + ": " + ec.message());
+    if (state->temporary) std::filesystem::remove_all(state->folder, ec);
     state->folder = tokens[0];
+    state->temporary = false;
   });
   host.RegisterExpectation("payfile", [state](Host&, const std::vector<std::string>& tokens) {
     if (tokens.size() != 1) throw ScenarioFailure("usage: expect payfile \"<text>\"");
