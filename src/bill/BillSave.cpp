@@ -98,20 +98,32 @@ bool scTransferBillExt::CheckBillData() {
 
 void scTransferBillExt::AfterSave(bool&) {
   const ax::Object& bill = Bill();
-  std::string billId = host::SqlNum(host::GetFieldNumber(bill, "FID"));
-  double voucherId = host::GetFieldNumber(bill, "FVoucherID");
-  const std::string crlf(host::kCrLf);
+  double voucherId = 0;
+  auto writeLinks = [&] {
+    std::string billId = host::SqlNum(host::GetFieldNumber(bill, "FID"));
+    voucherId = host::GetFieldNumber(bill, "FVoucherID");
+    const std::string crlf(host::kCrLf);
 
-  std::string sql;
-  if (voucherId > 0)
-    sql += "update t_Voucher set FParameter=" + billId + " where FVoucherID=" +
-           host::SqlNum(voucherId) + crlf;
-  sql += "update t_scTransfer set FBKCommit=" + billId + " where FID=" + billId + crlf;
-  // A bill made from a receipt: the receipt now points at its bill.
-  if (ax::VarEqual(host::GetFieldValue(bill, "FSource"), 2))
-    sql += " update t_scRecSett set FTransBillID= " + billId + " where FRecSettID=" +
-           host::SqlNum(m_lRecSettID);
-  host::LmLib(bill).ExecuteSQL(sql);
+    std::string sql;
+    if (voucherId > 0)
+      sql += "update t_Voucher set FParameter=" + billId + " where FVoucherID=" +
+             host::SqlNum(voucherId) + crlf;
+    sql += "update t_scTransfer set FBKCommit=" + billId + " where FID=" + billId + crlf;
+    // A bill made from a receipt: the receipt now points at its bill.
+    if (ax::VarEqual(host::GetFieldValue(bill, "FSource"), 2))
+      sql += " update t_scRecSett set FTransBillID= " + billId + " where FRecSettID=" +
+             host::SqlNum(m_lRecSettID);
+    host::LmLib(bill).ExecuteSQL(sql);
+  };
+  // The bill is saved already, so links left unwritten would leave its voucher naming no bill.
+  // A failed attempt is made once more (right after the host's own save a deadlock or a lock
+  // time-out is the likely cause; the statements set fixed values, so a repeat is harmless);
+  // a second failure goes back to the host.
+  try {
+    writeLinks();
+  } catch (const ax::AutomationError&) {
+    writeLinks();
+  }
 
   if (voucherId > 0) {
     std::string word = ax::Trim(
