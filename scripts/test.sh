@@ -8,6 +8,13 @@ jobs=$(nproc)
 cmake --preset dev
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev
+# The full fault-injection sweep (every host call of every scenario failing once), in a release
+# build; CTest's fault_sweep above is its sample.
+if [ "${SCTAV_SKIP_FULL_SWEEP:-0}" != "1" ]; then
+  cmake --preset release
+  cmake --build --preset release -j "$jobs" --target sctav
+  build/release/sctav sweep --jobs "$jobs" scenarios/*.sct
+fi
 if [ "${SCTAV_SKIP_ASAN:-0}" != "1" ]; then
   cmake --preset asan
   cmake --build --preset asan -j "$jobs"
