@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: unit tests and scenarios natively, then again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows checks when asked.
+# Builds everything and runs every test: unit tests and scenarios natively, the full fault sweep,
+# the same again under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers, then the
+# Windows checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
