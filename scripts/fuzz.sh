@@ -34,12 +34,13 @@ for target in variant_fuzz events_fuzz; do
   echo "fuzz: $target for ${seconds}s"
   # Full-length inputs from the start: short runs then reach more events per input.
   args=(-max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 -max_len=1024 -len_control=0
-        -print_final_stats=1 -artifact_prefix="$build/$target-")
-  [ -f "fuzz/$target.dict" ] && args+=(-dict="fuzz/$target.dict")
+        -print_final_stats=1 -artifact_prefix="$target-")
+  [ -f "fuzz/$target.dict" ] && args+=(-dict="$PWD/fuzz/$target.dict")
   if [ "$jobs" -gt 1 ]; then args+=(-jobs="$jobs" -workers="$jobs"); fi
   log="$build/$target.log"
   set +e
-  "$build/fuzz/$target" "${args[@]}" "$corpus" >"$log" 2>&1
+  # libFuzzer writes each worker's fuzz-<n>.log into the current directory: keep them in the build.
+  (cd "$build" && "./fuzz/$target" "${args[@]}" "corpus/$target") >"$log" 2>&1
   rc=$?
   set -e
   grep -E "DONE|stat::number_of_executed_units|stat::average_exec_per_sec|ERROR|finding|SUMMARY|Test unit written" "$log" || true
