@@ -29,8 +29,7 @@ std::string CellText(const ax::Variant& v) {
 ListWindow::ListWindow(Host& host, std::string kind, int32_t userId)
     : HostObject(host, "List", "ListInterface"),
       Window(host, kind == "banksubmit" ? "划拨单银行提交" : "划拨单序时簿"),
-      kind_(std::move(kind)),
-      userId_(userId) {
+      kind_(std::move(kind)) {
   for (const auto& c : TransferColumns(host.Db())) tableColumns_.push_back(c.name);
   lmLib_ = std::make_shared<DataLibrary>(host, userId);
   entry_ = NewDictionary();

@@ -86,7 +86,6 @@ class ListWindow : public HostObject, public Window {
   std::string FieldNameExt(const std::string& column) const;
 
   std::string kind_;
-  int32_t userId_;
   std::vector<std::string> columns_;
   std::vector<std::string> tableColumns_;  // of t_scTransfer
   std::vector<Row> rows_;
