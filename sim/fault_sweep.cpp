@@ -158,13 +158,6 @@ void CountForeign(const char* what) {
   if (g_foreign && g_foreign->size() < 20) g_foreign->push_back(what ? what : "");
 }
 
-std::string Strip(const std::string& line) {
-  size_t b = line.find_first_not_of(" \t\r");
-  if (b == std::string::npos) return {};
-  size_t e = line.find_last_not_of(" \t\r");
-  return line.substr(b, e - b + 1);
-}
-
 // Bills the host saved, from its transcript ("window 2: saved bill HB000006 (FID 6)").
 void CollectSaves(const Transcript& transcript, size_t& readPos, InvariantChecker& checker) {
   const auto& entries = transcript.Entries();
@@ -182,35 +175,14 @@ void CollectSaves(const Transcript& transcript, size_t& readPos, InvariantChecke
 template <class AfterCommand>
 void PlayLines(Host& host, const std::string& text, const std::string& name, int& lineNo,
                SweepRun* run, AfterCommand&& afterCommand, std::string* firstFailure) {
-  std::istringstream in(text);
-  std::string raw;
-  lineNo = 0;
-  while (std::getline(in, raw)) {
-    ++lineNo;
-    std::string line = Strip(raw);
-    if (line.empty() || line[0] == '#') continue;
-    std::string where = name + ":" + std::to_string(lineNo);
-    host.SetWhere(where);
-    host.Note(Channel::Command, line);
-    std::string what;
-    std::string word;
-    try {
-      std::vector<std::string> tokens = Tokenize(line);
-      if (!tokens.empty()) word = tokens[0];
-      RunScenarioCommand(host, tokens);
-    } catch (const ScenarioFailure& f) {
-      what = f.what();
-    } catch (const ax::AutomationError& e) {
-      what = "unexpected automation error " + std::to_string(e.Number()) + ": " + e.Description();
-    } catch (const std::exception& e) {
-      what = std::string("internal error: ") + e.what();
-      if (run) run->escaped.push_back(where + ": " + e.what());
-    }
-    if (auto recorded = host.TakeFailure()) what = *recorded;
-    if (!what.empty() && firstFailure && firstFailure->empty())
-      *firstFailure = where + ": " + line + "\n    " + what;
-    afterCommand(lineNo, word);
-  }
+  ForEachScriptLine(text, name, lineNo, [&](const ScriptLine& line) {
+    LineOutcome outcome = RunScriptLine(host, line);
+    if (run && !outcome.internal.empty()) run->escaped.push_back(line.where + ": " + outcome.internal);
+    if (!outcome.failure.empty() && firstFailure && firstFailure->empty())
+      *firstFailure = line.where + ": " + line.text + "\n    " + outcome.failure;
+    afterCommand(line.number, outcome.word);
+    return true;
+  });
 }
 
 }  // namespace

@@ -656,6 +656,41 @@ void RunScenarioCommand(Host& host, const std::vector<std::string>& tokens, int*
   Run(host, tokens, expectations);
 }
 
+void ForEachScriptLine(const std::string& text, const std::string& name, int& lineNo,
+                       const std::function<bool(const ScriptLine&)>& fn) {
+  std::istringstream in(text);
+  std::string raw;
+  lineNo = 0;
+  while (std::getline(in, raw)) {
+    ++lineNo;
+    ScriptLine line{lineNo, Strip(raw), ""};
+    if (line.text.empty() || line.text[0] == '#') continue;
+    line.where = name + ":" + std::to_string(lineNo);
+    if (!fn(line)) return;
+  }
+}
+
+LineOutcome RunScriptLine(Host& host, const ScriptLine& line, int* expectations) {
+  LineOutcome out;
+  host.SetWhere(line.where);
+  host.Note(Channel::Command, line.text);
+  try {
+    std::vector<std::string> tokens = Tokenize(line.text);
+    out.parsed = true;
+    if (!tokens.empty()) out.word = tokens[0];
+    RunScenarioCommand(host, tokens, expectations);
+  } catch (const ScenarioFailure& f) {
+    out.failure = f.what();
+  } catch (const ax::AutomationError& e) {
+    out.failure = "unexpected automation error " + std::to_string(e.Number()) + ": " + e.Description();
+  } catch (const std::exception& e) {
+    out.failure = std::string("internal error: ") + e.what();
+    out.internal = e.what();
+  }
+  if (auto recorded = host.TakeFailure()) out.failure = *recorded;
+  return out;
+}
+
 ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
                                const ScenarioOptions& options) {
   ScenarioResult result;
@@ -666,33 +701,13 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
   std::string failure;
   try {
     Host host(hostOptions);
-    std::istringstream in(text);
-    std::string raw;
     int lineNo = 0;
-    while (failure.empty() && std::getline(in, raw)) {
-      ++lineNo;
-      std::string line = Strip(raw);
-      if (line.empty() || line[0] == '#') continue;
-      std::string where = name + ":" + std::to_string(lineNo);
-      host.SetWhere(where);
-      host.Note(Channel::Command, line);
-      std::string what;
-      try {
-        std::vector<std::string> tokens = Tokenize(line);
-        ++result.commands;
-        Run(host, tokens, &result.expectations);
-      } catch (const ScenarioFailure& f) {
-        what = f.what();
-      } catch (const ax::AutomationError& e) {
-        what = "unexpected automation error " + std::to_string(e.Number()) + ": " + e.Description();
-      } catch (const std::exception& e) {
-        what = std::string("internal error: ") + e.what();
-      }
-      // A failure recorded inside the plug-in's call (a missing answer, a dialog without driver)
-      // counts first: it is the cause of whatever followed.
-      if (auto recorded = host.TakeFailure()) what = *recorded;
-      if (!what.empty()) failure = where + ": " + line + "\n    " + what;
-    }
+    ForEachScriptLine(text, name, lineNo, [&](const ScriptLine& line) {
+      LineOutcome outcome = RunScriptLine(host, line, &result.expectations);
+      if (outcome.parsed) ++result.commands;
+      if (!outcome.failure.empty()) failure = line.where + ": " + line.text + "\n    " + outcome.failure;
+      return failure.empty();
+    });
     if (failure.empty()) {
       std::string end = name + ": at the end of the file";
       if (!host.Messages().empty()) {

@@ -4,6 +4,7 @@
 // docs/scenarios.md.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -41,6 +42,34 @@ std::vector<std::string> Tokenize(const std::string& line);
 // Runs one command line against a host (without the end-of-file checks); throws
 // ScenarioFailure when it fails. Used by the runner and by unit tests.
 void RunScenarioCommand(Host& host, const std::vector<std::string>& tokens, int* expectations = nullptr);
+
+// A command line of a script: its number (from 1), its text without surrounding blanks and
+// "file:line".
+struct ScriptLine {
+  int number = 0;
+  std::string text;
+  std::string where;
+};
+
+// Calls fn for every command line of text in order (blank lines and comments are skipped) until
+// fn returns false; lineNo follows the line being run.
+void ForEachScriptLine(const std::string& text, const std::string& name, int& lineNo,
+                       const std::function<bool(const ScriptLine&)>& fn);
+
+// What running one line gave: the command word, whether the line split into tokens, what went
+// wrong ("" when the command held) and, for an exception other than a scenario failure or an
+// automation error, its text.
+struct LineOutcome {
+  std::string word;
+  bool parsed = false;
+  std::string failure;
+  std::string internal;
+};
+
+// Runs one line as a script runs it: the host is pointed at the line and notes it, then the
+// command runs. A failure recorded inside the plug-in's call (a missing answer, a dialog without
+// driver) counts first: it is the cause of whatever followed.
+LineOutcome RunScriptLine(Host& host, const ScriptLine& line, int* expectations = nullptr);
 
 // The reference of the scenario language, for --help.
 const char* ScenarioLanguage();
