@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "automation/error.h"
+#include "fuzz_input.h"
 #include "automation/object.h"
 #include "automation/variant.h"
 #include "plugin/plugin_class.h"
@@ -49,13 +50,6 @@ const char* const kTools[] = {"mnuscCheck",      "mnuscReCheck",   "mnuscUnCheck
                               "mnuEditDelete",   "mnuEditModify",  "mnuSubmit",     "mnuUnSubmit",
                               "mnuscCenterCollect", "mnuscBankCollect", "mnuExportPayBill_CMB01",
                               "mnuExportPayBill_", "mnuEditCheck"};
-
-double RawDouble(FuzzedDataProvider& p) {
-  uint64_t bits = p.ConsumeIntegral<uint64_t>();
-  double d;
-  std::memcpy(&d, &bits, sizeof d);
-  return d;
-}
 
 std::string Text(FuzzedDataProvider& p) {
   switch (p.ConsumeIntegralInRange<int>(0, 5)) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "automation/error.h"
+#include "fuzz_input.h"
 #include "automation/variant.h"
 
 namespace {
@@ -21,13 +22,6 @@ namespace {
 }
 
 void OnForeign(const char* what) { Finding(std::string("foreign exception: ") + what); }
-
-double RawDouble(FuzzedDataProvider& p) {
-  uint64_t bits = p.ConsumeIntegral<uint64_t>();
-  double d;
-  std::memcpy(&d, &bits, sizeof d);
-  return d;
-}
 
 std::string Text(FuzzedDataProvider& p) {
   switch (p.ConsumeIntegralInRange<int>(0, 5)) {
