@@ -5,17 +5,8 @@
 # fifty times slower than the program).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-need=()
-for pkg in valgrind python3 libbenchmark-dev; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "bench-callgrind: installing ${need[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq "${need[@]}"
-fi
+. scripts/lib/packages.sh
+need_packages bench-callgrind valgrind python3 libbenchmark-dev
 build=${SCTAV_BENCH_BUILD:-build/bench}
 if [ ! -x "$build/sctav_bench" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCTAV_BUILD_BENCH=ON >/dev/null

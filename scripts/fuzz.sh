@@ -8,17 +8,8 @@
 # crash-<hash> and ends the script with a failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-need=()
-for pkg in clang libclang-rt-14-dev cmake ninja-build libsqlite3-dev; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "fuzz: installing ${need[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq "${need[@]}"
-fi
+. scripts/lib/packages.sh
+need_packages fuzz clang libclang-rt-14-dev cmake ninja-build libsqlite3-dev
 seconds=${SCTAV_FUZZ_SECONDS:-30}
 jobs=${SCTAV_FUZZ_JOBS:-1}
 build=build/fuzz

@@ -8,10 +8,6 @@ cd "$(dirname "$0")/.."
 ./scripts/windows-deps.sh benchmark
 cmake --preset mingw64 >/dev/null
 cmake --build --preset mingw64 --target sctav_com_bench
-work=$(mktemp -d /tmp/sctav-bench.XXXXXX)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-wine wineboot -i >/dev/null 2>&1 || true
-wineserver -w
+. scripts/lib/wine.sh
+wine_prefix bench
 wine build/mingw64/src/com/sctav_com_bench.exe "$@" 2>&1 | tr -d '\r'

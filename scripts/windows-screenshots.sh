@@ -12,12 +12,8 @@ out=$(realpath -m "${1:-docs/screenshots}")
 cmake --preset mingw64-sim >/dev/null
 cmake --build --preset mingw64-sim --target sctav_form_shots
 
-work=$(mktemp -d /tmp/sctav-shots.XXXXXX)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-wine wineboot -i >/dev/null 2>&1 || true
-wineserver -w
+. scripts/lib/wine.sh
+wine_prefix shots
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
   wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \

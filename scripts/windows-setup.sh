@@ -4,15 +4,6 @@
 # and stdole2.tlb, GoogleTest's source for the bridge tests, python3 for the type-library
 # inspection and Xvfb for the windows the form tests open.
 set -euo pipefail
-need=()
-for pkg in cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools \
-           wine wine64 wine64-tools libwine-dev googletest python3 xvfb xauth "$@"; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  echo "windows-setup: installing ${need[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/lib/packages.sh"
+need_packages windows-setup cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+  mingw-w64-tools wine wine64 wine64-tools libwine-dev googletest python3 xvfb xauth "$@"
