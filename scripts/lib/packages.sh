@@ -1,5 +1,20 @@
 # Sourced by the set-up scripts. need_packages LABEL PACKAGE...: installs the Debian packages
 # that are missing (quietly, with sudo when not root) and says which under LABEL.
+# need_architecture LABEL ARCH: adds a foreign dpkg architecture when it is not there yet, so
+# that the next need_packages can install ARCH packages (PACKAGE:ARCH).
+_sudo() {
+  if [ "$(id -u)" -ne 0 ]; then sudo "$@"; else "$@"; fi
+}
+_apt_updated=0
+need_architecture() {
+  local label=$1 arch=$2
+  if [ "$(dpkg --print-architecture)" != "$arch" ] &&
+    ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    echo "$label: adding the $arch architecture"
+    _sudo dpkg --add-architecture "$arch"
+    _apt_updated=0
+  fi
+}
 need_packages() {
   local label=$1 pkg
   shift
@@ -10,9 +25,16 @@ need_packages() {
   if [ ${#need[@]} -gt 0 ]; then
     echo "$label: installing ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq "${need[@]}" >/dev/null
+    if [ "$_apt_updated" = 0 ]; then
+      # A mirror caught mid-sync fails one index; try again, then go on with the lists there are.
+      local try
+      for try in 1 2 3; do
+        _sudo apt-get update -qq && break
+        echo "$label: apt-get update failed (try $try of 3)"
+        sleep $((try * 5))
+      done
+      _apt_updated=1
+    fi
+    _sudo apt-get install -y -qq "${need[@]}" >/dev/null
   fi
 }
