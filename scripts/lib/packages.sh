@@ -35,6 +35,15 @@ need_packages() {
       done
       _apt_updated=1
     fi
-    _sudo apt-get install -y -qq "${need[@]}" >/dev/null
+    if ! _sudo apt-get install -y -qq "${need[@]}" >/dev/null; then
+      # When a mirror serves a stale index of one architecture of the security suite, the
+      # packages of that architecture lag behind the other's and multi-arch libraries cannot
+      # agree on a version; the release's own suite has both at one version.
+      local release
+      release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+      [ -n "$release" ] || return 1
+      echo "$label: retrying with the packages of $release itself"
+      _sudo apt-get install -y -qq -t "$release" "${need[@]}" >/dev/null
+    fi
   fi
 }
