@@ -612,24 +612,6 @@ void BillWindow::Lookup(const std::string& key) {
   Click("mnuDataLookUp");
 }
 
-void BillWindow::Click(const std::string& toolKey) {
-  auto tool = Menu().FindTool(toolKey);
-  if (!tool) tool = std::make_shared<Tool>(host(), toolKey);  // a tool the menu does not hold
-  host().Note(Channel::Host, "window " + std::to_string(Number()) + ": the user clicks " + toolKey +
-                                (tool->enabled ? "" : " (disabled)"));
-  ax::Variant cancel(false);
-  ax::Args args{ax::Arg(ax::Variant(ax::DispatchPtr(tool))), ax::Arg::byRef(cancel)};
-  bool ok = Raise("MenuBarClick", args);
-  lastCancelled = ax::IsTrue(cancel);
-  if (!ok) return;  // the host reported the failure and does not run its command
-  if (lastCancelled) {
-    host().Note(Channel::Host, "window " + std::to_string(Number()) + ": " + toolKey +
-                                  " cancelled by the plug-in");
-    return;
-  }
-  RunHostCommand(toolKey);
-}
-
 void BillWindow::RunHostCommand(const std::string& toolKey) {
   if (ax::EqualsNoCase(toolKey, "mnuFileSave")) {
     Save();

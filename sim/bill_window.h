@@ -91,14 +91,12 @@ class BillWindow : public HostObject, public Window {
   int32_t billStatus = 0;
   int32_t editStatus = 1;
   bool changed = false;
-  bool lastCancelled = false;
   const std::vector<Field>& Fields() const { return fields_; }
   std::shared_ptr<Dictionary> Params() const { return params_; }
 
   // ---- what the user does -----------------------------------------------------------------
   void Edit(const std::string& key, const std::string& text);
   void Lookup(const std::string& key);
-  void Click(const std::string& toolKey);
   void Save();
   void Reload();
   void LoadOther(int32_t fid);  // shows another existing bill in this window
@@ -109,7 +107,7 @@ class BillWindow : public HostObject, public Window {
   void LoadRow(int32_t fid);
   void NewDefaults();
   void RaiseLoadEvents();
-  void RunHostCommand(const std::string& toolKey);
+  void RunHostCommand(const std::string& toolKey) override;
   void Resolve(Field& field);
   std::shared_ptr<Dictionary> FieldDescription(const Field& field);
   std::shared_ptr<Dictionary> FieldData(const Field& field);

@@ -1,6 +1,7 @@
 // Registration of every simulated host component. Each component file under sim/components/
 // provides one RegisterXxx(Host&) and adds one line here.
 #include "sim/host.h"
+#include "sim/scenario_language.h"
 
 namespace sim {
 
@@ -49,6 +50,19 @@ void RegisterComponents(Host& host) {
   RegisterTransferUpdate(host);
   RegisterVoucher(host);
   RegisterItemInfo(host);
+}
+
+std::vector<ScenarioCommand> PaymentExportCommands();
+std::vector<ScenarioCommand> CentreDialogCommands();
+std::vector<ScenarioCommand> BankCollectDialogCommands();
+std::vector<ScenarioCommand> ReceiptListCommands();
+
+// The scenario commands the components add to the language, each beside its component.
+std::vector<ScenarioCommand> ComponentCommands() {
+  std::vector<ScenarioCommand> all;
+  for (auto part : {PaymentExportCommands, CentreDialogCommands, BankCollectDialogCommands, ReceiptListCommands})
+    for (auto& c : part()) all.push_back(std::move(c));
+  return all;
 }
 
 }  // namespace sim

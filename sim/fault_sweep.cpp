@@ -175,8 +175,9 @@ void CollectSaves(const Transcript& transcript, size_t& readPos, InvariantChecke
 template <class AfterCommand>
 void PlayLines(Host& host, const std::string& text, const std::string& name, int& lineNo,
                SweepRun* run, AfterCommand&& afterCommand, std::string* firstFailure) {
+  ScenarioRun scenario(host);
   ForEachScriptLine(text, name, lineNo, [&](const ScriptLine& line) {
-    LineOutcome outcome = RunScriptLine(host, line);
+    LineOutcome outcome = scenario.Line(line);
     if (run && !outcome.internal.empty()) run->escaped.push_back(line.where + ": " + outcome.internal);
     if (!outcome.failure.empty() && firstFailure && firstFailure->empty())
       *firstFailure = line.where + ": " + line.text + "\n    " + outcome.failure;

@@ -241,10 +241,10 @@ void Host::WriteBusinessLog(const std::string& objectCode, int32_t kind, const s
   Note(Channel::Log, "[" + objectCode + " " + std::to_string(kind) + "] " + text);
 }
 
-std::vector<std::pair<int64_t, std::string>> Host::UnreadLog() {
+std::vector<std::pair<int64_t, std::string>> Host::UnreadLog(int64_t after) {
   std::vector<std::pair<int64_t, std::string>> out;
   Rows r = db_->QueryNative("SELECT FLogID, FText FROM t_Log WHERE FLogID>? ORDER BY FLogID",
-                            {ax::Variant(logRead_)});
+                            {ax::Variant(after)});
   for (const auto& row : r.data)
     out.emplace_back(static_cast<int64_t>(ax::CDbl(row[0])), ax::DisplayText(row[1]));
   return out;
@@ -397,24 +397,6 @@ void Host::RegisterFormDriver(std::string formName, FormDriver driver) {
     }
   }
   formDrivers_.emplace_back(std::move(formName), std::move(driver));
-}
-
-void Host::RegisterCommand(std::string name, CommandHandler handler) {
-  commands_[std::move(name)] = std::move(handler);
-}
-
-void Host::RegisterExpectation(std::string name, CommandHandler handler) {
-  expectations_[std::move(name)] = std::move(handler);
-}
-
-const Host::CommandHandler* Host::FindCommand(std::string_view name) const {
-  auto it = commands_.find(std::string(name));
-  return it == commands_.end() ? nullptr : &it->second;
-}
-
-const Host::CommandHandler* Host::FindExpectation(std::string_view name) const {
-  auto it = expectations_.find(std::string(name));
-  return it == expectations_.end() ? nullptr : &it->second;
 }
 
 // ---- ax::Ui -----------------------------------------------------------------------------------

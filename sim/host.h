@@ -34,7 +34,7 @@
 //                 with "not available yet: <form>".
 //   - windows:    OpenBill(...) opens a bill window with the bill plug-in attached (also for
 //                 prefilled new bills, see BillOpening); MainHwnd() and the window functions.
-//   - scenario commands: RegisterCommand / RegisterExpectation add commands to the language.
+//   - per-host state of a component: Extension<T>() (made on first use, gone with the host).
 #pragma once
 
 #include <cstdint>
@@ -46,6 +46,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <typeindex>
 #include <vector>
 
 #include "automation/object.h"
@@ -232,18 +233,15 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   void PushResult(std::string text, std::string title = {});
   std::deque<ShownMessage>& Messages() { return messages_; }
   const std::vector<ax::AutomationError>& Errors() const { return errors_; }
-  size_t& ErrorReadPos() { return errorRead_; }
   // Stores a business-log entry (object code, kind, text) in the database and the transcript.
   void WriteBusinessLog(const std::string& objectCode, int32_t kind, const std::string& text);
-  // Log entries after the read position, oldest first, as (rowid, text).
-  std::vector<std::pair<int64_t, std::string>> UnreadLog();
-  int64_t& LogReadPos() { return logRead_; }
+  // Log entries after rowid `after`, oldest first, as (rowid, text).
+  std::vector<std::pair<int64_t, std::string>> UnreadLog(int64_t after);
   void RecordCall(std::string kind, std::vector<std::string> values);
   std::deque<RecordedCall>& Calls() { return calls_; }
   // SQL the plug-in sent through LmLib (GetData and ExecuteSQL), for `expect sql`.
   void RecordSql(std::string_view through, const std::string& sql);
   const std::vector<std::string>& SentSql() const { return sql_; }
-  size_t& SqlReadPos() { return sqlRead_; }
 
   // ---- windows -----------------------------------------------------------------------------
   std::shared_ptr<BillWindow> OpenBill(const BillOpening& opening);
@@ -273,14 +271,13 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   using FormDriver = std::function<void(Host&, ax::Form&)>;
   void RegisterFormDriver(std::string formName, FormDriver driver);
 
-  // ---- scenario commands added by components -----------------------------------------------
-  // handler(host, tokens after the command word); throws ScenarioFailure.
-  using CommandHandler = std::function<void(Host&, const std::vector<std::string>&)>;
-  void RegisterCommand(std::string name, CommandHandler handler);
-  // `expect <name> ...`
-  void RegisterExpectation(std::string name, CommandHandler handler);
-  const CommandHandler* FindCommand(std::string_view name) const;
-  const CommandHandler* FindExpectation(std::string_view name) const;
+  // ---- state of a component that lives as long as the host --------------------------------
+  template <class T>
+  std::shared_ptr<T> Extension() {
+    auto& slot = extensions_[std::type_index(typeid(T))];
+    if (!slot) slot = std::make_shared<T>();
+    return std::static_pointer_cast<T>(slot);
+  }
 
   // ---- ax::Ui ------------------------------------------------------------------------------
   int MessageBox(const std::string& text, int flags, const std::string& title) override;
@@ -321,8 +318,7 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   Settings settings_;
   std::vector<std::pair<std::string, Factory>> factories_;
   std::vector<std::pair<std::string, FormDriver>> formDrivers_;
-  std::map<std::string, CommandHandler, NoCaseLess> commands_;
-  std::map<std::string, CommandHandler, NoCaseLess> expectations_;
+  std::map<std::type_index, std::shared_ptr<void>> extensions_;
 
   uint64_t callCount_ = 0;
   uint64_t failAt_ = 0;
@@ -334,11 +330,8 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   std::deque<Reply> replies_;
   std::deque<ShownMessage> messages_;
   std::vector<ax::AutomationError> errors_;
-  size_t errorRead_ = 0;
-  int64_t logRead_ = 0;
   std::deque<RecordedCall> calls_;
   std::vector<std::string> sql_;
-  size_t sqlRead_ = 0;
 
   std::vector<std::shared_ptr<Window>> windows_;
   size_t current_ = 0;  // window number, 0 = none

@@ -250,24 +250,6 @@ void ListWindow::Select(const std::vector<int32_t>& fids) {
   else current_ = fids.front();
 }
 
-void ListWindow::Click(const std::string& toolKey) {
-  auto tool = Menu().FindTool(toolKey);
-  if (!tool) tool = std::make_shared<Tool>(host(), toolKey);
-  host().Note(Channel::Host, "window " + std::to_string(Number()) + ": the user clicks " + toolKey +
-                                (tool->enabled ? "" : " (disabled)"));
-  ax::Variant cancel(false);
-  ax::Args args{ax::Arg(ax::Variant(ax::DispatchPtr(tool))), ax::Arg::byRef(cancel)};
-  bool ok = Raise("MenuBarClick", args);
-  lastCancelled = ax::IsTrue(cancel);
-  if (!ok) return;
-  if (lastCancelled) {
-    host().Note(Channel::Host, "window " + std::to_string(Number()) + ": " + toolKey +
-                                  " cancelled by the plug-in");
-    return;
-  }
-  RunHostCommand(toolKey);
-}
-
 void ListWindow::RunHostCommand(const std::string& toolKey) {
   if (ax::EqualsNoCase(toolKey, "mnuEditModify")) {
     if (!current_) {

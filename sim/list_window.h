@@ -73,8 +73,6 @@ class ListWindow : public HostObject, public Window {
   void Select(const std::vector<int32_t>& fids);  // scenario failure for a bill not listed
   const std::vector<int32_t>& Selection() const { return selection_; }
   std::optional<int32_t> CurrentRow() const { return current_; }
-  void Click(const std::string& toolKey);
-  bool lastCancelled = false;
   bool customFilter = false;
 
   std::string DescribeRows() const;
@@ -82,7 +80,7 @@ class ListWindow : public HostObject, public Window {
  private:
   void InstallMembers();
   std::shared_ptr<Dictionary> RowDictionary(const Row& row) const;
-  void RunHostCommand(const std::string& toolKey);
+  void RunHostCommand(const std::string& toolKey) override;
   std::string FieldNameExt(const std::string& column) const;
 
   std::string kind_;

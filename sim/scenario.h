@@ -1,9 +1,10 @@
 // Scenario scripts (.sct): the scripted user of the simulated host. One command per line, run
 // in a fresh host (a fresh process with the demo database in memory) per file. The language is
-// described in full by ScenarioLanguage() (printed by `sctav run --help`) and in
-// docs/scenarios.md.
+// one table (sim/scenario_language.h) from which `sctav run --help` and the command tables of
+// docs/scenarios.md are generated.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -39,10 +40,6 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
 // escape.
 std::vector<std::string> Tokenize(const std::string& line);
 
-// Runs one command line against a host (without the end-of-file checks); throws
-// ScenarioFailure when it fails. Used by the runner and by unit tests.
-void RunScenarioCommand(Host& host, const std::vector<std::string>& tokens, int* expectations = nullptr);
-
 // A command line of a script: its number (from 1), its text without surrounding blanks and
 // "file:line".
 struct ScriptLine {
@@ -66,12 +63,31 @@ struct LineOutcome {
   std::string internal;
 };
 
-// Runs one line as a script runs it: the host is pointed at the line and notes it, then the
-// command runs. A failure recorded inside the plug-in's call (a missing answer, a dialog without
-// driver) counts first: it is the cause of whatever followed.
-LineOutcome RunScriptLine(Host& host, const ScriptLine& line, int* expectations = nullptr);
+// One file being played against a host: the commands run so far and how far the file has read
+// what the host only ever appends to (the errors it reported, the business log, the SQL sent).
+class ScenarioRun {
+ public:
+  explicit ScenarioRun(Host& host) : host(host) {}
+
+  // Runs one command line (without the end-of-file checks); throws ScenarioFailure when it
+  // fails.
+  void Command(const std::vector<std::string>& tokens);
+  // Runs one line as a script runs it: the host is pointed at the line and notes it, then the
+  // command runs. A failure recorded inside the plug-in's call (a missing answer, a dialog
+  // without driver) counts first: it is the cause of whatever followed.
+  LineOutcome Line(const ScriptLine& line);
+  // What the end of the file finds left unread or unused ("" when nothing): a message or
+  // result, an error the host reported, an answer never asked for.
+  std::string AtEnd(const std::string& name) const;
+
+  Host& host;
+  int expectations = 0;
+  size_t errorRead = 0;  // errors the host reported that the file has read
+  int64_t logRead = 0;   // business-log rowid the file has read up to
+  size_t sqlRead = 0;    // statements `expect sql` has passed
+};
 
 // The reference of the scenario language, for --help.
-const char* ScenarioLanguage();
+std::string ScenarioLanguage();
 
 }  // namespace sim

@@ -136,4 +136,21 @@ DataLibrary::DataLibrary(Host& host, int32_t userId)
   });
 }
 
+void Window::Click(const std::string& toolKey) {
+  auto tool = Menu().FindTool(toolKey);
+  if (!tool) tool = std::make_shared<Tool>(winHost_, toolKey);  // a tool the menu does not hold
+  std::string window = "window " + std::to_string(Number());
+  winHost_.Note(Channel::Host, window + ": the user clicks " + toolKey + (tool->enabled ? "" : " (disabled)"));
+  ax::Variant cancel(false);
+  ax::Args args{ax::Arg(ax::Variant(ax::DispatchPtr(tool))), ax::Arg::byRef(cancel)};
+  bool ok = Raise("MenuBarClick", args);
+  lastCancelled = ax::IsTrue(cancel);
+  if (!ok) return;  // the host reported the failure and does not run its command
+  if (lastCancelled) {
+    winHost_.Note(Channel::Host, window + ": " + toolKey + " cancelled by the plug-in");
+    return;
+  }
+  RunHostCommand(toolKey);
+}
+
 }  // namespace sim

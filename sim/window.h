@@ -41,7 +41,15 @@ class Window {
   // quiet: not written to the transcript (events raised per cell).
   bool Raise(std::string_view eventName, ax::Args& args, bool quiet = false);
 
+  // The user clicks a tool: MenuBarClick with the tool the menu holds under that key (a tool of
+  // that key made for the click when it holds none) and a by-reference Cancel; unless the event
+  // failed or the plug-in cancelled, the host runs its own command for the key.
+  void Click(const std::string& toolKey);
+  bool lastCancelled = false;  // the plug-in vetoed the last click (or save)
+
  protected:
+  virtual void RunHostCommand(const std::string& toolKey) = 0;
+
   // Creates the plug-in class by ProgID and calls its Show with self through Invoke, as the
   // host does. A failing Show is reported and leaves the window without plug-in.
   void AttachPlugin(std::string_view progId, const ax::DispatchPtr& self);

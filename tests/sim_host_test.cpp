@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +18,7 @@
 #include "sim/host.h"
 #include "sim/menu_bar.h"
 #include "sim/scenario.h"
+#include "sim/scenario_language.h"
 
 namespace {
 
@@ -319,6 +325,20 @@ TEST(Scenario, FailuresNameTheLineTheExpectationAndWhatWasSeen) {
       {"open bill 1\nexpect message \"x\"\n", false, "saw nothing shown"},
       {"expect query \"SELECT FName FROM t_User WHERE FUserID=5\" \"陈杰\"\nexpect rows \"SELECT * FROM t_User\" 5\n",
        true, ""},
+      // An error that reached the host and that no line read fails the file, as a message does.
+      {"open list banksubmit\nfail List.GetSelectedBillID \"列表不可用\"\nclick mnuUnSubmit\nexpect messages none\n",
+       false, "t.sct: at the end of the file\n    unread error"},
+      {"open list banksubmit\nfail List.GetSelectedBillID \"列表不可用\"\nclick mnuUnSubmit\nexpect error \"列表不可用\"\n",
+       true, ""},
+      {"expect log none\nuser 3\nopen bill 3\nanswer yes\nclick mnuscCheck\nexpect message \"划拨单审核成功!\" 64\n"
+       "expect log none\n",
+       false, "t.sct:7: expect log none\n    expected no further log entry\n    saw log \"划拨单[编号:HB000003]审核成功\""},
+      // The whole result: every row and column, a Null and an empty text told apart.
+      {"expect table \"SELECT FID, FBillNo FROM t_scTransfer WHERE FID<3 ORDER BY FID\" \"1|HB000001\\n2|HB000002\"\n"
+       "expect table \"SELECT '' AS a, NULL AS b\" \"(empty)|NULL\"\n",
+       true, ""},
+      {"expect table \"SELECT NULL AS b\" \"(empty)\"\n", false, "expected table \"(empty)\"\n    saw table \"NULL\""},
+      {"expect table \"SELECT FID FROM t_scTransfer WHERE FID<3 ORDER BY FID\" \"1\"\n", false, "saw table \"1\n2\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);
@@ -332,7 +352,8 @@ TEST(Scenario, FailuresNameTheLineTheExpectationAndWhatWasSeen) {
 
 TEST(Scenario, SettingsCommandsReachTheHost) {
   sim::Host host;
-  auto run = [&](const std::string& line) { sim::RunScenarioCommand(host, sim::Tokenize(line)); };
+  sim::ScenarioRun scenario(host);
+  auto run = [&](const std::string& line) { scenario.Command(sim::Tokenize(line)); };
   run("today 2024-03-01");
   run("user 5");
   run("language cht");
@@ -399,3 +420,39 @@ TEST(SimPaymentExport, TemporaryFolderGoesWithTheRunAndANamedOneStays) {
 }
 
 }  // namespace
+
+// The command tables of docs/scenarios.md are generated from the language's table.
+TEST(ScenarioLanguage, DocsTablesAreCurrent) {
+  const std::string path = std::string(SCTAV_SCENARIO_DIR) + "/../docs/scenarios.md";
+  std::ifstream in(path, std::ios::binary);
+  ASSERT_TRUE(in) << path;
+  std::stringstream page;
+  page << in.rdbuf();
+  const std::string current = sim::WithCurrentCommandTables(page.str());
+  if (current != page.str() && std::getenv("SCTAV_UPDATE_DOCS")) {
+    std::ofstream(path, std::ios::binary) << current;
+    return;
+  }
+  EXPECT_EQ(current, page.str()) << "docs/scenarios.md is stale: run SCTAV_UPDATE_DOCS=1 "
+                                    "build/dev/sctav_tests --gtest_filter=ScenarioLanguage.*";
+}
+
+// Every command of the table is reachable under its name and aliases, and no two share one.
+TEST(ScenarioLanguage, EveryNameDispatchesToItsOwnEntry) {
+  std::set<std::string> seen;
+  for (const auto& c : sim::ScenarioCommands()) {
+    std::vector<std::string> names{c.name};
+    names.insert(names.end(), c.aliases.begin(), c.aliases.end());
+    for (const auto& n : names) {
+      EXPECT_TRUE(seen.insert(n).second) << "two entries named " << n;
+      std::istringstream words(n);
+      std::vector<std::string> tokens{std::istream_iterator<std::string>(words), {}};
+      EXPECT_EQ(sim::FindScenarioCommand(tokens), &c) << n;
+    }
+    EXPECT_FALSE(c.forms.empty()) << c.name;
+  }
+  const std::string help = sim::ScenarioLanguage();
+  for (const char* usage : {"expect table \"<select>\" \"<rows>\"", "expect log none", "output \"<folder>\"",
+                            "expect offered <FRecSettID>...|none"})
+    EXPECT_NE(help.find(usage), std::string::npos) << usage;
+}

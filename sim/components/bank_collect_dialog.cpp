@@ -10,6 +10,8 @@
 #include "automation/form.h"
 #include "automation/variant.h"
 #include "sim/host.h"
+#include "sim/scenario.h"
+#include "sim/scenario_language.h"
 
 namespace sim {
 
@@ -61,7 +63,8 @@ void DriveBankDialog(Host& host, ax::Form& form) {
   }
 }
 
-void ExpectBankDialog(Host&, const std::vector<std::string>& tokens) {
+void ExpectBankDialog(ScenarioRun&, const Tokens& line) {
+  const Tokens tokens(line.begin() + 2, line.end());
   if (tokens.size() != 2) throw ScenarioFailure("expect bankdialog needs <from> <to>");
   const ShownDates& shown = LastShown();
   if (!shown.shown) throw ScenarioFailure("no bank collection dialog was shown");
@@ -75,7 +78,11 @@ void ExpectBankDialog(Host&, const std::vector<std::string>& tokens) {
 void RegisterBankCollectDialog(Host& host) {
   LastShown() = ShownDates();
   host.RegisterFormDriver("FrmYHGJ", DriveBankDialog);
-  host.RegisterExpectation("bankdialog", ExpectBankDialog);
+}
+
+std::vector<ScenarioCommand> BankCollectDialogCommands() {
+  return {{ScenarioCommand::Section::Expectations, "expect bankdialog",
+           {{"expect bankdialog <from> <to>", "the start and end dates the bank-collection dialog showed when it last opened (YYYY-MM-DD)"}}, ExpectBankDialog}};
 }
 
 }  // namespace sim

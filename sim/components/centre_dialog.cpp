@@ -15,6 +15,8 @@
 #include "automation/form.h"
 #include "automation/variant.h"
 #include "sim/host.h"
+#include "sim/scenario.h"
+#include "sim/scenario_language.h"
 
 namespace sim {
 
@@ -91,7 +93,8 @@ void DriveCentreDialog(Host& host, ax::Form& form) {
   }
 }
 
-void ExpectCentreDialog(Host&, const std::vector<std::string>& tokens) {
+void ExpectCentreDialog(ScenarioRun&, const Tokens& line) {
+  const Tokens tokens(line.begin() + 2, line.end());
   if (tokens.size() != 2) throw ScenarioFailure("expect centredialog needs <item> \"<text>\"");
   const auto& shown = LastShown();
   if (shown.empty()) throw ScenarioFailure("no centre collection dialog was shown");
@@ -109,7 +112,11 @@ void ExpectCentreDialog(Host&, const std::vector<std::string>& tokens) {
 void RegisterCentreDialog(Host& host) {
   LastShown().clear();
   host.RegisterFormDriver("dlgBalSum", DriveCentreDialog);
-  host.RegisterExpectation("centredialog", ExpectCentreDialog);
+}
+
+std::vector<ScenarioCommand> CentreDialogCommands() {
+  return {{ScenarioCommand::Section::Expectations, "expect centredialog",
+           {{"expect centredialog <item> \"<text>\"", "what the centre-collection dialog showed when it last opened: date, mindate, from, to, unposted/bydate (yes or no), currency"}}, ExpectCentreDialog}};
 }
 
 }  // namespace sim

@@ -20,6 +20,8 @@
 
 #include "automation/error.h"
 #include "sim/host.h"
+#include "sim/scenario.h"
+#include "sim/scenario_language.h"
 #include "sim/host_object.h"
 
 namespace sim {
@@ -150,29 +152,43 @@ std::string ReadFile(const std::string& path) {
   return out;
 }
 
+// `output "<folder>"`: where the export writes from now on.
+void OutputCommand(ScenarioRun& run, const Tokens& line) {
+  if (line.size() != 2) throw ScenarioFailure("usage: output \"<folder>\"");
+  auto state = run.host.Extension<ExportState>();
+  std::error_code ec;
+  std::filesystem::create_directories(line[1], ec);
+  if (ec) throw ScenarioFailure("cannot create the folder " + line[1] + ": " + ec.message());
+  if (state->temporary) std::filesystem::remove_all(state->folder, ec);
+  state->folder = line[1];
+  state->temporary = false;
+}
+
+void ExpectPayFile(ScenarioRun& run, const Tokens& line) {
+  if (line.size() != 3) throw ScenarioFailure("usage: expect payfile \"<text>\"");
+  auto state = run.host.Extension<ExportState>();
+  if (state->lastFile.empty()) throw ScenarioFailure("no payment file was written");
+  const std::string seen = ReadFile(state->lastFile);
+  if (seen != line[2]) throw ScenarioFailure("expected payment file \"" + line[2] + "\", saw \"" + seen + "\"");
+}
+
 }  // namespace
 
 void RegisterPaymentExport(Host& host) {
-  auto state = std::make_shared<ExportState>();
-  host.Register("LmWBExport.CExport", [state](Host& h) -> ax::DispatchPtr {
-    return std::make_shared<PaymentExport>(h, state);
+  host.Register("LmWBExport.CExport", [](Host& h) -> ax::DispatchPtr {
+    return std::make_shared<PaymentExport>(h, h.Extension<ExportState>());
   });
-  host.RegisterCommand("output", [state](Host&, const std::vector<std::string>& tokens) {
-    if (tokens.size() != 1) throw ScenarioFailure("usage: output \"<folder>\"");
-    std::error_code ec;
-    std::filesystem::create_directories(tokens[0], ec);
-    if (ec) throw ScenarioFailure("cannot create the folder " + tokens[0] + ": " + ec.message());
-    if (state->temporary) std::filesystem::remove_all(state->folder, ec);
-    state->folder = tokens[0];
-    state->temporary = false;
-  });
-  host.RegisterExpectation("payfile", [state](Host&, const std::vector<std::string>& tokens) {
-    if (tokens.size() != 1) throw ScenarioFailure("usage: expect payfile \"<text>\"");
-    if (state->lastFile.empty()) throw ScenarioFailure("no payment file was written");
-    const std::string seen = ReadFile(state->lastFile);
-    if (seen != tokens[0])
-      throw ScenarioFailure("expected payment file \"" + tokens[0] + "\", saw \"" + seen + "\"");
-  });
+}
+
+std::vector<ScenarioCommand> PaymentExportCommands() {
+  return {
+      {ScenarioCommand::Section::Setup, "output",
+       {{"output \"<folder>\"", "where the payment-file export writes (created when missing, kept after the run); without it, a temporary folder of the run's own, removed when the run ends"}},
+       OutputCommand},
+      {ScenarioCommand::Section::Expectations, "expect payfile",
+       {{"expect payfile \"<text>\"", "the last payment file written holds exactly these lines (joined by \\n)"}},
+       ExpectPayFile},
+  };
 }
 
 }  // namespace sim

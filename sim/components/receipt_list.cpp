@@ -26,6 +26,8 @@
 #include "automation/form.h"
 #include "sim/collections.h"
 #include "sim/host.h"
+#include "sim/scenario.h"
+#include "sim/scenario_language.h"
 #include "sim/host_object.h"
 #include "sim/schema.h"
 
@@ -150,7 +152,8 @@ void DriveReceiptPicker(Host& host, ax::Form& form) {
   form.ControlEvent("ListRecSett", "Confirm", args);
 }
 
-void ExpectOffered(Host&, const std::vector<std::string>& tokens) {
+void ExpectOffered(ScenarioRun&, const Tokens& line) {
+  const Tokens tokens(line.begin() + 2, line.end());
   if (tokens.empty()) throw ScenarioFailure("expect offered needs receipt ids or none");
   std::vector<std::string> wanted = tokens;
   if (wanted.size() == 1 && wanted[0] == "none") wanted.clear();
@@ -172,7 +175,11 @@ void RegisterReceiptList(Host& host) {
     return std::make_shared<BasicObject>(h, kFormSupportProgId, "FormSupport");
   });
   host.RegisterFormDriver("FrmRecSettList", DriveReceiptPicker);
-  host.RegisterExpectation("offered", ExpectOffered);
+}
+
+std::vector<ScenarioCommand> ReceiptListCommands() {
+  return {{ScenarioCommand::Section::Expectations, "expect offered",
+           {{"expect offered <FRecSettID>...|none", "the receipts the last receipt picker offered, in order"}}, ExpectOffered}};
 }
 
 }  // namespace sim
