@@ -57,14 +57,8 @@ std::string Text(FuzzedDataProvider& p) {
       return kKeys[p.ConsumeIntegralInRange<size_t>(0, std::size(kKeys) - 1)];
     case 1:
       return kTools[p.ConsumeIntegralInRange<size_t>(0, std::size(kTools) - 1)];
-    case 2: {  // a huge text
-      std::string seed = p.ConsumeRandomLengthString(6);
-      if (seed.empty()) seed = "'";
-      size_t n = p.ConsumeIntegralInRange<size_t>(0, 1 << 16);
-      std::string out;
-      while (out.size() < n) out += seed;
-      return out;
-    }
+    case 2:  // a huge text
+      return RepeatedText(p, 6, "'", 1 << 16);
     case 3:
       return std::to_string(p.ConsumeIntegralInRange<int>(-2, 700));
     default:  // anything, malformed UTF-8 and quotes included

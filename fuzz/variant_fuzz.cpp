@@ -39,14 +39,8 @@ std::string Text(FuzzedDataProvider& p) {
                     p.ConsumeIntegralInRange<int>(-1, 61));
       return std::string(buf).substr(0, p.ConsumeIntegralInRange<size_t>(0, 24));
     }
-    case 2: {  // a huge text
-      std::string seed = p.ConsumeRandomLengthString(4);
-      if (seed.empty()) seed = "划";
-      size_t n = p.ConsumeIntegralInRange<size_t>(0, 1 << 17);
-      std::string out;
-      while (out.size() < n) out += seed;
-      return out;
-    }
+    case 2:  // a huge text
+      return RepeatedText(p, 4, "划", 1 << 17);
     default:  // anything, malformed UTF-8 included
       return p.ConsumeRandomLengthString(64);
   }

@@ -24,6 +24,9 @@ namespace sim {
 
 class Host;
 
+// The error number a host component raises for errors of its own (vbObjectError + 1).
+constexpr int32_t kComponentError = -2147221503;
+
 class HostObject : public ax::Dispatch {
  public:
   HostObject(Host& host, std::string objectName, std::string className = {});

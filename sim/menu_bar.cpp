@@ -231,91 +231,76 @@ std::string Band::KeyList() const {
 
 // ---- MenuBar ----------------------------------------------------------------------------------
 
-MenuBar::MenuBar(Host& host) : HostObject(host, "MenuBar") {
-  auto tools = [this](unsigned, ax::Args& args) -> ax::Variant {
+// The member of the menu bar that hands out one of its keyed collections (its tools or its
+// bands), as the host's own: with an argument, the item of that key; without, the collection
+// with Item (1-based index or key), Add(key), Count and Exists(key). extend adds members only
+// one of the two collections has.
+template <class T, class Find, class Add, class Extend>
+void MenuBar::CollectionMember(const char* name, const char* noun,
+                               std::vector<std::shared_ptr<T>> MenuBar::*items, Find find, Add add,
+                               Extend extend) {
+  const std::string item = std::string(name) + ".Item", adding = std::string(name) + ".Add",
+                    count = std::string(name) + ".Count", exists = std::string(name) + ".Exists";
+  Member(name, [=, this](unsigned, ax::Args& args) -> ax::Variant {
     std::weak_ptr<MenuBar> weak = std::static_pointer_cast<MenuBar>(shared_from_this());
     if (ArgGiven(args, 0)) {
       std::string key = KeyOf(ax::ArgAt(args, 0));
-      auto tool = FindTool(key);
-      if (!tool) NoSuch("no tool " + key, "TAVTools");
-      return ax::DispatchPtr(tool);
+      auto found = find(*this, key);
+      if (!found) NoSuch(std::string("no ") + noun + " " + key, name);
+      return ax::DispatchPtr(found);
     }
-    auto list = std::make_shared<BasicObject>(this->host(), "MenuBar", "TAVTools");
-    list->Member("Item", [weak](unsigned, ax::Args& a) -> ax::Variant {
-      auto bar = Lock(weak, "TAVTools.Item");
+    auto list = std::make_shared<BasicObject>(this->host(), "MenuBar", name);
+    list->Member("Item", [=](unsigned, ax::Args& a) -> ax::Variant {
+      auto bar = Lock(weak, item.c_str());
       const ax::Variant& which = ax::ArgAt(a, 0);
+      const auto& all = (*bar).*items;
       if (which.isNumeric()) {
         int32_t i = ax::CLng(which);
-        if (i < 1 || static_cast<size_t>(i) > bar->tools_.size())
-          throw ax::Error(ax::err::kSubscript, "TAVTools.Item");
-        return ax::DispatchPtr(bar->tools_[static_cast<size_t>(i - 1)]);
+        if (i < 1 || static_cast<size_t>(i) > all.size()) throw ax::Error(ax::err::kSubscript, item);
+        return ax::DispatchPtr(all[static_cast<size_t>(i - 1)]);
       }
-      auto tool = bar->FindTool(KeyOf(which));
-      if (!tool) NoSuch("no tool " + KeyOf(which), "TAVTools.Item");
-      return ax::DispatchPtr(tool);
+      auto found = find(*bar, KeyOf(which));
+      if (!found) NoSuch(std::string("no ") + noun + " " + KeyOf(which), item);
+      return ax::DispatchPtr(found);
     });
-    list->Method("Add", [weak](ax::Args& a) -> ax::Variant {
-      auto bar = Lock(weak, "TAVTools.Add");
+    list->Method("Add", [=](ax::Args& a) -> ax::Variant {
+      auto bar = Lock(weak, adding.c_str());
       std::string key = ArgText(a, 0);
-      if (key.empty()) throw ax::Error(ax::err::kInvalidCall, "TAVTools.Add");
-      return ax::DispatchPtr(bar->AddTool(key));
+      if (key.empty()) throw ax::Error(ax::err::kInvalidCall, adding);
+      return ax::DispatchPtr(add(*bar, key));
     });
-    list->Property("Count", [weak]() -> ax::Variant {
-      return static_cast<int32_t>(Lock(weak, "TAVTools.Count")->tools_.size());
+    list->Property("Count", [=]() -> ax::Variant {
+      return static_cast<int32_t>(((*Lock(weak, count.c_str())).*items).size());
     });
-    list->Method("Exists", [weak](ax::Args& a) -> ax::Variant {
-      return Lock(weak, "TAVTools.Exists")->FindTool(ArgText(a, 0)) != nullptr;
+    list->Method("Exists", [=](ax::Args& a) -> ax::Variant {
+      return find(*Lock(weak, exists.c_str()), ArgText(a, 0)) != nullptr;
     });
-    list->Method("Remove", [weak](ax::Args& a) -> ax::Variant {
-      auto bar = Lock(weak, "TAVTools.Remove");
-      auto tool = bar->FindTool(ArgText(a, 0));
-      if (tool) {
-        std::erase(bar->tools_, tool);
-        for (auto& band : bar->bands_) std::erase(band->tools, tool);
-      }
-      return {};
-    });
+    extend(*list, weak);
     return ax::DispatchPtr(list);
-  };
-  Member("TAVTools", tools);
+  });
+}
 
-  auto bands = [this](unsigned, ax::Args& args) -> ax::Variant {
-    std::weak_ptr<MenuBar> weak = std::static_pointer_cast<MenuBar>(shared_from_this());
-    if (ArgGiven(args, 0)) {
-      std::string key = KeyOf(ax::ArgAt(args, 0));
-      auto band = FindBand(key);
-      if (!band) NoSuch("no band " + key, "Bands");
-      return ax::DispatchPtr(band);
-    }
-    auto list = std::make_shared<BasicObject>(this->host(), "MenuBar", "Bands");
-    list->Member("Item", [weak](unsigned, ax::Args& a) -> ax::Variant {
-      auto bar = Lock(weak, "Bands.Item");
-      const ax::Variant& which = ax::ArgAt(a, 0);
-      if (which.isNumeric()) {
-        int32_t i = ax::CLng(which);
-        if (i < 1 || static_cast<size_t>(i) > bar->bands_.size())
-          throw ax::Error(ax::err::kSubscript, "Bands.Item");
-        return ax::DispatchPtr(bar->bands_[static_cast<size_t>(i - 1)]);
-      }
-      auto band = bar->FindBand(KeyOf(which));
-      if (!band) NoSuch("no band " + KeyOf(which), "Bands.Item");
-      return ax::DispatchPtr(band);
-    });
-    list->Method("Add", [weak](ax::Args& a) -> ax::Variant {
-      auto bar = Lock(weak, "Bands.Add");
-      std::string key = ArgText(a, 0);
-      if (key.empty()) throw ax::Error(ax::err::kInvalidCall, "Bands.Add");
-      return ax::DispatchPtr(bar->AddBand(key, 0));
-    });
-    list->Property("Count", [weak]() -> ax::Variant {
-      return static_cast<int32_t>(Lock(weak, "Bands.Count")->bands_.size());
-    });
-    list->Method("Exists", [weak](ax::Args& a) -> ax::Variant {
-      return Lock(weak, "Bands.Exists")->FindBand(ArgText(a, 0)) != nullptr;
-    });
-    return ax::DispatchPtr(list);
-  };
-  Member("Bands", bands);
+MenuBar::MenuBar(Host& host) : HostObject(host, "MenuBar") {
+  CollectionMember(
+      "TAVTools", "tool", &MenuBar::tools_,
+      [](MenuBar& bar, const std::string& key) { return bar.FindTool(key); },
+      [](MenuBar& bar, const std::string& key) { return bar.AddTool(key); },
+      [](BasicObject& list, const std::weak_ptr<MenuBar>& weak) {
+        list.Method("Remove", [weak](ax::Args& a) -> ax::Variant {
+          auto bar = Lock(weak, "TAVTools.Remove");
+          auto tool = bar->FindTool(ArgText(a, 0));
+          if (tool) {
+            std::erase(bar->tools_, tool);
+            for (auto& band : bar->bands_) std::erase(band->tools, tool);
+          }
+          return {};
+        });
+      });
+  CollectionMember(
+      "Bands", "band", &MenuBar::bands_,
+      [](MenuBar& bar, const std::string& key) { return bar.FindBand(key); },
+      [](MenuBar& bar, const std::string& key) { return bar.AddBand(key, 0); },
+      [](BasicObject&, const std::weak_ptr<MenuBar>&) {});
 }
 
 std::shared_ptr<Tool> MenuBar::AddTool(const std::string& key) {

@@ -94,6 +94,10 @@ class MenuBar : public HostObject {
   std::string Describe() const;
 
  private:
+  template <class T, class Find, class Add, class Extend>
+  void CollectionMember(const char* name, const char* noun, std::vector<std::shared_ptr<T>> MenuBar::*items,
+                        Find find, Add add, Extend extend);
+
   std::vector<std::shared_ptr<Tool>> tools_;
   std::vector<std::shared_ptr<Band>> bands_;
 };

@@ -3,6 +3,8 @@
 // the dialog's F1 and look-up buttons, and the error source of the modify check.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -177,7 +179,9 @@ TEST(CentreCollection, AccountWithoutBalanceIsSkippedAndNullBalanceStopsTheRun) 
   }
 }
 
-TEST(CentreCollection, BalanceQueryGetsSixteenArgumentsInOrder) {
+// Each input of the dialog reaches the balance query in its own argument: changing one input
+// changes that argument and no other, so a swapped, constant or stale argument fails here.
+TEST(CentreCollection, EachDialogInputMovesOnlyItsBalanceQueryArgument) {
   sim::Host host;
   SeenArgs seen;
   UseLedger(host, Balances({}), &seen);
@@ -188,24 +192,48 @@ TEST(CentreCollection, BalanceQueryGetsSixteenArgumentsInOrder) {
   dlg.C("txtEndAcct").text = "01.003";
   dlg.C("ChkEdit").value = 1;
   dlg.C("chkTransDate").value = 0;
-  EXPECT_EQ(sc::host::Count(dlg.BuildCollectionList()), 0);
-
-  ASSERT_EQ(seen.size(), 16u);
-  // value as text, by reference
-  const std::pair<const char*, bool> expected[] = {
-      {"", false},           {"2026-01-01", true},  {"2026-12-31", true}, {"", false},
-      {"", false},           {"01.002", true},      {"01.003", true},     {"1", true},
-      {"False", false},      {"False", false},      {"True", true},       {"<omitted>", false},
-      {"1", false},          {"False", true},       {"True", false},      {"False", false},
+  auto query = [&] {
+    sc::dlgBalSum::Instance().BuildCollectionList();
+    std::vector<std::string> texts;
+    for (const auto& [v, byRef] : seen) texts.push_back(v.isMissing() ? "<omitted>" : Text(v));
+    return texts;
   };
-  for (size_t i = 1; i < 16; ++i) {
-    SCOPED_TRACE("argument " + std::to_string(i + 1));
-    const ax::Variant& v = seen[i].first;
-    EXPECT_EQ(v.isMissing() ? std::string("<omitted>") : Text(v), expected[i].first);
-    EXPECT_EQ(seen[i].second, expected[i].second);
+  const std::vector<std::string> base = query();
+  ASSERT_EQ(base.size(), 16u);
+  EXPECT_FALSE(base[0].empty()) << "the context string comes first";
+  EXPECT_EQ(base[2], "2026-12-31") << "the query date without its time";
+  EXPECT_EQ(base[5], "01.002") << "the first code, trimmed";
+
+  struct Change {
+    const char* what;
+    std::function<void()> apply;
+    size_t argument;  // from 0
+    const char* becomes;
+  };
+  const Change changes[] = {
+      {"query date", [&] { dlg.C("dtpSelDay").value = ax::MakeDate(2026, 11, 30, 0, 0, 0); }, 2, "2026-11-30"},
+      {"first code", [&] { dlg.C("txtStartAcct").text = "01.001"; }, 5, "01.001"},
+      {"last code", [&] { dlg.C("txtEndAcct").text = "02.001"; }, 6, "02.001"},
+      {"unposted", [&] { dlg.C("ChkEdit").value = 0; }, 10, "False"},
+      {"business date", [&] { dlg.C("chkTransDate").value = 1; }, 13, "True"},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    c.apply();
+    std::vector<std::string> now = query();
+    ASSERT_EQ(now.size(), 16u);
+    for (size_t i = 0; i < 16; ++i)
+      EXPECT_EQ(now[i], i == c.argument ? c.becomes : base[i]) << "argument " << i + 1;
+    // back to the base for the next change
+    dlg.C("dtpSelDay").value = ax::MakeDate(2026, 12, 31, 15, 30, 0);
+    dlg.C("txtStartAcct").text = "  01.002 ";
+    dlg.C("txtEndAcct").text = "01.003";
+    dlg.C("ChkEdit").value = 1;
+    dlg.C("chkTransDate").value = 0;
   }
+  // The values the call sites hand back by reference are passed by reference.
+  for (size_t i : {1u, 2u, 5u, 6u, 7u, 10u, 13u}) EXPECT_TRUE(seen[i].second) << "argument " << i + 1;
   EXPECT_EQ(seen[2].first.type(), ax::VarType::Date);
-  EXPECT_EQ(seen[7].first.type(), ax::VarType::Long);
 }
 
 TEST(CentreCollectionBills, BillIsPrefilledAndThreeFieldsLocked) {

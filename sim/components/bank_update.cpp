@@ -15,8 +15,6 @@ namespace sim {
 
 namespace {
 
-// Errors of the bank link are the component's own (vbObjectError + 1).
-constexpr int32_t kBankError = -2147221503;
 
 class BankUpdate : public HostObject {
  public:
@@ -65,7 +63,7 @@ class BankUpdate : public HostObject {
 
   [[noreturn]] void Raise(const std::string& what, const std::string& description) {
     host().Note(Channel::Call, "bank link: cancelling " + what + " failed: " + description);
-    throw ax::AutomationError(kBankError, description, "BKS_Bank.Update");
+    throw ax::AutomationError(kComponentError, description, "BKS_Bank.Update");
   }
 };
 

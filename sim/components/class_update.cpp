@@ -16,8 +16,6 @@ namespace sim {
 
 namespace {
 
-// Errors of the component are its own (vbObjectError + 1).
-constexpr int32_t kClassUpdateError = -2147221503;
 
 class ClassUpdate : public HostObject {
  public:
@@ -49,7 +47,7 @@ class ClassUpdate : public HostObject {
 
   [[noreturn]] void Raise(const std::string& description) {
     host().Note(Channel::Host, "class update: delete refused: " + description);
-    throw ax::AutomationError(kClassUpdateError, description, "LmMClass.ClassUpdate");
+    throw ax::AutomationError(kComponentError, description, "LmMClass.ClassUpdate");
   }
 };
 

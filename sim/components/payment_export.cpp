@@ -28,8 +28,6 @@ namespace sim {
 
 namespace {
 
-// Errors of the export component are its own (vbObjectError + 1).
-constexpr int32_t kExportError = -2147221503;
 
 // What the export keeps for one run: the output folder and the last file written. A temporary
 // folder of its own goes with the run; a folder named with `output` stays.
@@ -66,7 +64,7 @@ std::string Folder(ExportState& state) {
       }
     }
     if (state.folder.empty())
-      throw ax::AutomationError(kExportError, "无法创建引出目录", "LmWBExport.CExport");
+      throw ax::AutomationError(kComponentError, "无法创建引出目录", "LmWBExport.CExport");
   }
   return state.folder;
 }
@@ -87,7 +85,7 @@ class PaymentExport : public HostObject {
 
  private:
   [[noreturn]] void Raise(const std::string& description) {
-    throw ax::AutomationError(kExportError, description, "LmWBExport.CExport");
+    throw ax::AutomationError(kComponentError, description, "LmWBExport.CExport");
   }
 
   // ExportPayBill(bank-type key, subsystem key, id list, bill kind).

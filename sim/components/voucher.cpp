@@ -30,8 +30,6 @@ namespace sim {
 
 namespace {
 
-// Errors of the component are its own (vbObjectError + 1).
-constexpr int32_t kVoucherError = -2147221503;
 constexpr const char* kWord = "记";
 
 std::string DateText(const ax::Variant& v) {
@@ -67,7 +65,7 @@ class VoucherComponent : public HostObject {
 
   [[noreturn]] void Raise(const std::string& description) {
     host().Note(Channel::Dialog, "voucher window: " + description);
-    throw ax::AutomationError(kVoucherError, description, "Voucher.clsVoucher");
+    throw ax::AutomationError(kComponentError, description, "Voucher.clsVoucher");
   }
 
   std::string NameOf(int32_t id) {

@@ -89,10 +89,7 @@ void FrmYHGJ::Form_Load() {
 }
 
 void FrmYHGJ::Form_KeyDown(int16_t& keyCode, int16_t& shift) {
-  if (ShowF1Help(keyCode, kHelpContextId, "", 0, "", 0)) {
-    keyCode = 0;
-    shift = 0;
-  }
+  FormKeyDownHelp(keyCode, shift, kHelpContextId);
 }
 
 void FrmYHGJ::Form_Unload() {

@@ -72,10 +72,7 @@ void dlgBankSend::Form_Load() {
 }
 
 void dlgBankSend::Form_KeyDown(int16_t& keyCode, int16_t& shift) {
-  if (ShowF1Help(keyCode, kHelpContextId, "", 0, "", 0)) {
-    keyCode = 0;
-    shift = 0;
-  }
+  FormKeyDownHelp(keyCode, shift, kHelpContextId);
 }
 
 void dlgBankSend::Form_Resize() {

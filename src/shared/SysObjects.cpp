@@ -118,6 +118,13 @@ bool ShowF1Help(int32_t keyCode, int32_t helpContextId, const std::string& text1
   return true;
 }
 
+void FormKeyDownHelp(int16_t& keyCode, int16_t& shift, int32_t helpContextId) {
+  if (ShowF1Help(keyCode, helpContextId, "", 0, "", 0)) {
+    keyCode = 0;
+    shift = 0;
+  }
+}
+
 void SetFormFont(ax::Form& form) {
   SysState& s = Sys();
   if (s.fontLoader.IsNothing()) s.fontLoader = ax::CreateObject(host::ProgId::FrmResLoader);

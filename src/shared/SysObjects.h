@@ -35,6 +35,8 @@ bool CommitLoginTask(int32_t& taskId);
 // F1 (key code 112) shows the help topic and returns True; other keys return False untouched.
 bool ShowF1Help(int32_t keyCode, int32_t helpContextId, const std::string& text1, int32_t long1,
                 const std::string& text2, int32_t long2);
+// A form's KeyDown: F1 shows the form's help topic and swallows the key (keyCode and shift 0).
+void FormKeyDownHelp(int16_t& keyCode, int16_t& shift, int32_t helpContextId);
 // Sets the dialog's fonts for the user's language (FrmRes.FrmResLoader.SetFrmFont).
 void SetFormFont(ax::Form& form);
 

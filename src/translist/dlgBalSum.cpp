@@ -178,10 +178,7 @@ void dlgBalSum::Form_Load() {
 }
 
 void dlgBalSum::Form_KeyDown(int16_t& keyCode, int16_t& shift) {
-  if (ShowF1Help(keyCode, kHelpContextID, "", 0, "", 0)) {
-    keyCode = 0;
-    shift = 0;
-  }
+  FormKeyDownHelp(keyCode, shift, kHelpContextID);
 }
 
 void dlgBalSum::Click(const std::string& control) {
