@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: unit tests and scenarios natively, the full fault sweep,
+# Builds everything and runs every test: unit tests and scenarios natively, the T-SQL check of the
+# SQL the plug-in sends, the full fault sweep,
 # the same again under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers, then the
 # Windows checks.
 set -euo pipefail
@@ -9,6 +10,8 @@ jobs=$(nproc)
 cmake --preset dev
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev
+# Every SQL text the plug-in sends in the scenario suite, through an independent T-SQL parser.
+./scripts/tsql-check.sh build/dev/sctav
 # The full fault-injection sweep (every host call of every scenario failing once), in a release
 # build; CTest's fault_sweep above is its sample.
 if [ "${SCTAV_SKIP_FULL_SWEEP:-0}" != "1" ]; then

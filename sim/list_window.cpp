@@ -175,6 +175,8 @@ std::string ListWindow::FieldNameExt(const std::string& column) const {
 
 void ListWindow::Refill() {
   std::string filter = Filter();
+  // The condition is the plug-in's SQL, sent as the host sends it: inside the list's query.
+  if (filter.find_first_not_of(" \t\r\n") != std::string::npos) host().Note(Channel::Sql, "list filter: " + filter);
   sim::Rows data;
   try {
     data = host().Db().Query(TransferListQuery(filter));

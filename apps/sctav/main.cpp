@@ -1,7 +1,9 @@
 // sctav: the simulated host on the command line. Runs scenario scripts against the plug-in and
 // shows the demo of the settlement centre.
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -35,7 +37,7 @@ commands:
   interface and components through COM (docs/windows.md)
 )";
 
-const char* kRunUsage = R"(usage: sctav run [-v] [--db FILE] FILE...
+const char* kRunUsage = R"(usage: sctav run [-v] [--db FILE] [--sql-log FILE] FILE...
 
 Runs each scenario file in a fresh simulated host with the demo settlement centre in memory
 and reports PASS or FAIL per file; on failure it prints file:line, the command, what was
@@ -47,6 +49,9 @@ options:
                   plug-in sends, business-log entries, host commands, errors
   --db FILE       keep the database in FILE (recreated for each scenario) to inspect it
                   afterwards; the last scenario's database stays
+  --sql-log FILE  write every SQL text the plug-in hands to the host (statements and the
+                  conditions of the lists) to FILE, one JSON object per line:
+                  {"file": ..., "through": ..., "sql": ...}
   -h, --help      this text
 
 )";
@@ -81,6 +86,39 @@ std::string FindDemo() {
   return {};
 }
 
+std::string JsonString(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+// The SQL of one run's transcript ("<way>: <text>" entries) as JSON lines.
+void WriteSqlLog(std::ostream& out, const sim::ScenarioResult& r) {
+  for (const auto& e : r.transcript) {
+    if (e.channel != sim::Channel::Sql) continue;
+    size_t colon = e.text.find(": ");
+    if (colon == std::string::npos) continue;
+    out << "{\"file\":" << JsonString(r.file) << ",\"through\":" << JsonString(e.text.substr(0, colon))
+        << ",\"sql\":" << JsonString(e.text.substr(colon + 2)) << "}\n";
+  }
+}
+
 void PrintFailure(const sim::ScenarioResult& r) {
   std::cout << "FAIL " << r.file << "\n  " << r.failure << "\n";
 }
@@ -88,6 +126,7 @@ void PrintFailure(const sim::ScenarioResult& r) {
 int Run(const std::vector<std::string>& args) {
   bool verbose = false;
   std::string db = ":memory:";
+  std::string sqlLog;
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -102,6 +141,12 @@ int Run(const std::vector<std::string>& args) {
         return 2;
       }
       db = args[++i];
+    } else if (a == "--sql-log") {
+      if (i + 1 >= args.size()) {
+        std::cerr << "sctav run: --sql-log needs a file name\n";
+        return 2;
+      }
+      sqlLog = args[++i];
     } else if (a.size() > 1 && a[0] == '-') {
       std::cerr << "sctav run: unknown option " << a << "\n" << kRunUsage;
       return 2;
@@ -113,6 +158,14 @@ int Run(const std::vector<std::string>& args) {
     std::cerr << "sctav run: no scenario file given\n" << kRunUsage;
     return 2;
   }
+  std::ofstream sqlOut;
+  if (!sqlLog.empty()) {
+    sqlOut.open(sqlLog, std::ios::binary | std::ios::trunc);
+    if (!sqlOut) {
+      std::cerr << "sctav run: cannot write " << sqlLog << "\n";
+      return 2;
+    }
+  }
   int passed = 0, failed = 0;
   for (const auto& file : files) {
     sim::ScenarioOptions options;
@@ -123,6 +176,7 @@ int Run(const std::vector<std::string>& args) {
     }
     sim::ScenarioResult r = sim::RunScenarioFile(file, options);
     via_com::AfterScenario();
+    if (sqlOut.is_open()) WriteSqlLog(sqlOut, r);
     if (r.passed) {
       ++passed;
       std::cout << "PASS " << r.file << " (" << r.commands << " commands, " << r.expectations

@@ -108,6 +108,7 @@ class ReceiptList : public HostObject {
       throw ax::AutomationError(ax::err::kInvalidCall, "the receipt list shows rows in mode 2 only",
                                 kListProgId);
     std::string sql = ReceiptPickerQuery(filter_);
+    if (filter_.find_first_not_of(" \t\r\n") != std::string::npos) host().Note(Channel::Sql, "receipt filter: " + filter_);
     host().Note(Channel::Sql, "receipt list: " + sql);
     sim::Rows result = host().Db().Query(sql);
     rows_.clear();

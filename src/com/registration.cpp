@@ -67,6 +67,24 @@ std::wstring Braced(REFGUID guid) { return Widen(GuidText(guid)); }
 
 SYSKIND ThisSysKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
 
+// The three keys a class owns: registration writes below them and unregistration removes them,
+// so that the two agree by construction.
+struct ClassKeys {
+  std::wstring clsid;      // {clsid}
+  std::wstring classKey;   // CLSID\{clsid}
+  std::wstring progId;     // <ProgID>
+  std::wstring versioned;  // <ProgID>.1
+};
+
+ClassKeys KeysOf(const ClassEntry& c) {
+  ClassKeys k;
+  k.clsid = Braced(*c.clsid);
+  k.classKey = L"CLSID\\" + k.clsid;
+  k.progId = Widen(c.progId);
+  k.versioned = k.progId + L"." + std::to_wstring(SCTAV_TYPELIB_MAJOR);
+  return k;
+}
+
 }  // namespace
 
 HRESULT RegisterServer() {
@@ -79,10 +97,7 @@ HRESULT RegisterServer() {
     const ClassEntry* classes = Classes(&count);
     for (size_t i = 0; i < count; ++i) {
       const ClassEntry& c = classes[i];
-      const std::wstring clsid = Braced(*c.clsid);
-      const std::wstring progId = Widen(c.progId);
-      const std::wstring versioned = progId + L"." + std::to_wstring(SCTAV_TYPELIB_MAJOR);
-      const std::wstring key = L"CLSID\\" + clsid;
+      const auto [clsid, key, progId, versioned] = KeysOf(c);
       SetValue(key, L"", c.name);
       SetValue(key + L"\\InprocServer32", L"", path);
       SetValue(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
@@ -116,10 +131,7 @@ HRESULT UnregisterServer() {
     size_t count = 0;
     const ClassEntry* classes = Classes(&count);
     for (size_t i = 0; i < count; ++i) {
-      const ClassEntry& c = classes[i];
-      const std::wstring clsid = Braced(*c.clsid);
-      const std::wstring progId = Widen(c.progId);
-      const std::wstring versioned = progId + L"." + std::to_wstring(SCTAV_TYPELIB_MAJOR);
+      const auto [clsid, key, progId, versioned] = KeysOf(classes[i]);
       // A ProgID now registered for another class is not ours to remove.
       for (const std::wstring& name : {progId, versioned}) {
         std::wstring registered = GetValue(name + L"\\CLSID");
@@ -128,7 +140,7 @@ HRESULT UnregisterServer() {
           DeleteTree(name);
         }
       }
-      DeleteTree(L"CLSID\\" + clsid);
+      DeleteTree(key);
     }
     // Not registered is as good as unregistered.
     HRESULT hr = UnRegisterTypeLib(kLibId, SCTAV_TYPELIB_MAJOR, SCTAV_TYPELIB_MINOR,
