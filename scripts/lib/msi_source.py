@@ -28,8 +28,13 @@ UPGRADE_CODES = {
     "x86": "1d1c5b8e-5f0e-4b7e-9a43-6f3a1c2d7e01",
     "x64": "8a4f0c62-2b9d-4e55-b1f7-0d6e93a4c502",
 }
-# Component codes, one per bitness and component, also fixed for good.
+# Component codes, one per bitness and component, also fixed for good. The ProgIDs and the type
+# library's key (TypeLib\{libid}\1.0 with FLAGS and HELPDIR) are shared by both registry views,
+# so both packages carry them as one component with one code: Windows Installer keeps it until
+# the last of the two is removed.
 COMPONENT_CODES = {
+    ("x86", "Shared"): "e6f1a2b3-c4d5-4e6f-8a9b-0c1d2e3f4a50",
+    ("x64", "Shared"): "e6f1a2b3-c4d5-4e6f-8a9b-0c1d2e3f4a50",
     ("x86", "Server"): "c3b0f4a1-7d2e-4f61-8a5b-2e9d0c7f1a03",
     ("x86", "BillInterface"): "5e7a2c90-1b4d-4c3e-9f86-7a1d2b3c4e05",
     ("x86", "ListInterface"): "9f1e3d57-6c2b-4a80-b4d9-3e5f7a1c2b06",
@@ -84,8 +89,10 @@ def typelib_flags(dll):
 
 
 def class_registry(arch, dll_path):
-    """(key, name, value) under HKCR, as DllRegisterServer and RegisterTypeLib write them.
-    name None is the key's default value; name "*" with value "" an empty key."""
+    """(key, name, value) under HKCR, as DllRegisterServer and RegisterTypeLib write them:
+    those of the bitness's own view, then those both views share (the ProgIDs and the type
+    library's version key). name None is
+    the key's default value; name "*" with value "" an empty key."""
     libid, version, major, library, classes = model()
     dll = "[#scTAVExt.dll]"
     rows = []
@@ -101,11 +108,6 @@ def class_registry(arch, dll_path):
             (key + "\\TypeLib", None, libid),
             (key + "\\Version", None, version),
             (key + "\\Programmable", "*", ""),
-            (progid, None, name),
-            (progid + "\\CLSID", None, clsid),
-            (progid + "\\CurVer", None, versioned),
-            (versioned, None, name),
-            (versioned + "\\CLSID", None, clsid),
         ]
     for name, progid, clsid, iid, interface in classes:
         key = "Interface\\" + iid
@@ -117,15 +119,25 @@ def class_registry(arch, dll_path):
             (key + "\\TypeLib", "Version", version),
         ]
     key = "TypeLib\\%s\\%s" % (libid, version)
-    rows += [
+    rows.append((key + "\\0\\" + ("win64" if arch == "x64" else "win32"), None, dll))
+    shared = []
+    for name, progid, clsid, iid, interface in classes:
+        versioned = "%s.%d" % (progid, major)
+        shared += [
+            (progid, None, name),
+            (progid + "\\CLSID", None, clsid),
+            (progid + "\\CurVer", None, versioned),
+            (versioned, None, name),
+            (versioned + "\\CLSID", None, clsid),
+        ]
+    shared += [
         (key, None, library),
         (key + "\\FLAGS", None, str(typelib_flags(dll_path))),
-        (key + "\\0\\" + ("win64" if arch == "x64" else "win32"), None, dll),
         # The folder of the file, without the closing backslash [INSTALLDIR] has: the package
         # installs to this fixed folder.
         (key + "\\HELPDIR", None, "[%s]scTAVExt" % program_files(arch)),
     ]
-    return rows
+    return rows, shared
 
 
 def value(root, key, name, data, keypath=False):
@@ -145,7 +157,15 @@ def source(arch, dll):
     version = file_version(dll)
     win64 = "yes" if arch == "x64" else "no"
     folder = program_files(arch)
-    registry = "".join(value("HKCR", k, n, d) for k, n, d in class_registry(arch, dll))
+    own, shared = class_registry(arch, dll)
+    registry = "".join(value("HKCR", k, n, d) for k, n, d in own)
+    # Written through the 32-bit view by both packages, as the same component; the last
+    # installed sets HELPDIR, as the last regsvr32 does.
+    shared_keys = ('        <Component Id="Shared" Guid="%s" Win64="no">\n' %
+                   COMPONENT_CODES[(arch, "Shared")].upper() +
+                   "".join(value("HKCR", k, n, d, keypath=(i == 0))
+                           for i, (k, n, d) in enumerate(shared)) +
+                   "        </Component>\n")
     host = "Software\\scTAVExt\\HostInterfaces"
 
     def interface(prop, name):
@@ -194,12 +214,13 @@ def source(arch, dll):
 {registry}          <RegistryValue Root="HKLM" Key="{host}" Name="*" Type="string" Value=""/>
           <RegistryValue Root="HKLM" Key="Software\\scTAVExt" Name="*" Type="string" Value=""/>
         </Component>
-{bill}{list}        </Directory>
+{shared_keys}{bill}{list}        </Directory>
       </Directory>
     </Directory>
 
     <Feature Id="Server" Level="1">
       <ComponentRef Id="Server"/>
+      <ComponentRef Id="Shared"/>
       <ComponentRef Id="BillInterface"/>
       <ComponentRef Id="ListInterface"/>
     </Feature>
@@ -207,7 +228,7 @@ def source(arch, dll):
 </Wix>
 """.format(bits=64 if arch == "x64" else 32, version=version, upgrade=UPGRADE_CODES[arch].upper(),
            host=host, win64=win64, folder=folder, server=COMPONENT_CODES[(arch, "Server")].upper(),
-           registry=registry, conditions=launch_conditions(),
+           registry=registry, shared_keys=shared_keys, conditions=launch_conditions(),
            bill=interface("BILLINTERFACE", "BillInterface"),
            list=interface("LISTINTERFACE", "ListInterface"))
 
