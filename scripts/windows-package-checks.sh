@@ -8,7 +8,8 @@
 #    regsvr32 /u leaves nothing of it (so the package writes nothing more);
 #  - the bitness's own cscript.exe creates the three classes and gets error 13 from Show;
 #  - repair restores a deleted DLL and class key and keeps the host interface values;
-#  - a package of the next version replaces the installed one and keeps the values;
+#  - a package of the next version replaces the installed one and keeps the values; the older
+#    package is then refused;
 #  - silent uninstall leaves no file, key or value of the plug-in, and the other bitness intact.
 # Prints one ok:/FAILED: line per check naming the bitness; exits non-zero on any failure.
 set -euo pipefail
@@ -27,6 +28,20 @@ step "building the packages"
 version=$(python3 scripts/lib/dll_version.py build/mingw64/src/com/scTAVExt.dll)
 IFS=. read -r major minor patch <<<"$version"
 next=$major.$minor.$((patch + 1))
+
+for arch in x86 x64; do
+  # The package's version is the DLL's; the UpgradeCode is the bitness's fixed one.
+  case $arch in x86) bits=32 ;; x64) bits=64 ;; esac
+  property() { msiinfo export "build/packages/scTAVExt-$version-$arch.msi" Property | tr -d '\r' |
+               awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
+  upgrade=$(python3 -c "import sys; sys.path.insert(0, 'scripts/lib'); import msi_source; print(msi_source.UPGRADE_CODES['$arch'].upper())")
+  dll_version=$(python3 scripts/lib/dll_version.py "build/mingw$bits/src/com/scTAVExt.dll")
+  if [ "$(property ProductVersion)" = "$dll_version" ] && [ "$(property UpgradeCode)" = "{$upgrade}" ]; then
+    ok "$arch package version $dll_version (the DLL's), UpgradeCode {$upgrade}, $(stat -c %s "build/packages/scTAVExt-$version-$arch.msi") bytes"
+  else
+    bad "$arch package version '$(property ProductVersion)' (DLL $dll_version), UpgradeCode '$(property UpgradeCode)'"
+  fi
+done
 
 step "creating a fresh Wine prefix"
 wine_prefix packages
@@ -196,6 +211,13 @@ for arch in x86 x64; do
   else
     bad "$arch classes after the upgrade differ:"
     diff <(echo "${registered[$arch]}" | without_helpdir) <(echo "$after") | sed 's/^/  /' || true
+  fi
+  if msiexec /i "$(msi "$arch")" /qn; then
+    bad "$arch the older package $version installs over $next"
+  elif [ "$(installed_version "$arch" || true)" = "$next" ]; then
+    ok "$arch the older package $version is refused over $next"
+  else
+    bad "$arch the refused older package changed the installed DLL"
   fi
 done
 

@@ -26,9 +26,7 @@ if [ -n "$version" ] && ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
   echo "windows-package: version '$version' is not major.minor.patch" >&2
   exit 2
 fi
-for tool in wixl msibuild widl i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix; do
-  command -v "$tool" >/dev/null || { ./scripts/windows-setup.sh wixl msitools; break; }
-done
+./scripts/windows-setup.sh wixl msitools
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
