@@ -7,7 +7,8 @@ The package's COM registration is made here from the same sources as DllRegister
 (src/com/registration.cpp): the GUIDs in src/com/guids.h, the class table in src/com/server.cpp
 with its ProgIDs from src/plugin/plugin_class.h, and the type library's name from
 src/com/scTAVExt.idl; the version and the type library's flags come from the built DLL (its
-version resource and its embedded type library), so the package cannot disagree with it. Windows Installer writes the keys itself (wixl has no SelfReg), and
+version resource and its embedded type library), so the package cannot disagree with it.
+Windows Installer writes the keys itself (wixl has no SelfReg), and
 scripts/windows-package-checks.sh compares them under Wine with what regsvr32 writes.
 """
 import os
@@ -25,22 +26,22 @@ from typelib_check import resource, sections  # noqa: E402
 # Fixed for good: a new UpgradeCode would make a newer package install beside an older one
 # instead of replacing it. Each bitness is a product of its own, so both can be installed.
 UPGRADE_CODES = {
-    "x86": "1d1c5b8e-5f0e-4b7e-9a43-6f3a1c2d7e01",
-    "x64": "8a4f0c62-2b9d-4e55-b1f7-0d6e93a4c502",
+    "x86": "b2aa6cf0-8c4d-4b38-9126-28a039780a01",
+    "x64": "c8c4b526-40e3-4752-810d-0563227ed59d",
 }
 # Component codes, one per bitness and component, also fixed for good. The ProgIDs and the type
 # library's key (TypeLib\{libid}\1.0 with FLAGS and HELPDIR) are shared by both registry views,
 # so both packages carry them as one component with one code: Windows Installer keeps it until
 # the last of the two is removed.
 COMPONENT_CODES = {
-    ("x86", "Shared"): "e6f1a2b3-c4d5-4e6f-8a9b-0c1d2e3f4a50",
-    ("x64", "Shared"): "e6f1a2b3-c4d5-4e6f-8a9b-0c1d2e3f4a50",
-    ("x86", "Server"): "c3b0f4a1-7d2e-4f61-8a5b-2e9d0c7f1a03",
-    ("x86", "BillInterface"): "5e7a2c90-1b4d-4c3e-9f86-7a1d2b3c4e05",
-    ("x86", "ListInterface"): "9f1e3d57-6c2b-4a80-b4d9-3e5f7a1c2b06",
-    ("x64", "Server"): "2a6d8f13-4e5c-47b9-9d0a-1f3c5e7b9d13",
-    ("x64", "BillInterface"): "7c9e1a35-8b2d-4f64-a0c7-5d3e1f9b7a15",
-    ("x64", "ListInterface"): "b4d2f608-3a1e-4c97-8e5b-9f7d1c3a5e16",
+    ("x86", "Shared"): "27d20a38-7151-433d-a328-36d2ff45becf",
+    ("x64", "Shared"): "27d20a38-7151-433d-a328-36d2ff45becf",
+    ("x86", "Server"): "9974c5ca-b8a5-40b9-b5f1-bae75d71e45d",
+    ("x86", "BillInterface"): "bc1e5e8e-6cb0-4bbc-b5c0-d4ad6ac34f16",
+    ("x86", "ListInterface"): "c58a301e-d7ff-44d3-a167-675314a9875b",
+    ("x64", "Server"): "75bed7eb-beea-4739-b076-6fcc416515fc",
+    ("x64", "BillInterface"): "2b6c1f98-a356-49a6-a1c0-d40a19fcd2cc",
+    ("x64", "ListInterface"): "eaf81928-d8ee-48b0-a790-998f003c0690",
 }
 # Oleautomation marshaler: the proxy/stub of every dual interface registered by RegisterTypeLib.
 PSOAINTERFACE = "{00020424-0000-0000-C000-000000000046}"
@@ -91,8 +92,8 @@ def typelib_flags(dll):
 def class_registry(arch, dll_path):
     """(key, name, value) under HKCR, as DllRegisterServer and RegisterTypeLib write them:
     those of the bitness's own view, then those both views share (the ProgIDs and the type
-    library's version key). name None is
-    the key's default value; name "*" with value "" an empty key."""
+    library's version key). name None is the key's default value; name "*" with value "" an
+    empty key, removed with the component."""
     libid, version, major, library, classes = model()
     dll = "[#scTAVExt.dll]"
     rows = []
