@@ -29,17 +29,20 @@ version=$(python3 scripts/lib/dll_version.py build/mingw64/src/com/scTAVExt.dll)
 IFS=. read -r major minor patch <<<"$version"
 next=$major.$minor.$((patch + 1))
 
+property() {  # msi name -> the value in the package's Property table
+  msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v p="$2" '$1 == p { print $2 }'
+}
 for arch in x86 x64; do
   # The package's version is the DLL's; the UpgradeCode is the bitness's fixed one.
   case $arch in x86) bits=32 ;; x64) bits=64 ;; esac
-  property() { msiinfo export "build/packages/scTAVExt-$version-$arch.msi" Property | tr -d '\r' |
-               awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
+  package=build/packages/scTAVExt-$version-$arch.msi
   upgrade=$(python3 -c "import sys; sys.path.insert(0, 'scripts/lib'); import msi_source; print(msi_source.UPGRADE_CODES['$arch'].upper())")
   dll_version=$(python3 scripts/lib/dll_version.py "build/mingw$bits/src/com/scTAVExt.dll")
-  if [ "$(property ProductVersion)" = "$dll_version" ] && [ "$(property UpgradeCode)" = "{$upgrade}" ]; then
-    ok "$arch package version $dll_version (the DLL's), UpgradeCode {$upgrade}, $(stat -c %s "build/packages/scTAVExt-$version-$arch.msi") bytes"
+  if [ "$(property "$package" ProductVersion)" = "$dll_version" ] &&
+     [ "$(property "$package" UpgradeCode)" = "{$upgrade}" ]; then
+    ok "$arch package version $dll_version (the DLL's), UpgradeCode {$upgrade}, $(stat -c %s "$package") bytes"
   else
-    bad "$arch package version '$(property ProductVersion)' (DLL $dll_version), UpgradeCode '$(property UpgradeCode)'"
+    bad "$arch package version '$(property "$package" ProductVersion)' (DLL $dll_version), UpgradeCode '$(property "$package" UpgradeCode)'"
   fi
 done
 
