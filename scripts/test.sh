@@ -2,7 +2,7 @@
 # Builds everything and runs every test: unit tests and scenarios natively, the T-SQL check of the
 # SQL the plug-in sends, the full fault sweep,
 # the same again under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers, then the
-# Windows checks.
+# Windows checks and the installers' checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -30,4 +30,6 @@ if [ "${SCTAV_SKIP_FUZZ:-0}" != "1" ]; then
 fi
 if [ -x scripts/windows-checks.sh ] && [ "${SCTAV_SKIP_WINDOWS:-0}" != "1" ]; then
   ./scripts/windows-checks.sh
+  # The installers of both bitnesses: install, registry, upgrade, repair, uninstall under Wine.
+  ./scripts/windows-package-checks.sh
 fi

@@ -4,8 +4,8 @@
 # component conditions and the secure properties).
 #
 # Usage: scripts/windows-package.sh [--version X.Y.Z] [--out DIR]
-#   --version  build the DLLs with this version instead of CMakeLists.txt's SCTAV_VERSION, in
-#              build/mingw32-next and build/mingw64-next (the upgrade check's newer packages)
+#   --version  build the DLLs with this version instead of CMakeLists.txt's SCTAV_VERSION (the
+#              upgrade check's newer packages); the build folders are set back afterwards
 #   --out      where the packages go (default build/packages)
 #
 # The package version is read back from the DLL's version resource, so the two always agree.
@@ -30,14 +30,28 @@ fi
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
+# Another version is built in the bitness's own build folder: only the version resource and the
+# link are redone, and the folder is set back to the project's version afterwards (also when
+# this script fails), so that it goes on building the DLL the other checks test.
+project_version=$(sed -n 's/^set(SCTAV_VERSION \([0-9.]*\) CACHE.*/\1/p' CMakeLists.txt)
+restore=()
+restore_builds() {
+  local bits
+  for bits in "${restore[@]}"; do
+    cmake --preset "mingw$bits" -DSCTAV_VERSION="$project_version" >/dev/null &&
+      nice -n 10 cmake --build "build/mingw$bits" --target scTAVExt -j2 >/dev/null || true
+  done
+}
+trap restore_builds EXIT
+
 for bits in 32 64; do
   case $bits in 32) arch=x86 ;; 64) arch=x64 ;; esac
+  dir=build/mingw$bits
   if [ -n "$version" ]; then
-    dir=build/mingw$bits-next
-    cmake --preset "mingw$bits" -B "$dir" -DSCTAV_VERSION="$version" >/dev/null
+    restore+=("$bits")
+    cmake --preset "mingw$bits" -DSCTAV_VERSION="$version" >/dev/null
   else
-    dir=build/mingw$bits
-    cmake --preset "mingw$bits" >/dev/null
+    cmake --preset "mingw$bits" -DSCTAV_VERSION="$project_version" >/dev/null
   fi
   nice -n 10 cmake --build "$dir" --target scTAVExt -j2 >/dev/null
   dll=$dir/src/com/scTAVExt.dll
