@@ -309,6 +309,8 @@ std::shared_ptr<Tool> MenuBar::AddTool(const std::string& key) {
   return tool;
 }
 
+// Keys compare without regard to case, as the host's own tool collection does (a written
+// decision: TAVTools("mnuscCheck") and TAVTools("MNUSCCHECK") are the same tool to the host).
 std::shared_ptr<Tool> MenuBar::FindTool(std::string_view key) const {
   for (const auto& t : tools_)
     if (ax::EqualsNoCase(t->key, key)) return t;

@@ -137,8 +137,16 @@ DataLibrary::DataLibrary(Host& host, int32_t userId)
 }
 
 void Window::Click(const std::string& toolKey) {
-  auto tool = Menu().FindTool(toolKey);
-  if (!tool) tool = std::make_shared<Tool>(winHost_, toolKey);  // a tool the menu does not hold
+  // The host hands over the tool the user clicked, whose key is exactly the one written; a key
+  // that differs only in case is another tool (a stand-in of that key when the menu holds none),
+  // so that the plug-in's exact-key dispatch can be scripted.
+  std::shared_ptr<Tool> tool;
+  for (const auto& t : Menu().Tools())
+    if (t->key == toolKey) {
+      tool = t;
+      break;
+    }
+  if (!tool) tool = std::make_shared<Tool>(winHost_, toolKey);
   std::string window = "window " + std::to_string(Number());
   winHost_.Note(Channel::Host, window + ": the user clicks " + toolKey + (tool->enabled ? "" : " (disabled)"));
   ax::Variant cancel(false);
