@@ -7,6 +7,7 @@
 #include "automation/form.h"
 #include "plugin/plugin_class.h"
 #include "sim/bill_window.h"
+#include "sim/contract.h"
 #include "sim/list_window.h"
 
 namespace sim {
@@ -93,6 +94,10 @@ ax::Object Host::Create(std::string_view progId) {
   for (const auto& [id, factory] : factories_) {
     if (ax::EqualsNoCase(id, progId)) {
       BeforeCall(id, "CreateObject");
+      if (contract_) {
+        ax::Args none;
+        contract_->Note(std::string(progId), "", "CreateObject", ax::kMethod, none, ScenarioFile());
+      }
       return ax::Object(factory(*this));
     }
   }
@@ -110,6 +115,11 @@ ax::DispatchPtr Host::CreatePlugin(std::string_view progId) {
 }
 
 // ---- calls and failures -----------------------------------------------------------------------
+
+std::string Host::ScenarioFile() const {
+  size_t colon = where_.rfind(':');
+  return colon == std::string::npos ? where_ : where_.substr(0, colon);
+}
 
 void Host::BeforeCall(std::string_view objectName, std::string_view member) {
   ++callCount_;

@@ -64,6 +64,8 @@ class Dictionary;
 
 // A failure of the scenario itself (an expectation that does not hold, a missing answer, a
 // command that cannot run). The runner reports it with file and line.
+class ContractLog;
+
 class ScenarioFailure : public std::runtime_error {
  public:
   explicit ScenarioFailure(const std::string& what) : std::runtime_error(what) {}
@@ -185,6 +187,10 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   // Called by HostObject::Invoke before every member call: counts it, runs the call hook and
   // raises a planted failure for (object, member).
   void BeforeCall(std::string_view objectName, std::string_view member);
+  // While set, every call the plug-in makes into a host object is noted in the host contract.
+  void SetContractLog(ContractLog* log) { contract_ = log; }
+  ContractLog* Contract() const { return contract_; }
+  std::string ScenarioFile() const;  // the file part of Where()
   uint64_t CallCount() const { return callCount_; }
   // Hook run at every counted call with its 1-based index; may throw ax::AutomationError.
   void SetCallHook(std::function<void(uint64_t, std::string_view, std::string_view)> hook) {
@@ -323,6 +329,7 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   uint64_t callCount_ = 0;
   uint64_t failAt_ = 0;
   std::function<void(uint64_t, std::string_view, std::string_view)> callHook_;
+  ContractLog* contract_ = nullptr;
   std::vector<Planted> planted_;
   std::optional<std::string> failure_;
   std::string where_;

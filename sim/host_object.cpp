@@ -1,6 +1,7 @@
 #include "sim/host_object.h"
 
 #include "automation/error.h"
+#include "sim/contract.h"
 #include "sim/host.h"
 
 namespace sim {
@@ -12,6 +13,7 @@ HostObject::HostObject(Host& host, std::string objectName, std::string className
 
 ax::Variant HostObject::Invoke(std::string_view member, unsigned kind, ax::Args& args) {
   host_.BeforeCall(objectName_, member);
+  if (ContractLog* log = host_.Contract()) log->Note(objectName_, className_, member, kind, args, host_.ScenarioFile());
   return members_.Invoke(className_, member, kind, args);
 }
 

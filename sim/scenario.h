@@ -14,11 +14,13 @@
 
 namespace sim {
 
+class ContractLog;
 class Host;
 
 struct ScenarioOptions {
   std::string dbPath = ":memory:";  // `--db FILE` keeps the database in a file
   std::ostream* live = nullptr;     // `-v`: print the transcript as it runs
+  ContractLog* contract = nullptr;  // notes every call the plug-in makes into the host
 };
 
 struct ScenarioResult {

@@ -98,6 +98,7 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
   std::string failure;
   try {
     Host host(hostOptions);
+    host.SetContractLog(options.contract);
     ScenarioRun run(host);
     int lineNo = 0;
     ForEachScriptLine(text, name, lineNo, [&](const ScriptLine& line) {
