@@ -122,6 +122,10 @@ void Host::BeforeCall(std::string_view objectName, std::string_view member) {
   }
   for (auto it = planted_.begin(); it != planted_.end(); ++it) {
     if (ax::EqualsNoCase(it->object, objectName) && ax::EqualsNoCase(it->member, member)) {
+      if (it->skip > 0) {
+        --it->skip;
+        continue;
+      }
       Planted p = *it;
       planted_.erase(it);
       Note(Channel::Error, "planted failure of " + p.object + "." + p.member + ": " + p.description);
@@ -131,9 +135,10 @@ void Host::BeforeCall(std::string_view objectName, std::string_view member) {
 }
 
 void Host::PlantFailure(std::string objectName, std::string member, std::string description,
-                        int32_t number) {
+                        int32_t number, int32_t skip) {
   if (description.empty()) description = objectName + "." + member + " failed";
-  planted_.push_back({std::move(objectName), std::move(member), std::move(description), number});
+  planted_.push_back(
+      {std::move(objectName), std::move(member), std::move(description), number, skip});
 }
 
 void Host::Fail(const std::string& what) {

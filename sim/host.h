@@ -191,9 +191,10 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   }
   // Makes counted call number k (1-based) fail with an automation error; 0 turns it off.
   void FailCallAt(uint64_t k) { failAt_ = k; }
-  // `fail <object>.<member> ["<description>"]`: the next such call raises the error.
+  // `fail <object>.<member> ["<description>"] [<number>] [skip <n>]`: the next such call (or,
+  // with skip, the one after n more such calls) raises the error.
   void PlantFailure(std::string objectName, std::string member, std::string description,
-                    int32_t number);
+                    int32_t number, int32_t skip = 0);
 
   // ---- scenario failures -------------------------------------------------------------------
   // Records a failure of the scenario (the first one counts) and raises an automation error so
@@ -313,6 +314,7 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   struct Planted {
     std::string object, member, description;
     int32_t number;
+    int32_t skip;  // such calls still let through before the failing one
   };
   void InstallEnvironment();
 

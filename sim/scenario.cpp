@@ -505,12 +505,22 @@ void Run(Host& host, const Tokens& t, int* expectations) {
       Bad("setting SCGetVoucherAfterBank or SCGetBillAutoVch, not " + t[1]);
     host.SetProfileValue("SC", t[1], YesNo(t[2], "true", "false") ? "1" : "0");
   } else if (c == "fail") {
-    Need(t, 2, "fail <ProgID or Bill or List or LmLib>.<member> [\"<description>\"] [<number>]");
+    const char* usage =
+        "fail <ProgID or Bill or List or LmLib>.<member> [\"<description>\"] [<number>] [skip <n>]";
+    Need(t, 2, usage);
     size_t dot = t[1].rfind('.');
     if (dot == std::string::npos || dot == 0 || dot + 1 == t[1].size())
       Bad("fail names <object>.<member>, not " + t[1]);
-    int32_t number = t.size() > 3 ? Number(t[3], "an error number") : ax::err::kAppDefined;
-    host.PlantFailure(t[1].substr(0, dot), t[1].substr(dot + 1), t.size() > 2 ? t[2] : "", number);
+    std::vector<std::string> rest(t.begin() + 2, t.end());
+    int32_t skip = 0;
+    if (rest.size() >= 2 && rest[rest.size() - 2] == "skip") {
+      skip = Number(rest.back(), "a number of calls to skip");
+      if (skip < 0) Bad("skip takes a number of calls, not " + rest.back());
+      rest.resize(rest.size() - 2);
+    }
+    int32_t number = rest.size() > 1 ? Number(rest[1], "an error number") : ax::err::kAppDefined;
+    host.PlantFailure(t[1].substr(0, dot), t[1].substr(dot + 1), rest.empty() ? "" : rest[0],
+                      number, skip);
   } else if (c == "answer" || c == "voucher" || c == "pick" || c == "bank" || c == "cancelpayment" ||
              c == "dialog" || c == "picker") {
     QueueAnswer(host, t);
@@ -764,8 +774,9 @@ Setup
   admin <user> yes|no          administrator flag (user 1 is one)
   profile <category> <key> "<value>"   a system-profile entry (SC SCDailyEnd "0" by default)
   setting SCGetVoucherAfterBank|SCGetBillAutoVch true|false   (defaults false, true)
-  fail <ProgID|Bill|List|LmLib|MenuBar|Band|Tool>.<member> ["<description>"] [<number>]
+  fail <ProgID|Bill|List|LmLib|MenuBar|Band|Tool>.<member> ["<description>"] [<number>] [skip <n>]
                                the next call of that member raises an automation error
+                               (skip n: the n calls before it still succeed)
                                (member CreateObject: creating the component fails)
 
 Queued answers (consumed in order when the plug-in asks; none queued fails the run)
