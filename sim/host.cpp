@@ -551,10 +551,4 @@ ax::DateValue Host::CentreDate(ax::DateValue profileDate, ax::DateValue today) {
   return profileDate;
 }
 
-ax::DateValue Host::PeriodDate(int32_t year, int32_t period) {
-  if (period < 1 || period > 12 || year < 100 || year > 9999)
-    throw ax::Error(ax::err::kInvalidCall, "PeriodDate");
-  return ax::MakeDate(year, period, 1);
-}
-
 }  // namespace sim

@@ -308,7 +308,6 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   // The centre's business date is the profile's date, unchanged.
   ax::DateValue CentreDate(ax::DateValue profileDate, ax::DateValue today) override;
   // First day of the period's month.
-  ax::DateValue PeriodDate(int32_t year, int32_t period) override;
 
  private:
   struct Planted {

@@ -838,7 +838,7 @@ Expectations
   expect cell <FID> "<column>" "<text>"
   expect export "<bank key>" "<subsystem>" "<ids>" "<bill kind>"
   expect call <kind> "<value>"...     the next recorded call of that kind (command, lookup,
-                                      listop, window, export, ...)
+                                      listop, window, export, balsum, ...)
   expect calls <kind> none
   expect sql "<text>"                 a later statement the plug-in sent contains the text
   expect nosql "<text>"               no statement sent since the last `expect sql` does

@@ -134,7 +134,7 @@ void dlgBalSum::Form_Load() {
     int32_t startPeriod = ProfileLong(profile, "GL", "StartPeriod");
 
     // The query date cannot lie before the ledger's first period.
-    ax::DateValue lowest = ax::GetHostLib().PeriodDate(startYear, startPeriod);
+    ax::DateValue lowest = host::GLGetPeriodDate(profile, startYear, startPeriod);
     ax::DateValue today = ax::DateOnly(ax::GetUi().Now());
     ax::Control& selDay = C("dtpSelDay");
     selDay.minDate = lowest;
@@ -248,7 +248,7 @@ ax::Object dlgBalSum::GetAccountBalances() {
   ax::Object profile = GetProfileObject();
   int32_t startYear = ProfileLong(profile, "GL", "StartYear");
   int32_t startPeriod = ProfileLong(profile, "GL", "StartPeriod");
-  ax::Variant startDate(ax::GetHostLib().PeriodDate(startYear, startPeriod));
+  ax::Variant startDate(host::GLGetPeriodDate(profile, startYear, startPeriod));
   ax::Variant endDate(ax::CDate(ax::Format(C("dtpSelDay").value, "YYYY-MM-DD")));
   ax::Variant firstCode(ax::Trim(C("txtStartAcct").text));
   ax::Variant lastCode(ax::Trim(C("txtEndAcct").text));
