@@ -8,6 +8,7 @@
 #include "plugin/plugin_class.h"
 #include "sim/bill_window.h"
 #include "sim/list_window.h"
+#include "sim/recordset.h"
 
 namespace sim {
 
@@ -107,6 +108,13 @@ ax::DispatchPtr Host::CreatePlugin(std::string_view progId) {
     throw ax::AutomationError(ax::err::kCantCreate, ax::StandardDescription(ax::err::kCantCreate),
                               std::string(progId));
   return plugin;
+}
+
+ax::Variant Host::DataRecordset(Rows rows, std::string_view objectName) {
+  bool forwardOnly = settings_.forwardOnly;
+  for (const std::string& name : settings_.forwardOnlyObjects)
+    forwardOnly = forwardOnly || ax::EqualsNoCase(name, objectName);
+  return ax::DispatchPtr(NewRecordset(std::move(rows), forwardOnly));
 }
 
 // ---- calls and failures -----------------------------------------------------------------------

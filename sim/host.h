@@ -84,6 +84,9 @@ struct Settings {
   std::map<std::string, std::string> translations;  // trimmed Chinese text -> translation
   std::map<std::pair<int32_t, int32_t>, bool> rights;  // (user, right code) -> allowed; absent: allowed
   bool security = true;                 // the function security test (`security`)
+  // `recordsets`: every data call hands forward-only record sets, or those of the objects named
+  bool forwardOnly = false;
+  std::vector<std::string> forwardOnlyObjects;
 };
 
 // One queued answer of the scripted user. Kinds and what they hold:
@@ -162,6 +165,9 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   Host& operator=(const Host&) = delete;
 
   Database& Db() { return *db_; }
+  // A record set that a data call of object objectName hands out: forward-only when the
+  // scenario asked for them (`recordsets forwardonly [<object>…]`).
+  ax::Variant DataRecordset(Rows rows, std::string_view objectName);
   Transcript& transcript() { return transcript_; }
   void Note(Channel channel, std::string text) { transcript_.Add(channel, std::move(text)); }
 

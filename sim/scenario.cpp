@@ -491,6 +491,18 @@ void Run(Host& host, const Tokens& t, int* expectations) {
   } else if (c == "security") {
     Need(t, 2, "security allow|deny");
     host.settings().security = YesNo(t[1], "allow", "deny");
+  } else if (c == "recordsets") {
+    Need(t, 2, "recordsets forwardonly|static [<ProgID or LmLib>…]");
+    bool forwardOnly = YesNo(t[1], "forwardonly", "static");
+    Settings& s = host.settings();
+    if (!forwardOnly) {
+      s.forwardOnly = false;
+      s.forwardOnlyObjects.clear();
+    } else if (t.size() == 2) {
+      s.forwardOnly = true;
+    } else {
+      s.forwardOnlyObjects.insert(s.forwardOnlyObjects.end(), t.begin() + 2, t.end());
+    }
   } else if (c == "admin") {
     Need(t, 3, "admin <user> yes|no");
     int32_t id = Number(t[1], "a user id");
@@ -772,6 +784,9 @@ Setup
   right <user> <code> allow|deny       an object right (every right is allowed by default)
   security allow|deny          the function security test (default allow)
   admin <user> yes|no          administrator flag (user 1 is one)
+  recordsets forwardonly|static [<ProgID|LmLib>...]   record sets of the host's data calls (of
+                               the objects named) from now on: forward-only (RecordCount -1, no
+                               moving back) or static (the default; static resets all)
   profile <category> <key> "<value>"   a system-profile entry (SC SCDailyEnd "0" by default)
   setting SCGetVoucherAfterBank|SCGetBillAutoVch true|false   (defaults false, true)
   fail <ProgID|Bill|List|LmLib|MenuBar|Band|Tool>.<member> ["<description>"] [<number>] [skip <n>]

@@ -50,7 +50,7 @@ class LedgerSum : public HostObject {
                                    ", codes \"" + first + "\" to \"" + last + "\" at " +
                                    DateText(ax::ArgAt(args, 2)));
     host().RecordCall("balsum", {DateText(ax::ArgAt(args, 1)), DateText(ax::ArgAt(args, 2))});
-    return ax::DispatchPtr(NewRecordset(std::move(rows)));
+    return host().DataRecordset(std::move(rows), ObjectName());
   }
 
   ax::Variant GetAllAcnt(ax::Args& args) {

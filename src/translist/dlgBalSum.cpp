@@ -26,10 +26,11 @@ namespace {
 constexpr int32_t kTransferClassTypeID = 1006007;
 constexpr int32_t kHelpContextID = 460129;
 
-// Runs fn for every record of a record set, from the first to the last; Nothing has none.
+// Runs fn for every record of a record set, from the first to the end; Nothing has none. The
+// end is EOF: a forward-only record set does not know its count (RecordCount -1).
 template <class Fn>
 void ForEachRecord(const ax::Object& rs, Fn&& fn) {
-  if (rs.IsNothing() || host::RecordCount(rs) <= 0) return;
+  if (rs.IsNothing() || host::Eof(rs)) return;
   host::MoveFirst(rs);
   while (!host::Eof(rs)) {
     fn();
