@@ -85,8 +85,13 @@ TEST(ScreenshotScript, EveryPictureIsAWindowThePlugInsCommandOpened) {
   };
   EXPECT_EQ(ui.shown, expected);
   // The bank accepted bill 1 only.
-  EXPECT_EQ(host.Db().Query("select * from t_BK_Payment where FSourceNumber='HB000001'").data.size(), 1u);
-  EXPECT_EQ(host.Db().Query("select * from t_BK_Payment where FSourceNumber='HB000005'").data.size(), 0u);
+  auto payments = [&](const char* billNo) {
+    return host.Db()
+        .Query(std::string("select * from t_BK_Payment where FSourceNumber='") + billNo + "'")
+        .data.size();
+  };
+  EXPECT_EQ(payments("HB000001"), 1u);
+  EXPECT_EQ(payments("HB000005"), 0u);
 }
 
 }  // namespace

@@ -167,7 +167,8 @@ TEST(Recordset, ForwardOnlyKnowsNoCountAndMovesOnlyForward) {
       {__LINE__, [&] { return rs.Item("FID"); }, "2"},
       {__LINE__, [&] { return rs.Call("MovePrevious"); }, "error 3251"},
       {__LINE__, [&] { return rs.Call("MoveLast"); }, "error 3251"},
-      {__LINE__, [&] { rs.Put("AbsolutePosition", int32_t{3}); return rs.Item("FID"); }, "error 3251"},
+      {__LINE__, [&] { rs.Put("AbsolutePosition", int32_t{3}); return rs.Item("FID"); },
+       "error 3251"},
       // MoveFirst reads the rows again from the start, as ADO re-runs the query.
       {__LINE__, [&] { rs.Call("MoveFirst"); return rs.Item("FID"); }, "1"},
       {__LINE__, [&] { return rs.Get("RecordCount"); }, "-1"},

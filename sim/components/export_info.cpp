@@ -24,8 +24,9 @@ class ExportInfo : public HostObject {
                       db.QueryNative("SELECT FID, FSubSystemKey, FBankTypeKey FROM t_ExportConfig"
                                      " ORDER BY FID"),
                       name));
-      config->Set("rsBanktype", this->host().DataRecordset(
-                                    db.QueryNative("SELECT * FROM t_BankType ORDER BY rowid"), name));
+      config->Set("rsBanktype",
+                  this->host().DataRecordset(
+                      db.QueryNative("SELECT * FROM t_BankType ORDER BY rowid"), name));
       return ax::Variant(ax::DispatchPtr(config));
     });
   }

@@ -3,7 +3,8 @@
 // the demo data (shot_script.h), so each picture is what a user sees: the dialogs as the
 // commands open them, the submission's real result lines, a real refusal. Each window is
 // captured a moment after it opens (24-bit BMP in the directory given as the first argument)
-// and then closed or confirmed. Run under Xvfb by scripts/windows-screenshots.sh, which turns the BMPs into PNGs.
+// and then closed or confirmed. Run under Xvfb by scripts/windows-screenshots.sh, which turns
+// the BMPs into PNGs.
 #include "win32.h"
 
 #include <cstdio>
