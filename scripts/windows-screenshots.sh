@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the plug-in's four forms and of a message box as the Windows build renders
-# them: the forms over the simulated host's demo data, under Wine on Xvfb. The PNGs land in
+# them, opened by the plug-in's own commands on the simulated host's demo data, under Wine on
+# Xvfb. The PNGs land in
 # docs/screenshots/ (or the directory given as the first argument).
 # Wine draws the window frames itself (no window manager runs); a CJK font (WenQuanYi Micro Hei)
 # stands in for the system UI font so that the Chinese texts show.

@@ -9,6 +9,7 @@
 #include "sim/bill_window.h"
 #include "sim/contract.h"
 #include "sim/list_window.h"
+#include "sim/recordset.h"
 
 namespace sim {
 
@@ -114,6 +115,13 @@ ax::DispatchPtr Host::CreatePlugin(std::string_view progId) {
   return plugin;
 }
 
+ax::Variant Host::DataRecordset(Rows rows, std::string_view objectName) {
+  bool forwardOnly = settings_.forwardOnly;
+  for (const std::string& name : settings_.forwardOnlyObjects)
+    forwardOnly = forwardOnly || ax::EqualsNoCase(name, objectName);
+  return ax::DispatchPtr(NewRecordset(std::move(rows), forwardOnly));
+}
+
 // ---- calls and failures -----------------------------------------------------------------------
 
 std::string Host::ScenarioFile() const {
@@ -132,6 +140,10 @@ void Host::BeforeCall(std::string_view objectName, std::string_view member) {
   }
   for (auto it = planted_.begin(); it != planted_.end(); ++it) {
     if (ax::EqualsNoCase(it->object, objectName) && ax::EqualsNoCase(it->member, member)) {
+      if (it->skip > 0) {
+        --it->skip;
+        continue;
+      }
       Planted p = *it;
       planted_.erase(it);
       Note(Channel::Error, "planted failure of " + p.object + "." + p.member + ": " + p.description);
@@ -141,9 +153,10 @@ void Host::BeforeCall(std::string_view objectName, std::string_view member) {
 }
 
 void Host::PlantFailure(std::string objectName, std::string member, std::string description,
-                        int32_t number) {
+                        int32_t number, int32_t skip) {
   if (description.empty()) description = objectName + "." + member + " failed";
-  planted_.push_back({std::move(objectName), std::move(member), std::move(description), number});
+  planted_.push_back(
+      {std::move(objectName), std::move(member), std::move(description), number, skip});
 }
 
 void Host::Fail(const std::string& what) {
@@ -536,12 +549,6 @@ void Host::ReportError(const ax::AutomationError& error) {
 ax::DateValue Host::CentreDate(ax::DateValue profileDate, ax::DateValue today) {
   (void)today;
   return profileDate;
-}
-
-ax::DateValue Host::PeriodDate(int32_t year, int32_t period) {
-  if (period < 1 || period > 12 || year < 100 || year > 9999)
-    throw ax::Error(ax::err::kInvalidCall, "PeriodDate");
-  return ax::MakeDate(year, period, 1);
 }
 
 }  // namespace sim

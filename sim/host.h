@@ -87,6 +87,9 @@ struct Settings {
   std::map<std::string, std::string> translations;  // trimmed Chinese text -> translation
   std::map<std::pair<int32_t, int32_t>, bool> rights;  // (user, right code) -> allowed; absent: allowed
   bool security = true;                 // the function security test (`security`)
+  // `recordsets`: every data call hands forward-only record sets, or those of the objects named
+  bool forwardOnly = false;
+  std::vector<std::string> forwardOnlyObjects;
 };
 
 // One queued answer of the scripted user. Kinds and what they hold:
@@ -165,6 +168,9 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   Host& operator=(const Host&) = delete;
 
   Database& Db() { return *db_; }
+  // A record set that a data call of object objectName hands out: forward-only when the
+  // scenario asked for them (`recordsets forwardonly [<object>…]`).
+  ax::Variant DataRecordset(Rows rows, std::string_view objectName);
   Transcript& transcript() { return transcript_; }
   void Note(Channel channel, std::string text) { transcript_.Add(channel, std::move(text)); }
 
@@ -198,9 +204,10 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   }
   // Makes counted call number k (1-based) fail with an automation error; 0 turns it off.
   void FailCallAt(uint64_t k) { failAt_ = k; }
-  // `fail <object>.<member> ["<description>"]`: the next such call raises the error.
+  // `fail <object>.<member> ["<description>"] [<number>] [skip <n>]`: the next such call (or,
+  // with skip, the one after n more such calls) raises the error.
   void PlantFailure(std::string objectName, std::string member, std::string description,
-                    int32_t number);
+                    int32_t number, int32_t skip = 0);
 
   // ---- scenario failures -------------------------------------------------------------------
   // Records a failure of the scenario (the first one counts) and raises an automation error so
@@ -310,12 +317,12 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   // The centre's business date is the profile's date, unchanged.
   ax::DateValue CentreDate(ax::DateValue profileDate, ax::DateValue today) override;
   // First day of the period's month.
-  ax::DateValue PeriodDate(int32_t year, int32_t period) override;
 
  private:
   struct Planted {
     std::string object, member, description;
     int32_t number;
+    int32_t skip;  // such calls still let through before the failing one
   };
   void InstallEnvironment();
 

@@ -16,6 +16,7 @@ constexpr int32_t kBofEof = 3021;
 constexpr int32_t kBadArguments = 3001;
 constexpr int32_t kNotInCollection = 3265;
 constexpr int32_t kClosed = 3704;
+constexpr int32_t kNotCapable = 3251;
 
 ax::AutomationError AdoError(int32_t number) {
   const char* text = "";
@@ -34,6 +35,9 @@ ax::AutomationError AdoError(int32_t number) {
       break;
     case kClosed:
       text = "Operation is not allowed when the object is closed.";
+      break;
+    case kNotCapable:
+      text = "Current Recordset does not support this operation.";
       break;
   }
   return ax::AutomationError(number, text, "ADODB.Recordset");
@@ -371,7 +375,10 @@ class RecordsetFields : public ax::Dispatch {
 
 // ---- Recordset --------------------------------------------------------------------------------
 
-Recordset::Recordset(Rows rows) : rows_(std::move(rows)), filter_(int32_t{0}) { ApplyFilter({}); }
+Recordset::Recordset(Rows rows, bool forwardOnly)
+    : rows_(std::move(rows)), forwardOnly_(forwardOnly), filter_(int32_t{0}) {
+  ApplyFilter({});
+}
 
 void Recordset::CheckOpen() const {
   if (!open_) throw AdoError(kClosed);
@@ -431,7 +438,11 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
   }
   CheckOpen();
   const size_t n = visible_.size();
-  if (Is(member, "RecordCount")) return static_cast<int32_t>(n);
+  // A forward-only cursor does not know its count and cannot move back.
+  if (Is(member, "RecordCount")) return forwardOnly_ ? int32_t{-1} : static_cast<int32_t>(n);
+  if (forwardOnly_ && (Is(member, "MovePrevious") || Is(member, "MoveLast") ||
+                       (Is(member, "AbsolutePosition") && (kind & ax::kPut))))
+    throw AdoError(kNotCapable);
   if (Is(member, "EOF")) return n == 0 || pos_ >= n;
   if (Is(member, "BOF")) return n == 0 || bof_;
   if (Is(member, "MoveFirst") || Is(member, "MoveLast")) {
@@ -466,7 +477,7 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
       bof_ = false;
       return {};
     }
-    if (n == 0) return int32_t{-1};  // adPosUnknown
+    if (n == 0 || forwardOnly_) return int32_t{-1};  // adPosUnknown
     if (bof_) return int32_t{-2};    // adPosBOF
     if (pos_ >= n) return int32_t{-3};  // adPosEOF
     return static_cast<int32_t>(pos_ + 1);
@@ -500,8 +511,8 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
   NoMember(ClassName(), member);
 }
 
-std::shared_ptr<Recordset> NewRecordset(Rows rows) {
-  return std::make_shared<Recordset>(std::move(rows));
+std::shared_ptr<Recordset> NewRecordset(Rows rows, bool forwardOnly) {
+  return std::make_shared<Recordset>(std::move(rows), forwardOnly);
 }
 
 }  // namespace sim

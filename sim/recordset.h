@@ -14,9 +14,11 @@ namespace sim {
 // = <> < > <= >= and LIKE with '...' texts, numbers, AND/OR and parentheses),
 // Fields (collection: Count, Item(name or 0-based index) -> Field with Name and Value),
 // Item/Collect(name) -> value, Close, State. Reading a field at EOF/BOF raises 3021.
+// A forward-only record set (ADO's forward-only cursor) reports RecordCount -1 and
+// AbsolutePosition -1; MovePrevious, MoveLast and setting AbsolutePosition raise 3251.
 class Recordset : public ax::Dispatch {
  public:
-  explicit Recordset(Rows rows);
+  explicit Recordset(Rows rows, bool forwardOnly = false);
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override;
   std::string ClassName() const override { return "Recordset"; }
 
@@ -25,6 +27,7 @@ class Recordset : public ax::Dispatch {
 
  private:
   Rows rows_;
+  bool forwardOnly_;
   std::vector<size_t> visible_;  // indices of rows passing the filter
   size_t pos_ = 0;               // index in visible_; == size() means EOF
   bool bof_ = false;
@@ -39,6 +42,6 @@ class Recordset : public ax::Dispatch {
   friend class RecordsetFields;
 };
 
-std::shared_ptr<Recordset> NewRecordset(Rows rows);
+std::shared_ptr<Recordset> NewRecordset(Rows rows, bool forwardOnly = false);
 
 }  // namespace sim

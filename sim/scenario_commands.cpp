@@ -86,13 +86,36 @@ void Setting(ScenarioRun& run, const Tokens& t) {
   run.host.SetProfileValue("SC", t[1], YesNo(t[2], "true", "false") ? "1" : "0");
 }
 
+void RecordSets(ScenarioRun& run, const Tokens& t) {
+  Need(t, 2, "recordsets forwardonly|static [<ProgID or LmLib>…]");
+  bool forwardOnly = YesNo(t[1], "forwardonly", "static");
+  Settings& s = run.host.settings();
+  if (!forwardOnly) {
+    s.forwardOnly = false;
+    s.forwardOnlyObjects.clear();
+  } else if (t.size() == 2) {
+    s.forwardOnly = true;
+  } else {
+    s.forwardOnlyObjects.insert(s.forwardOnlyObjects.end(), t.begin() + 2, t.end());
+  }
+}
+
 void Fail(ScenarioRun& run, const Tokens& t) {
-  Need(t, 2, "fail <ProgID or Bill or List or LmLib>.<member> [\"<description>\"] [<number>]");
+  const char* usage =
+      "fail <ProgID or Bill or List or LmLib>.<member> [\"<description>\"] [<number>] [skip <n>]";
+  Need(t, 2, usage);
   size_t dot = t[1].rfind('.');
   if (dot == std::string::npos || dot == 0 || dot + 1 == t[1].size())
     Bad("fail names <object>.<member>, not " + t[1]);
-  int32_t number = t.size() > 3 ? Number(t[3], "an error number") : ax::err::kAppDefined;
-  run.host.PlantFailure(t[1].substr(0, dot), t[1].substr(dot + 1), t.size() > 2 ? t[2] : "", number);
+  std::vector<std::string> rest(t.begin() + 2, t.end());
+  int32_t skip = 0;
+  if (rest.size() >= 2 && rest[rest.size() - 2] == "skip") {
+    skip = Number(rest.back(), "a number of calls to skip");
+    if (skip < 0) Bad("skip takes a number of calls, not " + rest.back());
+    rest.resize(rest.size() - 2);
+  }
+  int32_t number = rest.size() > 1 ? Number(rest[1], "an error number") : ax::err::kAppDefined;
+  run.host.PlantFailure(t[1].substr(0, dot), t[1].substr(dot + 1), rest.empty() ? "" : rest[0], number, skip);
 }
 
 // ---- queued answers ---------------------------------------------------------------------------
@@ -345,10 +368,11 @@ std::vector<ScenarioCommand> SetupCommands() {
       {S, "translate", {{"translate \"<text>\" \"<translation>\"", "a resource string of the current language (by trimmed Chinese text)"}}, Translate},
       {S, "right", {{"right <user> <code> allow|deny", "an object right of the permission test (every right is allowed by default)"}}, Right},
       {S, "security", {{"security allow|deny", "the function security test (default allow)"}}, Security},
+      {S, "recordsets", {{"recordsets forwardonly|static [<ProgID|LmLib>...]", "the record sets the host's data calls hand out from then on (LmLib.GetData, GetAnyRecordSet, GetList, GetAcctList, GetBalSum, Execute, GetExportConfig), those of the objects named (names as for fail) or of all: forward-only as an ADO forward-only cursor (RecordCount and AbsolutePosition -1; MovePrevious, MoveLast and setting AbsolutePosition raise error 3251), or static (the default; recordsets static makes them all static again)"}}, RecordSets},
       {S, "admin", {{"admin <user> yes|no", "administrator flag (t_User.FIsAdmin; user 1 is one)"}}, Admin},
       {S, "profile", {{"profile <category> <key> \"<value>\"", "a system-profile entry (t_SystemProfile; SC SCDailyEnd \"0\" by default)"}}, Profile},
       {S, "setting", {{"setting SCGetVoucherAfterBank|SCGetBillAutoVch true|false", "the two voucher settings (defaults false, true)"}}, Setting},
-      {S, "fail", {{"fail <object>.<member> [\"<description>\"] [<number>]", "the next call of that member raises an automation error (member CreateObject: creating the component fails)"}}, Fail},
+      {S, "fail", {{"fail <object>.<member> [\"<description>\"] [<number>] [skip <n>]", "the next call of that member raises an automation error; with skip n the next n calls still succeed and the one after them fails (member CreateObject: creating the component fails)"}}, Fail},
   };
 }
 

@@ -306,6 +306,16 @@ CREATE TABLE t_SystemProfile (
   PRIMARY KEY (FCategory, FKey)
 );
 
+-- The ledger's accounting periods: each period of a year with its first and last day (the
+-- periods need not be calendar months).
+CREATE TABLE t_GLPeriod (
+  FYear INTEGER NOT NULL,
+  FPeriod INTEGER NOT NULL,
+  FStartDate TEXT NOT NULL,
+  FEndDate TEXT NOT NULL,
+  PRIMARY KEY (FYear, FPeriod)
+);
+
 -- Class descriptions of the host's bill types: name, bill-number field, table, and the object
 -- type and id the object permission test uses.
 CREATE TABLE t_ClassType (
@@ -529,6 +539,13 @@ INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES
   ('SC', 'SCTransferBillVch', '0'),
   ('SC', 'SCGetVoucherAfterBank', '0'),
   ('SC', 'SCGetBillAutoVch', '1');
+
+-- The demo ledger keeps calendar months, 2025 to 2027.
+INSERT INTO t_GLPeriod (FYear, FPeriod, FStartDate, FEndDate)
+WITH RECURSIVE m(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM m WHERE n < 35)
+SELECT 2025 + n / 12, n % 12 + 1, date('2025-01-01', '+' || n || ' months'),
+       date('2025-01-01', '+' || (n + 1) || ' months', '-1 day')
+FROM m;
 
 INSERT INTO t_ClassType (FClassTypeID, FName, FBillNoField, FTableName, FObjectType, FObjectID) VALUES
   (1006007, '划拨单', 'FBillNo', 't_scTransfer', 1006, 1006007),

@@ -117,7 +117,7 @@ DataLibrary::DataLibrary(Host& host, int32_t userId)
     std::string sql = ArgText(args, 0);
     this->host().RecordSql("GetData", sql);
     Rows rows = this->host().Db().Query(sql);
-    return ax::DispatchPtr(NewRecordset(std::move(rows)));
+    return this->host().DataRecordset(std::move(rows), this->ObjectName());
   });
   Method("ExecuteSQL", [this](ax::Args& args) -> ax::Variant {
     std::string sql = ArgText(args, 0);

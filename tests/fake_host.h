@@ -155,9 +155,6 @@ class FakeEnv : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibr
     centreDateCalls.emplace_back(profileDate, today);
     return profileDate;
   }
-  ax::DateValue PeriodDate(int32_t year, int32_t period) override {
-    return ax::MakeDate(year, period, 1);
-  }
 
   // The calls logged since the last Take, and the log emptied.
   CallLog Take() {

@@ -76,6 +76,30 @@ TEST(SimGlComponents, TheProfileHoldsItsValuesUntilRefresh) {
   EXPECT_EQ(ax::DisplayText(profile.Get("Item", {"GL", "StartYear"})), "2026");
 }
 
+TEST(SimGlComponents, PeriodDatesComeFromTheLedgersPeriodTable) {
+  Host host;
+  ax::Object profile = ax::CreateObject("HOLGLView.GLData").GetObj("SystemProfile");
+  auto start = [&](int32_t year, int32_t period) {
+    return ax::FormatDate(ax::CDate(profile.Get("GLGetPeriodDate", {year, period})), "yyyy-mm-dd");
+  };
+  EXPECT_EQ(start(2026, 3), "2026-03-01");
+  EXPECT_EQ(start(2025, 12), "2025-12-01");
+  EXPECT_EQ(start(2027, 1), "2027-01-01");
+  // A fiscal year that starts in April.
+  host.Db().ExecNative(
+      "UPDATE t_GLPeriod SET FStartDate = date(FStartDate, '+3 months') WHERE FYear = 2026");
+  EXPECT_EQ(start(2026, 1), "2026-04-01");
+  EXPECT_EQ(start(2026, 12), "2027-03-01");
+  for (auto [year, period] : {std::pair{2026, 13}, std::pair{2026, 0}, std::pair{2030, 1}}) {
+    try {
+      profile.Get("GLGetPeriodDate", {year, period});
+      ADD_FAILURE() << year << " period " << period << " exists";
+    } catch (const ax::AutomationError& e) {
+      EXPECT_EQ(e.Number(), ax::err::kInvalidCall);
+    }
+  }
+}
+
 TEST(SimGlComponents, ContextStringLoaderAndSecurity) {
   Host host;
   ax::Object props = ax::CreateObject("PropsMgr.ShareProps");

@@ -148,6 +148,38 @@ TEST(Recordset, CountsAndMovesAsAdo) {
   for (const auto& s : steps) EXPECT_EQ(Outcome(s.action), s.expected) << "line " << s.line;
 }
 
+TEST(Recordset, ForwardOnlyKnowsNoCountAndMovesOnlyForward) {
+  ax::Object rs(NewRecordset(Bills(), true));
+  ax::Object empty(NewRecordset(Rows{{"FID"}, {}}, true));
+  struct Step {
+    int line;
+    std::function<ax::Variant()> action;
+    std::string expected;
+  };
+  const std::vector<Step> steps = {
+      {__LINE__, [&] { return empty.Get("RecordCount"); }, "-1"},
+      {__LINE__, [&] { return empty.Get("EOF"); }, "True"},
+      {__LINE__, [&] { return rs.Get("RecordCount"); }, "-1"},
+      {__LINE__, [&] { return rs.Get("AbsolutePosition"); }, "-1"},
+      {__LINE__, [&] { return rs.Get("EOF"); }, "False"},
+      {__LINE__, [&] { return rs.Item("FID"); }, "1"},
+      {__LINE__, [&] { return rs.Call("MoveNext"); }, ""},
+      {__LINE__, [&] { return rs.Item("FID"); }, "2"},
+      {__LINE__, [&] { return rs.Call("MovePrevious"); }, "error 3251"},
+      {__LINE__, [&] { return rs.Call("MoveLast"); }, "error 3251"},
+      {__LINE__, [&] { rs.Put("AbsolutePosition", int32_t{3}); return rs.Item("FID"); },
+       "error 3251"},
+      // MoveFirst reads the rows again from the start, as ADO re-runs the query.
+      {__LINE__, [&] { rs.Call("MoveFirst"); return rs.Item("FID"); }, "1"},
+      {__LINE__, [&] { return rs.Get("RecordCount"); }, "-1"},
+  };
+  for (const auto& s : steps) EXPECT_EQ(Outcome(s.action), s.expected) << "line " << s.line;
+  // Read to EOF, every row is seen.
+  int rows = 0;
+  for (rs.Call("MoveFirst"); !ax::IsTrue(rs.Get("EOF")); rs.Call("MoveNext")) ++rows;
+  EXPECT_EQ(rows, 4);
+}
+
 TEST(Recordset, FieldsByIndexAndName) {
   ax::Object rs(NewRecordset(Bills()));
   ax::Object fields = rs.GetObj("Fields");

@@ -45,7 +45,7 @@ class AcctInfo : public HostObject {
     Rows rows = host().Db().Query(sql);
     host().Note(Channel::Host, "account information: " + std::to_string(rows.data.size()) +
                                    " account(s) where " + (condition.empty() ? "(all)" : condition));
-    return ax::DispatchPtr(NewRecordset(std::move(rows)));
+    return host().DataRecordset(std::move(rows), ObjectName());
   }
 
   ax::Variant GetScTransferSum(ax::Args& args) {

@@ -21,7 +21,7 @@ class CurrencyInfo : public HostObject {
       std::string sql = "SELECT FCurrencyID, FNumber, FName, FScale, FExchangeRate FROM t_Currency";
       if (!condition.empty()) sql += " WHERE " + condition;
       sql += " ORDER BY " + (order.empty() ? std::string("FCurrencyID") : order);
-      return ax::DispatchPtr(NewRecordset(this->host().Db().Query(sql)));
+      return this->host().DataRecordset(this->host().Db().Query(sql), this->ObjectName());
     });
   }
 };

@@ -18,11 +18,15 @@ class ExportInfo : public HostObject {
     Method("GetExportConfig", [this](ax::Args&) {
       Database& db = this->host().Db();
       auto config = NewDictionary();
+      const std::string& name = this->ObjectName();
       config->Set("rsExportConfig",
-                  ax::Variant(ax::DispatchPtr(NewRecordset(db.QueryNative(
-                      "SELECT FID, FSubSystemKey, FBankTypeKey FROM t_ExportConfig ORDER BY FID")))));
-      config->Set("rsBanktype", ax::Variant(ax::DispatchPtr(NewRecordset(db.QueryNative(
-                                    "SELECT * FROM t_BankType ORDER BY rowid")))));
+                  this->host().DataRecordset(
+                      db.QueryNative("SELECT FID, FSubSystemKey, FBankTypeKey FROM t_ExportConfig"
+                                     " ORDER BY FID"),
+                      name));
+      config->Set("rsBanktype",
+                  this->host().DataRecordset(
+                      db.QueryNative("SELECT * FROM t_BankType ORDER BY rowid"), name));
       return ax::Variant(ax::DispatchPtr(config));
     });
   }

@@ -74,6 +74,19 @@ class SystemProfile : public HostObject {
       const std::string* v = Find(ArgText(args, 0), ArgText(args, 1));
       return v ? ax::Variant(*v) : ax::Variant();
     });
+    // The first day of a period, from the ledger's own period table; a period the ledger does
+    // not have is an error.
+    Method("GLGetPeriodDate", [this](ax::Args& args) -> ax::Variant {
+      int32_t year = ArgLong(args, 0), period = ArgLong(args, 1);
+      Rows r = this->host().Db().QueryNative(
+          "SELECT FStartDate FROM t_GLPeriod WHERE FYear = ? AND FPeriod = ?", {year, period});
+      if (r.data.empty())
+        throw ax::AutomationError(ax::err::kInvalidCall,
+                                  "会计期间 " + std::to_string(year) + " 年第 " +
+                                      std::to_string(period) + " 期不存在",
+                                  "SystemProfile");
+      return ax::CDate(r.data[0][0]);
+    });
     Property("SCGetVoucherAfterBank", [this] { return ax::Variant(Flag("SCGetVoucherAfterBank", false)); });
     Property("SCGetBillAutoVch", [this] { return ax::Variant(Flag("SCGetBillAutoVch", true)); });
   }

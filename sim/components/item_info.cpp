@@ -23,7 +23,7 @@ class ItemInfo : public HostObject {
       this->host().RecordSql("Iteminfo.GetAnyRecordSet", sql);
       Rows rows = this->host().Db().Query(sql);
       if (rows.data.empty()) return ax::Variant(ax::DispatchPtr());
-      return ax::Variant(ax::DispatchPtr(NewRecordset(std::move(rows))));
+      return this->host().DataRecordset(std::move(rows), this->ObjectName());
     });
   }
 };

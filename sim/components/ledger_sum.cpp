@@ -5,7 +5,8 @@
 //   Returns the balance of every centre account of the currency whose code lies in the range
 //   (an empty code leaves that end open), in code order: FClientID, FClientNumber, FClientName,
 //   FAccntSum. The balances are those of t_Balance; an account without a balance row has none
-//   (Null), as the ledger reports an account it cannot sum.
+//   (Null), as the ledger reports an account it cannot sum. Each call is recorded as
+//   `balsum` with its start and end dates.
 // GetAllAcnt(context, list by reference, first code, last code) completes the balance list for
 //   the range; the simulated ledger already lists every account, so the list stays as it is.
 #include <string>
@@ -48,7 +49,8 @@ class LedgerSum : public HostObject {
                                    " balance(s) of currency " + std::to_string(currency) +
                                    ", codes \"" + first + "\" to \"" + last + "\" at " +
                                    DateText(ax::ArgAt(args, 2)));
-    return ax::DispatchPtr(NewRecordset(std::move(rows)));
+    host().RecordCall("balsum", {DateText(ax::ArgAt(args, 1)), DateText(ax::ArgAt(args, 2))});
+    return host().DataRecordset(std::move(rows), ObjectName());
   }
 
   ax::Variant GetAllAcnt(ax::Args& args) {

@@ -85,8 +85,6 @@ class HostLibrary {
   virtual void ReportError(const AutomationError& error) = 0;
   // The host's date function: profile business date and the computer's date -> business date.
   virtual DateValue CentreDate(DateValue profileDate, DateValue today) = 0;
-  // First day of an accounting period of the ledger.
-  virtual DateValue PeriodDate(int32_t year, int32_t period) = 0;
 };
 
 // The running environment. The host side installs it before the plug-in's first call.

@@ -21,8 +21,9 @@ namespace sc {
 
 void scTransferListExt1::UnSubmitToBankBill() {
   TraceScope trace("scTAVExt.scTransferListExt1.UnSubmitToBankBill");
-  // Errors before the first bill (the selection, the component) go back to the host; from then
-  // on every bill reports its own outcome and the others go on.
+  // Until a cancellation has been asked for, an error (the selection, an id, the component, a
+  // read) goes back to the host: nothing has been cancelled and no dialog is shown. From the
+  // first cancellation on, every bill reports its own outcome and the others go on.
   BackToHost(trace, [&] {
     int32_t fn1 = 29, fn2 = 11, fn3 = 512;
     bool showError = true;
@@ -39,8 +40,8 @@ void scTransferListExt1::UnSubmitToBankBill() {
     std::string lines;
     bool attempted = false;  // whether a cancellation was asked for
     for (int32_t i = 1; i <= count; ++i) {
-      // Each bill is read afresh: a bill that cannot be read names itself by its id, and no
-      // payment but its own is ever cancelled for it.
+      // Each bill is read afresh: once a cancellation was asked for, a bill that cannot be read
+      // names itself by its id, and no payment but its own is ever cancelled for it.
       ax::Variant billNo;
       try {
         const ax::Variant item = selected.Item(i);
@@ -63,6 +64,7 @@ void scTransferListExt1::UnSubmitToBankBill() {
         else
           lines += FormatPWString("单据 %1 撤消提交失败：%2", {billNo, ""}) + "\r\n";
       } catch (...) {
+        if (!attempted) throw;
         const ax::AutomationError error = ax::ToAutomationError(std::current_exception());
         lines += FormatPWString("单据 %1 撤消提交失败：%2", {billNo, error.Description()}) + "\r\n";
       }

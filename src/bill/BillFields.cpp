@@ -172,10 +172,23 @@ void scTransferBillExt::SelPurpose() {
 
 void scTransferBillExt::CalcFcyAmt() {
   const ax::Object& bill = Bill();
+  // Until an account is applied in this window the operator is the one of the bill's own
+  // currency: a reopened USD bill multiplies, a yen bill divides.
+  std::string op = m_sOperator;
+  if (op.empty()) {
+    double currencyId = host::GetFieldNumber(bill, "FCyID");
+    if (currencyId > 0) {
+      ax::Object currency = host::GetCurrency(GetGLData(), ax::CLng(currencyId));
+      if (!currency.IsNothing()) {
+        ax::Variant currencyOp = currency.Get("Operator");
+        if (!currencyOp.isNull() && !currencyOp.isEmpty()) op = ax::CStr(currencyOp);
+      }
+    }
+  }
   double rate = host::GetFieldNumber(bill, "FExchRate");
   double amount = host::GetFieldNumber(bill, "FAmt");
   double localAmount = 0;
-  if (m_sOperator == "*")
+  if (op == "*")
     localAmount = amount * rate;
   else if (rate > 0)
     localAmount = amount / rate;

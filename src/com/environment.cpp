@@ -65,7 +65,7 @@ bool FindHostHook(HostHook* hook) {
 }
 
 // The host library's routines as the plug-in needs them: errors shown in a message box, the
-// business date taken from the profile, accounting periods as calendar months.
+// business date taken from the profile. Period dates come from the host's system profile.
 class WinHostLibrary final : public ax::HostLibrary {
  public:
   void ReportError(const ax::AutomationError& error) override {
@@ -77,11 +77,6 @@ class WinHostLibrary final : public ax::HostLibrary {
   ax::DateValue CentreDate(ax::DateValue profileDate, ax::DateValue today) override {
     (void)today;
     return ax::DateOnly(profileDate);
-  }
-  ax::DateValue PeriodDate(int32_t year, int32_t period) override {
-    if (period < 1) period = 1;
-    if (period > 12) period = 12;
-    return ax::MakeDate(year, period, 1);
   }
 };
 

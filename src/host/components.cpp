@@ -6,6 +6,10 @@ ax::Object SystemProfile(const ax::Object& glData) { return glData.GetObj("Syste
 
 void RefreshProfile(const ax::Object& profile) { profile.Call("Refresh"); }
 
+ax::DateValue GLGetPeriodDate(const ax::Object& profile, int32_t year, int32_t period) {
+  return ax::CDate(profile.Get("GLGetPeriodDate", {year, period}));
+}
+
 ax::Variant GetSystemProfile(const ax::Object& profile, std::string_view category,
                              std::string_view key, const ax::Variant& dflt) {
   return profile.Get("GetSystemProfile", {std::string(category), std::string(key), dflt});

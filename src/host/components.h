@@ -15,6 +15,8 @@ namespace sc::host {
 // SystemProfile: the profile object (Refresh, GetSystemProfile).
 ax::Object SystemProfile(const ax::Object& glData);
 void RefreshProfile(const ax::Object& profile);
+// profile.GLGetPeriodDate(year, period): the first day of that period of the ledger.
+ax::DateValue GLGetPeriodDate(const ax::Object& profile, int32_t year, int32_t period);
 // profile.GetSystemProfile(category, key, default).
 ax::Variant GetSystemProfile(const ax::Object& profile, std::string_view category,
                              std::string_view key, const ax::Variant& dflt);

@@ -1,6 +1,7 @@
 // The transfer list: account filter, the list's own tools and their dispatch, row colours.
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "automation/error.h"
 #include "automation/runtime.h"
@@ -156,9 +157,15 @@ void scTransferListExt::MenuBarInitialize(const ax::Object& oMenuBar) {
       if (t.toolBarNeighbour) toolBar.Call("InsertAfter", {t.toolBarNeighbour, tool});
     }
 
-    // Copying entries and paging through bills do not apply to the transfer list.
-    for (const char* key : {"mnuEditCopyEntry", "mnuDataViewPrvBill", "mnuDataViewNextBill"}) {
-      ax::Object tool = host::Tool(oMenuBar, key);
+    // Copying entries and paging through bills do not apply to the transfer list: each is
+    // hidden where the host shows it.
+    const std::pair<const char*, const char*> kHostTools[] = {
+        {"mnuEdit", "mnuEditCopyEntry"},
+        {"BandToolBar", "mnuDataViewPrvBill"},
+        {"BandToolBar", "mnuDataViewNextBill"}};
+    for (const auto& hostTool : kHostTools) {
+      ax::Object tool =
+          host::Band(oMenuBar, hostTool.first).GetObj("Tools").ItemObj(hostTool.second);
       tool.Put("Visible", false);
       tool.Put("Enabled", true);
     }

@@ -26,10 +26,11 @@ namespace {
 constexpr int32_t kTransferClassTypeID = 1006007;
 constexpr int32_t kHelpContextID = 460129;
 
-// Runs fn for every record of a record set, from the first to the last; Nothing has none.
+// Runs fn for every record of a record set, from the first to the end; Nothing has none. The
+// end is EOF: a forward-only record set does not know its count (RecordCount -1).
 template <class Fn>
 void ForEachRecord(const ax::Object& rs, Fn&& fn) {
-  if (rs.IsNothing() || host::RecordCount(rs) <= 0) return;
+  if (rs.IsNothing() || host::Eof(rs)) return;
   host::MoveFirst(rs);
   while (!host::Eof(rs)) {
     fn();
@@ -134,7 +135,7 @@ void dlgBalSum::Form_Load() {
     int32_t startPeriod = ProfileLong(profile, "GL", "StartPeriod");
 
     // The query date cannot lie before the ledger's first period.
-    ax::DateValue lowest = ax::GetHostLib().PeriodDate(startYear, startPeriod);
+    ax::DateValue lowest = host::GLGetPeriodDate(profile, startYear, startPeriod);
     ax::DateValue today = ax::DateOnly(ax::GetUi().Now());
     ax::Control& selDay = C("dtpSelDay");
     selDay.minDate = lowest;
@@ -245,7 +246,7 @@ ax::Object dlgBalSum::GetAccountBalances() {
   ax::Object profile = GetProfileObject();
   int32_t startYear = ProfileLong(profile, "GL", "StartYear");
   int32_t startPeriod = ProfileLong(profile, "GL", "StartPeriod");
-  ax::Variant startDate(ax::GetHostLib().PeriodDate(startYear, startPeriod));
+  ax::Variant startDate(host::GLGetPeriodDate(profile, startYear, startPeriod));
   ax::Variant endDate(ax::CDate(ax::Format(C("dtpSelDay").value, "YYYY-MM-DD")));
   ax::Variant firstCode(ax::Trim(C("txtStartAcct").text));
   ax::Variant lastCode(ax::Trim(C("txtEndAcct").text));

@@ -1,7 +1,10 @@
 // Screenshots of the plug-in's four forms and of a message box, rendered by the Win32 user
-// interface over the simulated host's demo settlement centre. Each window is captured a moment
-// after it opens (24-bit BMP in the directory given as the first argument) and then closed.
-// Run under Xvfb by scripts/windows-screenshots.sh, which turns the BMPs into PNGs.
+// interface over the simulated host's demo settlement centre. The plug-in's own commands run on
+// the demo data (shot_script.h), so each picture is what a user sees: the dialogs as the
+// commands open them, the submission's real result lines, a real refusal. Each window is
+// captured a moment after it opens (24-bit BMP in the directory given as the first argument)
+// and then closed or confirmed. Run under Xvfb by scripts/windows-screenshots.sh, which turns
+// the BMPs into PNGs.
 #include "win32.h"
 
 #include <cstdio>
@@ -10,18 +13,17 @@
 #include <vector>
 
 #include "automation/runtime.h"
-#include "bankcollect/FrmRecSettList.h"
-#include "bankcollect/FrmYHGJ.h"
-#include "banksubmit/dlgBankSend.h"
 #include "bridge.h"
+#include "shot_script.h"
 #include "sim/host.h"
-#include "translist/dlgBalSum.h"
+#include "sim/scenario.h"
 #include "win_ui.h"
 
 namespace {
 
 std::wstring g_dir;
 std::wstring g_name;
+std::wstring g_confirm;  // caption of the button that confirms the form shown, "" to close it
 UINT g_delay = 1500;
 
 bool SaveBmp(HWND hwnd, const std::wstring& path) {
@@ -82,6 +84,32 @@ HWND FindOwn(const wchar_t* cls) {
   return search.found;
 }
 
+// Presses the form's button captioned text (the Win32 form shows a command button as a BUTTON
+// with its caption).
+bool PressButton(HWND form, const std::wstring& text) {
+  struct Search {
+    const wchar_t* text;
+    HWND found;
+  } search{text.c_str(), nullptr};
+  EnumChildWindows(
+      form,
+      [](HWND hwnd, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        wchar_t cls[16] = {}, caption[64] = {};
+        GetClassNameW(hwnd, cls, 15);
+        GetWindowTextW(hwnd, caption, 63);
+        if (lstrcmpiW(cls, L"BUTTON") == 0 && lstrcmpW(caption, s->text) == 0) {
+          s->found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return false;
+  PostMessageW(search.found, BM_CLICK, 0, 0);
+  return true;
+}
+
 void CALLBACK Capture(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   bool box = g_name == L"MessageBox";
@@ -96,62 +124,87 @@ void CALLBACK Capture(HWND, UINT, UINT_PTR timer, DWORD) {
   std::fflush(stdout);
   if (box) {
     PostMessageW(window, WM_COMMAND, IDOK, 0);
+  } else if (!g_confirm.empty() && PressButton(window, g_confirm)) {
+    // confirmed: the command goes on
   } else {
     PostMessageW(window, WM_CLOSE, 0, 0);
   }
 }
 
-// Real windows and message boxes, each captured and closed after a moment.
-class ShotUi : public sccom::WinUi {
+// The simulated host's user interface, except that forms and message boxes are real windows,
+// each captured and then answered after a moment. The clock, the window functions and the
+// clipboard stay the host's, so the demo's dates and windows are what the plug-in sees.
+class ShotUi final : public ax::Ui {
  public:
+  explicit ShotUi(ax::Ui& host) : host_(host) {}
   void ShowModal(ax::Form& form) override {
     g_name = sccom::Widen(form.Name());
+    g_confirm = sccheck::ConfirmAfterCapture(form.Name())
+                    ? sccom::Widen(form.C(sccheck::kConfirmButton).caption)
+                    : std::wstring();
     SetTimer(nullptr, 0, g_delay, &Capture);
-    WinUi::ShowModal(form);
+    win_.ShowModal(form);
   }
   int MessageBox(const std::string& text, int flags, const std::string& title) override {
     g_name = L"MessageBox";
     SetTimer(nullptr, 0, g_delay, &Capture);
-    return WinUi::MessageBox(text, flags, title);
+    return win_.MessageBox(text, flags, title);
   }
-};
+  void SetMousePointer(int pointer) override { host_.SetMousePointer(pointer); }
+  int MousePointer() const override { return host_.MousePointer(); }
+  void DoEvents() override {
+    win_.DoEvents();
+    host_.DoEvents();
+  }
+  void SetClipboardPicture(const ax::Picture& picture) override {
+    host_.SetClipboardPicture(picture);
+  }
+  ax::Picture ClipboardPicture() const override { return host_.ClipboardPicture(); }
+  double Timer() override { return host_.Timer(); }
+  ax::DateValue Now() override { return host_.Now(); }
+  uint32_t CurrentProcessId() override { return host_.CurrentProcessId(); }
+  intptr_t GetParent(intptr_t hwnd) override { return host_.GetParent(hwnd); }
+  bool IsWindow(intptr_t hwnd) override { return host_.IsWindow(hwnd); }
+  bool IsIconic(intptr_t hwnd) override { return host_.IsIconic(hwnd); }
+  bool ShowWindow(intptr_t hwnd, int command) override { return host_.ShowWindow(hwnd, command); }
+  bool SetForegroundWindow(intptr_t hwnd) override { return host_.SetForegroundWindow(hwnd); }
+  bool GetWindowRect(intptr_t hwnd, ax::Rect& rect) override {
+    return host_.GetWindowRect(hwnd, rect);
+  }
+  intptr_t SendMessageA(intptr_t hwnd, uint32_t message, uintptr_t wParam,
+                        intptr_t lParam) override {
+    return host_.SendMessageA(hwnd, message, wParam, lParam);
+  }
+  int32_t ScreenWidth() override { return win_.ScreenWidth(); }
+  int32_t ScreenHeight() override { return win_.ScreenHeight(); }
 
-template <class F>
-void Shot(const char* what, F&& show) {
-  try {
-    show();
-  } catch (...) {
-    ax::AutomationError e = ax::ToAutomationError(std::current_exception());
-    std::fprintf(stderr, "form_shots: %s failed: %d %s\n", what, static_cast<int>(e.Number()),
-                 e.Description().c_str());
-  }
-}
+ private:
+  ax::Ui& host_;
+  sccom::WinUi win_;
+};
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   g_dir = argc > 1 ? argv[1] : L".";
   OleInitialize(nullptr);
-  sim::Host host;
-  ShotUi ui;
-  ax::SetEnvironment({&host, &ui, &host});
-
-  Shot("dlgBalSum", [] { sc::dlgBalSum::Instance().ShowModal(); });
-  Shot("FrmYHGJ", [] {
-    sc::FrmYHGJ form;
-    form.ShowModal();
-  });
-  Shot("FrmRecSettList", [] {
-    sc::FrmRecSettList form;
-    form.ShowModal();
-  });
-  Shot("dlgBankSend", [] {
-    sc::dlgBankSend::ShowMsg("划拨单[HB000001]提交银行成功\n划拨单[HB000002]提交银行成功\n"
-                             "划拨单[HB000003]提交失败：账户余额不足");
-  });
-  Shot("MessageBox", [&] { ui.MessageBox("确定划拨单资料无误进行审核吗？", 36, "Norvia提示"); });
-
-  ax::SetEnvironment({&host, &host, &host});
+  int failures = 0;
+  {
+    sim::Host host;
+    ShotUi ui(host);
+    ax::SetEnvironment({&host, &ui, &host});
+    int number = 0;
+    sim::ScenarioRun run(host);
+    for (const char* text : sccheck::kShotScript) {
+      sim::ScriptLine line{++number, text, "form_shots:" + std::to_string(number)};
+      sim::LineOutcome outcome = run.Line(line);
+      if (!outcome.failure.empty()) {
+        ++failures;
+        std::fprintf(stderr, "form_shots: %s: %s\n", text, outcome.failure.c_str());
+      }
+    }
+    ax::SetEnvironment({&host, &host, &host});
+  }
   OleUninitialize();
-  return 0;
+  return failures == 0 ? 0 : 1;
 }
