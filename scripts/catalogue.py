@@ -303,8 +303,8 @@ def check_translation(lang, pot_keys):
                             f"differ from {placeholders(msgstr)} in {msgstr!r}")
         if msgid.count("|") != msgstr.count("|") or msgid.endswith("|") != msgstr.endswith("|"):
             problems.append(f"{lang}.po: {msgid!r}: the \"|\" variant marks differ in {msgstr!r}")
-        if msgstr != msgstr.strip(" \t"):
-            problems.append(f"{lang}.po: {msgid!r}: the translation has blanks around it")
+        # Blanks around a translation are kept: a text followed by another one on the same
+        # line (a failure and its reason, a suffix) may need the blank between them.
     for key in pot_keys:
         if key not in seen:
             problems.append(f"{lang}.po: {key!r} is missing")
