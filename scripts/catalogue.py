@@ -10,9 +10,10 @@ catalogue in the plain form an integrator loads into the host's resource file.
   catalogue.py pot [--check]        write po/scTAVExt.pot (--check: fail when it is stale)
   catalogue.py po [--check] [LANG]  merge the .pot into po/LANG.po (every language without
                                     LANG); --check: fail unless complete and consistent
-  catalogue.py keys LOG [HOST]      fail when LOG (sctav run --keys-log) holds a key the
-                                    catalogue lacks; HOST lists the host's own texts (error
-                                    descriptions the host raised) that are reported, not failed
+  catalogue.py keys LOG             fail when LOG (sctav run --keys-log) holds a key the
+                                    catalogue lacks; error descriptions the host raised (the
+                                    host's own texts) are reported, not failed
+  catalogue.py audit SCTAV FILE...  sctav run --keys-log over the scenario FILEs, then keys
   catalogue.py export LANG [OUT]    write "key<TAB>translation" lines, UTF-8 (stdout by default)
 
 Where a text reaches the loader: the literal first argument of LoadPWString/FormatPWString
@@ -23,7 +24,9 @@ literal must be listed in DYNAMIC below with where its texts come from; an unlis
 
 import os
 import re
+import subprocess
 import sys
+import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SOURCES = ["src"]
@@ -311,6 +314,36 @@ def check_translation(lang, pot_keys):
     return problems
 
 
+def read_key_log(path):
+    """Returns (keys asked of the loader, error descriptions the host raised) of a key log."""
+    asked, raised = set(), set()
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            kind, _, text = line.rstrip("\n").partition("\t")
+            text = re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r", "t": "\t"}.get(
+                m.group(1), m.group(1)), text)
+            (asked if kind == "key" else raised).add(text)
+    return asked, raised
+
+
+def check_keys(log):
+    _, pot_entries = read_po(POT)
+    pot_keys = {m for _, m, _ in pot_entries}
+    asked, raised = read_key_log(log)
+    reached = sorted(k for k in asked if k in pot_keys)
+    host = sorted(k for k in asked if k not in pot_keys and k in raised)
+    unlisted = sorted(k for k in asked if k not in pot_keys and k not in raised)
+    print(f"{len(reached)} of {len(pot_keys)} catalogued texts reached the loader")
+    for k in sorted(pot_keys - set(reached)):
+        print(f"  not reached by these scenarios: {k!r}")
+    for k in host:
+        print(f"  the host's own text (an error description it raised): {k!r}")
+    for k in unlisted:
+        print(f"UNLISTED: {k!r} reached the loader but is not in po/scTAVExt.pot",
+              file=sys.stderr)
+    return 1 if unlisted else 0
+
+
 def main(argv):
     if not argv or argv[0] in ("-h", "--help"):
         print(__doc__)
@@ -357,29 +390,21 @@ def main(argv):
             done = sum(1 for k in pot_keys if translations.get(k, "").strip())
             print(f"{lang}.po: {done} of {len(pot_keys)} texts translated")
         return 1 if failed else 0
-    if command == "keys":
-        if not rest:
-            print("catalogue.py keys LOG [HOST]", file=sys.stderr)
+    if command in ("keys", "audit"):
+        if command == "keys" and len(rest) == 1:
+            log = rest[0]
+        elif command == "audit" and len(rest) >= 2:
+            log = os.path.join(tempfile.mkdtemp(prefix="sctav-keys-"), "keys.log")
+            run = subprocess.run([rest[0], "run", "--keys-log", log] + rest[1:],
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+            if run.returncode != 0:
+                print(run.stdout, file=sys.stderr)
+                print("the scenarios did not all pass under the key audit", file=sys.stderr)
+                return 1
+        else:
+            print(__doc__, file=sys.stderr)
             return 2
-        _, pot_entries = read_po(POT)
-        pot_keys = {m for _, m, _ in pot_entries}
-        with open(rest[0], encoding="utf-8") as f:
-            asked = [line.rstrip("\n") for line in f if line.strip()]
-        host = set()
-        if len(rest) > 1 and os.path.exists(rest[1]):
-            with open(rest[1], encoding="utf-8") as f:
-                host = {line.rstrip("\n").strip() for line in f if line.strip()}
-        asked = sorted(set(a.replace("\\n", "\n") for a in asked))
-        unlisted = [k for k in asked if k not in pot_keys and k not in host]
-        own = [k for k in asked if k not in pot_keys and k in host]
-        reached = [k for k in asked if k in pot_keys]
-        print(f"{len(reached)} of {len(pot_keys)} catalogued texts reached the loader")
-        for k in own:
-            print(f"  the host's own text (an error description): {k!r}")
-        for k in unlisted:
-            print(f"UNLISTED: {k!r} reached the loader but is not in po/scTAVExt.pot",
-                  file=sys.stderr)
-        return 1 if unlisted else 0
+        return check_keys(log)
     if command == "export":
         if not rest:
             print("catalogue.py export LANG [OUT]", file=sys.stderr)

@@ -11,8 +11,13 @@ HostObject::HostObject(Host& host, std::string objectName, std::string className
 }
 
 ax::Variant HostObject::Invoke(std::string_view member, unsigned kind, ax::Args& args) {
-  host_.BeforeCall(objectName_, member);
-  return members_.Invoke(className_, member, kind, args);
+  try {
+    host_.BeforeCall(objectName_, member);
+    return members_.Invoke(className_, member, kind, args);
+  } catch (const ax::AutomationError& e) {
+    host_.NoteRaised(e.Description());
+    throw;
+  }
 }
 
 void HostObject::Member(std::string name, Handler handler) {

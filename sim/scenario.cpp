@@ -187,7 +187,10 @@ void ExpectTool(Host& host, const Tokens& t) {
     if (what == word) {
       Need(t, 5, "expect tool <key> <property> \"<value>\"");
       std::string seen = ax::DisplayText(tool->GetProperty(name));
-      Expect(seen == t[4], "tool " + t[2] + " " + what + " " + Quote(t[4]), Quote(seen));
+      // Captions and tips are texts the plug-in shows; the other properties are not.
+      bool text = what == "caption" || what == "tooltip" || what == "description";
+      std::string want = text ? host.Shown(t[4]) : t[4];
+      Expect(seen == want, "tool " + t[2] + " " + what + " " + Quote(want), Quote(seen));
       return;
     }
   }
@@ -259,7 +262,8 @@ void RunExpect(Host& host, const Tokens& t) {
     if (m.result != result)
       Bad("expected " + what + " " + Quote(t[2]) + "\n    saw " + (m.result ? "result " : "message ") + Quote(m.text));
     messages.pop_front();
-    Expect(m.text == t[2], what + " " + Quote(t[2]), what + " " + Quote(m.text));
+    Expect(m.text == host.Shown(t[2]), what + " " + Quote(host.Shown(t[2])),
+           what + " " + Quote(m.text));
     if (t.size() == 4) {
       int32_t flags = Number(t[3], "message flags");
       Expect(m.flags == flags, "message " + Quote(t[2]) + " with flags " + t[3],
@@ -315,7 +319,8 @@ void RunExpect(Host& host, const Tokens& t) {
     auto unread = host.UnreadLog();
     if (unread.empty()) Bad("expected log " + Quote(t[2]) + "\n    saw no further log entry");
     host.LogReadPos() = unread.front().first;
-    Expect(unread.front().second == t[2], "log " + Quote(t[2]), "log " + Quote(unread.front().second));
+    Expect(unread.front().second == host.Shown(t[2]), "log " + Quote(host.Shown(t[2])),
+           "log " + Quote(unread.front().second));
   } else if (what == "error") {
     Need(t, 3, "expect error \"<description>\"");
     const auto& errors = host.Errors();
@@ -363,7 +368,8 @@ void RunExpect(Host& host, const Tokens& t) {
     if (!row) Bad("the list does not show bill " + t[2]);
     auto cell = list->Cell(*row, t[3]);
     if (!cell) Bad("the list has no column " + t[3]);
-    Expect(*cell == t[4], "cell " + t[3] + " of bill " + t[2] + " " + Quote(t[4]), Quote(*cell));
+    Expect(*cell == host.Shown(t[4]), "cell " + t[3] + " of bill " + t[2] + " " + Quote(host.Shown(t[4])),
+           Quote(*cell));
   } else if (what == "export") {
     Need(t, 6, "expect export \"<bank key>\" \"<subsystem>\" \"<ids>\" \"<bill kind>\"");
     Max(t, 6, "expect export \"<bank key>\" \"<subsystem>\" \"<ids>\" \"<bill kind>\"");
@@ -484,6 +490,9 @@ void Run(Host& host, const Tokens& t, int* expectations) {
   } else if (c == "translate") {
     Need(t, 3, "translate \"<text>\" \"<translation>\"");
     host.settings().translations[ax::Trim(t[1])] = t[2];
+  } else if (c == "catalogue") {
+    Need(t, 2, "catalogue on|off");
+    host.settings().catalogue = YesNo(t[1], "on", "off");
   } else if (c == "right") {
     Need(t, 4, "right <user> <code> allow|deny");
     host.settings().rights[{Number(t[1], "a user id"), Number(t[2], "a right code")}] =
@@ -698,6 +707,8 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
   Host::Options hostOptions;
   hostOptions.dbPath = options.dbPath;
   hostOptions.live = options.live;
+  hostOptions.language = options.language;
+  hostOptions.keyAudit = options.keyAudit;
   std::string failure;
   try {
     Host host(hostOptions);
@@ -720,6 +731,8 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
     }
     host.CloseAll();
     result.transcript = host.transcript().Entries();
+    result.loaderKeys.assign(host.LoaderKeys().begin(), host.LoaderKeys().end());
+    result.raised.assign(host.RaisedDescriptions().begin(), host.RaisedDescriptions().end());
   } catch (const std::exception& e) {
     // The host itself could not start (a database file that cannot be written, ...).
     failure = name + ": the simulated host could not start: " + e.what();
@@ -759,6 +772,12 @@ Setup
   user <id>                    the logged-in user for windows opened from now on (default 2)
   language <code>              the user's language (default chs)
   translate "<text>" "<translation>"   a resource string of the current language
+  catalogue on|off             the shipped translations (po/<language>.po) serve the resource
+                               loader too, `translate` entries first; with it on, expected
+                               texts the plug-in shows (message, result, answer, tool caption,
+                               tooltip and description, cell, log) are written in Chinese and
+                               compared in the user's language (off by default; on under
+                               sctav --language)
   right <user> <code> allow|deny       an object right (every right is allowed by default)
   security allow|deny          the function security test (default allow)
   admin <user> yes|no          administrator flag (user 1 is one)
