@@ -11,8 +11,8 @@ catalogue in the plain form an integrator loads into the host's resource file.
   catalogue.py po [--check] [LANG]  merge the .pot into po/LANG.po (every language without
                                     LANG); --check: fail unless complete and consistent
   catalogue.py keys LOG             fail when LOG (sctav run --keys-log) holds a key the
-                                    catalogue lacks; error descriptions the host raised (the
-                                    host's own texts) are reported, not failed
+                                    catalogue lacks; error descriptions the host raised and
+                                    the run-time's error texts are reported, not failed
   catalogue.py audit SCTAV FILE...  sctav run --keys-log over the scenario FILEs, then keys
   catalogue.py export LANG [OUT]    write "key<TAB>translation" lines, UTF-8 (stdout by default)
 
@@ -315,29 +315,34 @@ def check_translation(lang, pot_keys):
 
 
 def read_key_log(path):
-    """Returns (keys asked of the loader, error descriptions the host raised) of a key log."""
-    asked, raised = set(), set()
+    """Returns (keys asked of the loader, error descriptions of the host and of the run-time)
+    of a key log."""
+    asked, raised, runtime = set(), set(), set()
     with open(path, encoding="utf-8") as f:
         for line in f:
             kind, _, text = line.rstrip("\n").partition("\t")
             text = re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r", "t": "\t"}.get(
                 m.group(1), m.group(1)), text)
-            (asked if kind == "key" else raised).add(text)
-    return asked, raised
+            {"key": asked, "raised": raised}.get(kind, runtime).add(text)
+    return asked, raised, runtime
 
 
 def check_keys(log):
     _, pot_entries = read_po(POT)
     pot_keys = {m for _, m, _ in pot_entries}
-    asked, raised = read_key_log(log)
+    asked, raised, runtime = read_key_log(log)
     reached = sorted(k for k in asked if k in pot_keys)
     host = sorted(k for k in asked if k not in pot_keys and k in raised)
-    unlisted = sorted(k for k in asked if k not in pot_keys and k not in raised)
+    own = sorted(k for k in asked if k not in pot_keys and k not in raised and k in runtime)
+    unlisted = sorted(k for k in asked
+                      if k not in pot_keys and k not in raised and k not in runtime)
     print(f"{len(reached)} of {len(pot_keys)} catalogued texts reached the loader")
     for k in sorted(pot_keys - set(reached)):
         print(f"  not reached by these scenarios: {k!r}")
     for k in host:
         print(f"  the host's own text (an error description it raised): {k!r}")
+    for k in own:
+        print(f"  the run-time's own text (an error description): {k!r}")
     for k in unlisted:
         print(f"UNLISTED: {k!r} reached the loader but is not in po/scTAVExt.pot",
               file=sys.stderr)
