@@ -143,22 +143,29 @@ std::string ShownText(std::string_view text, const Catalogue& entries) {
   std::string out;
   size_t pos = 0;
   while (pos < text.size()) {
-    size_t bestEnd = pos;
+    // The longest match wins; of two that match as far, the one that spells more of it out
+    // (a fixed reason rather than "%2").
+    size_t bestEnd = pos, bestKey = 0;
     std::string best;
     for (const auto& [key, translation] : entries) {
       if (key.empty() || key[0] != text[pos]) continue;
       std::map<int, std::string> values;
       auto end = Match(key, 0, text, pos, values);
-      if (end && *end > bestEnd) {
+      if (end && (*end > bestEnd || (*end == bestEnd && key.size() > bestKey))) {
         bestEnd = *end;
+        bestKey = key.size();
         best = PutValues(translation, values);
       }
     }
     if (bestEnd > pos) {
       out += best;
       pos = bestEnd;
-    } else {
+    } else if (EndsValue(text[pos])) {
       out += text[pos++];
+    } else {
+      // Text that is not catalogued (a host's error description after a catalogued text):
+      // the rest of the line or "|" part stays as written.
+      while (pos < text.size() && !EndsValue(text[pos])) out += text[pos++];
     }
   }
   return out;

@@ -6,9 +6,12 @@
 //     are left out).
 //   - ShippedCatalogue(language) is the embedded catalogue of one language, or null.
 //   - ShownText(text, entries) is what a user would see in that language for a text written in
-//     Chinese: the text is cut into catalogued texts (longest first; %1, %2, ... stand for
-//     values, which stay as written and never cross a line or a "|") and what lies between
-//     them, and each catalogued text is replaced by its translation with the values put back.
+//     Chinese: the text is cut into catalogued texts (longest first, then the one with more
+//     written out; %1, %2, ... stand for values, which stay as written and never cross a line
+//     or a "|"), each catalogued text is replaced by its translation with the values put back,
+//     and from the first text that is not catalogued the rest of its line or "|" part stays
+//     as written (a host's error description after a catalogued text). So an expectation is
+//     written in Chinese; values a plug-in passes translated (a right's name) are not.
 //     Scenario expectations written in Chinese are compared through it.
 #pragma once
 
