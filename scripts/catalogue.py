@@ -164,7 +164,7 @@ def extract():
                     problems.append(f"{rel}:{line}: {value}({expr}): a literal text expected")
                 continue
             for text, ln in texts:
-                key = text.strip(" \t\r\n")
+                key = text.strip(" ")  # the loader's key is trimmed of blanks only
                 if not key:
                     continue  # a blank text never reaches the loader
                 keys.setdefault(key, [])
