@@ -64,6 +64,29 @@ DYNAMIC = {
     ("src/bill/CheckBill.cpp", "logText"): "the business-log texts, N_ where chosen",
 }
 
+# Notes for translators where a text is put together with others or leaves the screen.
+NOTES = {
+    "省": "appended to the province name as stored (Chinese) in the area text of a payment "
+          "sent to the bank",
+    "市": "appended to the city name as stored (Chinese) in the area text of a payment sent "
+          "to the bank",
+    "县": "appended to the county name as stored (Chinese) in the area text of a payment sent "
+          "to the bank",
+    "同行": "stored in the payment sent to the bank (the receiver is at the same bank)",
+    "他行": "stored in the payment sent to the bank (the receiver is at another bank)",
+    "删除[编号：%1]": "directly followed by \"成功！\" or by \"失败！\" and the reason",
+    "成功！": "follows \"删除[编号：%1]\"; also compared with the result of a deletion",
+    "失败！": "follows \"删除[编号：%1]\" and is directly followed by the reason",
+    "划拨单审核失败!": "directly followed by \"原因:%1\"",
+    "划拨单反审核失败!": "directly followed by \"原因:%1\"",
+    "划拨单审批失败!": "directly followed by \"原因:%1\"",
+    "划拨单反审批失败!": "directly followed by \"原因:%1\"",
+    "删除他人录入单据的": "%2 of \"删除[编号：%1]失败!没有%2权限!\"",
+    "删除本人录入单据的": "%2 of \"删除[编号：%1]失败!没有%2权限!\"",
+    "提示信息|": "the column title of the result list; the \"|\" ends the title",
+    "划拨单": "the start of a voucher line's explanation, followed by \",\" and the purpose",
+}
+
 TOKEN = re.compile(
     r'(?P<comment>//[^\n]*|/\*.*?\*/)'
     r'|(?P<string>(?:u8|u|U|L)?"(?:\\.|[^"\\\n])*")'
@@ -115,7 +138,7 @@ def source_files():
 
 def extract():
     """Returns ({key: [file:line, ...]}, [problems])."""
-    keys, problems = {}, []
+    keys, problems, used = {}, [], set()
     for rel in source_files():
         with open(os.path.join(ROOT, rel), encoding="utf-8") as f:
             toks = list(tokens(f.read()))
@@ -156,6 +179,7 @@ def extract():
                 texts.append(run)
             if not texts:
                 expr = "".join(v for _, v, _ in arg)
+                used.add((rel, expr))
                 if (rel, expr) not in DYNAMIC and value in ("LoadPWString", "FormatPWString"):
                     problems.append(f"{rel}:{line}: {value}({expr}) takes a text that is not "
                                     "written here: mark its texts with N_ and list the call "
@@ -171,6 +195,10 @@ def extract():
                 ref = f"{rel}:{ln}"
                 if ref not in keys[key]:
                     keys[key].append(ref)
+    # A listed call that is gone from its file is a stale listing.
+    for rel, expr in sorted(DYNAMIC):
+        if os.path.exists(os.path.join(ROOT, rel)) and (rel, expr) not in used:
+            problems.append(f"{rel}: DYNAMIC lists a call with {expr!r}, which is no longer there")
     return keys, problems
 
 
@@ -215,8 +243,12 @@ def pot_text(keys):
                       keys[k][0].split(":")[1].zfill(6) + "\0" + k):
         out.append("")
         out.append("#: " + " ".join(keys[key]))
+        if key in NOTES:
+            out.append("#. " + NOTES[key])
         if placeholders(key):
             out.append("#. %1, %2, ... are replaced by the values named in the code")
+        if key.endswith("|"):
+            out.append("#. the line of a result list; keep the \"|\" at the end")
         out.append("msgid " + po_quote(key))
         out.append('msgstr ""')
     return "\n".join(out) + "\n"

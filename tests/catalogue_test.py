@@ -77,6 +77,11 @@ class ExtractTest(unittest.TestCase):
             catalogue.DYNAMIC = {("src/a/y.cpp", "e.Description()"): "the host's text"}
             _, problems = catalogue.extract()
             self.assertEqual(problems, [])
+            # A listing whose call has gone is stale.
+            catalogue.DYNAMIC[("src/a/y.cpp", "reason")] = "gone"
+            _, problems = catalogue.extract()
+            self.assertEqual(len(problems), 1)
+            self.assertIn("'reason', which is no longer there", problems[0])
 
     def test_the_pot_is_stale_when_a_source_text_changes(self):
         with Tree({"src/a/x.cpp": SOURCE}) as tree:
