@@ -336,6 +336,9 @@ def check_translation(lang, pot_keys):
         if placeholders(msgid) != placeholders(msgstr):
             problems.append(f"{lang}.po: {msgid!r}: the placeholders {placeholders(msgid)} "
                             f"differ from {placeholders(msgstr)} in {msgstr!r}")
+        if (msgid.count("&") > 0) != (msgstr.count("&") == 1):
+            problems.append(f"{lang}.po: {msgid!r}: the access key mark \"&\" differs in "
+                            f"{msgstr!r}")
         if msgid.count("|") != msgstr.count("|") or msgid.endswith("|") != msgstr.endswith("|"):
             problems.append(f"{lang}.po: {msgid!r}: the \"|\" variant marks differ in {msgstr!r}")
         # Blanks around a translation are kept: a text followed by another one on the same
@@ -447,13 +450,20 @@ def main(argv):
             print("catalogue.py export LANG [OUT]", file=sys.stderr)
             return 2
         _, entries = read_po(po_path(rest[0]))
-        lines = []
+        lines, untranslated = [], 0
         for _, msgid, msgstr in entries:
+            if not msgstr:
+                # An empty translation would show an empty text: the Chinese text shows instead.
+                untranslated += 1
+                continue
             for name, text in (("key", msgid), ("translation", msgstr)):
                 if any(c in text for c in "\t\r\n"):
                     raise SystemExit(f"{rest[0]}.po: the {name} {msgid!r} holds a tab or line "
                                      "break and cannot be exported on one line")
             lines.append(msgid + "\t" + msgstr)
+        if untranslated:
+            print(f"{rest[0]}.po: {untranslated} texts without translation left out",
+                  file=sys.stderr)
         text = "\n".join(lines) + "\n"
         if len(rest) > 1:
             with open(rest[1], "w", encoding="utf-8", newline="\n") as f:

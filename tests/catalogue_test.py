@@ -91,7 +91,8 @@ class ExtractTest(unittest.TestCase):
             self.assertEqual(catalogue.main(["pot", "--check"]), 1)
 
 
-POT_SOURCE = 'void F() { LoadPWString("删除[编号：%1]失败|"); LoadPWString("审核"); }\n'
+POT_SOURCE = ('void F() { LoadPWString("删除[编号：%1]失败|"); LoadPWString("审核"); '
+              'LoadPWString("关闭(&C)"); }\n')
 
 
 class TranslationTest(unittest.TestCase):
@@ -103,7 +104,8 @@ class TranslationTest(unittest.TestCase):
             return catalogue.check_translation("xx", [m for _, m, _ in pot])
 
     def test_complete_and_consistent(self):
-        self.assertEqual(self.check({"删除[编号：%1]失败|": "Bill %1 failed|", "审核": "Check"}), [])
+        self.assertEqual(self.check({"删除[编号：%1]失败|": "Bill %1 failed|", "审核": "Check",
+                                     "关闭(&C)": "&Close"}), [])
 
     def test_faults_of_a_translation_are_named(self):
         cases = [
@@ -111,6 +113,8 @@ class TranslationTest(unittest.TestCase):
             ({"删除[编号：%1]失败|": "Bill failed|", "审核": "Check"}, "placeholders"),
             ({"删除[编号：%1]失败|": "Bill %1 %2 failed|", "审核": "Check"}, "placeholders"),
             ({"删除[编号：%1]失败|": "Bill %1 failed", "审核": "Check"}, '"|" variant'),
+            ({"删除[编号：%1]失败|": "Bill %1 failed|", "审核": "Check", "关闭(&C)": "Close"},
+             'access key'),
         ]
         for entries, fault in cases:
             found = self.check(entries)
@@ -128,7 +132,7 @@ class KeyLogTest(unittest.TestCase):
             self.assertEqual(catalogue.check_keys(tree.path("keys.log")), 1)
             self.assertEqual(catalogue.read_key_log(tree.path("keys.log"))[0], {"审核", "新的\n文字"})
 
-    def test_export_has_one_entry_per_line(self):
+    def test_export_has_one_entry_per_line_and_leaves_out_untranslated_texts(self):
         with Tree({"src/a/x.cpp": POT_SOURCE}) as tree:
             catalogue.main(["pot"])
             _, pot = catalogue.read_po(catalogue.POT)
