@@ -350,11 +350,8 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   std::map<std::string, CommandHandler, NoCaseLess> expectations_;
 
   uint64_t callCount_ = 0;
-
-  std::set<std::string> loaderKeys_;
-
-  std::set<std::string> raised_;
-
+  std::set<std::string> loaderKeys_;  // every key the resource loader was asked for
+  std::set<std::string> raised_;      // every error description raised to the plug-in
   bool keyAudit_ = false;
   uint64_t failAt_ = 0;
   std::function<void(uint64_t, std::string_view, std::string_view)> callHook_;

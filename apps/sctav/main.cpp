@@ -60,7 +60,8 @@ options:
                   ("chs-keys" instead of "chs"), so every text it shows reaches the loader and
                   comes back as written; FILE receives every key the loader was asked for
                   ("key<TAB>text"), every error description the host raised ("raised<TAB>
-                  text") and the run-time's own error texts ("runtime<TAB>text"), backslash, tab and line breaks escaped as \\ \t \n \r
+                  text") and the run-time's own error texts ("runtime<TAB>text"), with
+                  backslash, tab and line breaks escaped as \\ \t \n \r
                   (scripts/catalogue.py audit checks it against po/scTAVExt.pot)
   -h, --help      this text
 
@@ -192,7 +193,8 @@ int Run(const std::vector<std::string>& args) {
     for (const auto& e : raised) log << "raised\t" << LogText(e) << "\n";
     // The run-time's own error texts, which the plug-in shows like the host's.
     std::set<std::string> runtime;
-    for (int32_t number = 1; number < 65536; ++number) runtime.insert(ax::StandardDescription(number));
+    for (int32_t number = 1; number < 65536; ++number)
+      runtime.insert(ax::StandardDescription(number));
     for (const auto& e : runtime) log << "runtime\t" << LogText(e) << "\n";
     if (!log) {
       std::cerr << "sctav run: cannot write " << keysLog << "\n";
