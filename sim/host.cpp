@@ -8,6 +8,7 @@
 #include "plugin/plugin_class.h"
 #include "sim/bill_window.h"
 #include "sim/contract.h"
+#include "sim/catalogue.h"
 #include "sim/list_window.h"
 #include "sim/recordset.h"
 
@@ -31,6 +32,11 @@ Host::Host(const Options& options) {
   ax::RunUnloadHooks();
   sc::UnloadLibrary();
   settings_.today = ax::MakeDate(2026, 12, 8);
+  if (!options.language.empty()) {
+    settings_.language = options.language;
+    settings_.catalogue = true;
+  }
+  keyAudit_ = options.keyAudit;
   transcript_.SetLive(options.live);
   db_ = std::make_unique<Database>(options.dbPath);
   db_->Reset(options.demo);
@@ -94,15 +100,21 @@ void Host::SetPluginFactory(PluginFactory factory) { PluginFactorySlot() = std::
 ax::Object Host::Create(std::string_view progId) {
   for (const auto& [id, factory] : factories_) {
     if (ax::EqualsNoCase(id, progId)) {
-      BeforeCall(id, "CreateObject");
-      if (contract_) {
-        ax::Args none;
-        contract_->Note(std::string(progId), "", "CreateObject", ax::kMethod, none, ScenarioFile());
+      try {
+        BeforeCall(id, "CreateObject");
+        if (contract_) {
+          ax::Args none;
+          contract_->Note(std::string(progId), "", "CreateObject", ax::kMethod, none, ScenarioFile());
+        }
+        return ax::Object(factory(*this));
+      } catch (const ax::AutomationError& e) {
+        NoteRaised(e.Description());
+        throw;
       }
-      return ax::Object(factory(*this));
     }
   }
   if (ax::DispatchPtr plugin = NewPluginClass(progId)) return ax::Object(plugin);
+  NoteRaised(ax::StandardDescription(ax::err::kCantCreate));
   throw ax::AutomationError(ax::err::kCantCreate, ax::StandardDescription(ax::err::kCantCreate),
                             std::string(progId));
 }
@@ -183,6 +195,30 @@ std::optional<std::string> Host::Translation(std::string_view text) const {
   auto it = settings_.translations.find(ax::Trim(text));
   if (it == settings_.translations.end()) return std::nullopt;
   return it->second;
+}
+
+std::optional<std::string> Host::LoaderText(std::string_view language,
+                                            const std::string& key) const {
+  if (auto t = Translation(key)) return t;
+  if (!settings_.catalogue) return std::nullopt;
+  const Catalogue* shipped = ShippedCatalogue(language);
+  if (!shipped) return std::nullopt;
+  auto it = shipped->find(key);
+  if (it == shipped->end()) return std::nullopt;
+  return it->second;
+}
+
+std::string Host::ReportedLanguage() const {
+  if (keyAudit_ && settings_.language == "chs") return kAuditLanguage;
+  return settings_.language;
+}
+
+std::string Host::Shown(const std::string& chinese) const {
+  if (!settings_.catalogue || ax::EqualsNoCase(settings_.language, "chs")) return chinese;
+  Catalogue entries;
+  if (const Catalogue* shipped = ShippedCatalogue(settings_.language)) entries = *shipped;
+  for (const auto& [key, translation] : settings_.translations) entries[key] = translation;
+  return ShownText(chinese, entries);
 }
 
 bool Host::RightAllowed(int32_t user, int32_t code) const {
@@ -450,9 +486,9 @@ int Host::MessageBox(const std::string& text, int flags, const std::string& titl
   int buttons = flags & 0xF;
   if (buttons != ax::mb::kOk) {
     Reply r = TakeReply("answer", "the question \"" + text + "\"");
-    if (r.hasText && r.text != text)
+    if (r.hasText && Shown(r.text) != text)
       Fail("the question asked was \"" + text + "\", but the answer queued at " + r.where +
-           " is for \"" + r.text + "\"");
+           " is for \"" + Shown(r.text) + "\"");
     int id = ButtonOf(r.verb);
     if (!Fits(buttons, id))
       Fail("the answer " + r.verb + " (" + r.where + ") does not fit the buttons of \"" + text + "\"");

@@ -43,6 +43,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -85,6 +86,7 @@ struct Settings {
   int32_t user = 2;                     // the logged-in user (`user`)
   std::string language = "chs";         // `language`
   std::map<std::string, std::string> translations;  // trimmed Chinese text -> translation
+  bool catalogue = false;               // `catalogue on`: the shipped translations serve too
   std::map<std::pair<int32_t, int32_t>, bool> rights;  // (user, right code) -> allowed; absent: allowed
   bool security = true;                 // the function security test (`security`)
   // `recordsets`: every data call hands forward-only record sets, or those of the objects named
@@ -158,7 +160,15 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
     std::string dbPath = ":memory:";  // a file keeps the database for inspection
     bool demo = true;                 // load the demo settlement centre
     std::ostream* live = nullptr;     // print the transcript as it runs
+    // The user's language from the start (sctav --language): the shipped translations serve
+    // the resource loader. Empty: "chs", and only the scenario's `translate` entries.
+    std::string language;
+    // Key audit (sctav run --keys-log): when the user's language is "chs", the plug-in is told
+    // kAuditLanguage instead, a language without a resource file, so every text it shows
+    // reaches the loader and comes back as written.
+    bool keyAudit = false;
   };
+  static constexpr const char* kAuditLanguage = "chs-keys";
   // Starts a fresh process: library caches are dropped, the database is (re)created, the
   // components are registered and the environment is installed.
   explicit Host(const Options& options);
@@ -224,6 +234,21 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   ax::DateValue Today() const { return settings_.today; }
   const std::string& Language() const { return settings_.language; }
   std::optional<std::string> Translation(std::string_view text) const;  // by trimmed text
+  // The resource loader's text for a trimmed key in a language: the scenario's `translate`
+  // entry, else (with the catalogue on) the shipped translation, else none.
+  std::optional<std::string> LoaderText(std::string_view language, const std::string& key) const;
+  // The language the host's language component reports (kAuditLanguage in a key audit).
+  std::string ReportedLanguage() const;
+  // What the user sees for a text the plug-in writes in Chinese, in the user's language when
+  // the catalogue is on (ShownText over the shipped translations and the `translate` entries);
+  // otherwise the text itself. Expectations compare the texts the plug-in shows through it.
+  std::string Shown(const std::string& chinese) const;
+  // Every key the resource loader was asked for, and every error description the host raised
+  // to the plug-in (a host text, which the plug-in may hand to the loader as well).
+  void NoteLoaderKey(const std::string& key) { loaderKeys_.insert(key); }
+  void NoteRaised(const std::string& description) { raised_.insert(description); }
+  const std::set<std::string>& LoaderKeys() const { return loaderKeys_; }
+  const std::set<std::string>& RaisedDescriptions() const { return raised_; }
   bool RightAllowed(int32_t user, int32_t code) const;
   bool SecurityAllowed() const { return settings_.security; }
   bool IsAdministrator(int32_t user);                 // t_User.FIsAdmin
@@ -334,6 +359,9 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   std::map<std::type_index, std::shared_ptr<void>> extensions_;
 
   uint64_t callCount_ = 0;
+  std::set<std::string> loaderKeys_;  // every key the resource loader was asked for
+  std::set<std::string> raised_;      // every error description raised to the plug-in
+  bool keyAudit_ = false;
   uint64_t failAt_ = 0;
   std::function<void(uint64_t, std::string_view, std::string_view)> callHook_;
   ContractLog* contract_ = nullptr;

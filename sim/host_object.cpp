@@ -12,9 +12,14 @@ HostObject::HostObject(Host& host, std::string objectName, std::string className
 }
 
 ax::Variant HostObject::Invoke(std::string_view member, unsigned kind, ax::Args& args) {
-  host_.BeforeCall(objectName_, member);
-  if (ContractLog* log = host_.Contract()) log->Note(objectName_, className_, member, kind, args, host_.ScenarioFile());
-  return members_.Invoke(className_, member, kind, args);
+  try {
+    host_.BeforeCall(objectName_, member);
+    if (ContractLog* log = host_.Contract()) log->Note(objectName_, className_, member, kind, args, host_.ScenarioFile());
+    return members_.Invoke(className_, member, kind, args);
+  } catch (const ax::AutomationError& e) {
+    host_.NoteRaised(e.Description());
+    throw;
+  }
 }
 
 void HostObject::Member(std::string name, Handler handler) {

@@ -21,6 +21,8 @@ struct ScenarioOptions {
   std::string dbPath = ":memory:";  // `--db FILE` keeps the database in a file
   std::ostream* live = nullptr;     // `-v`: print the transcript as it runs
   ContractLog* contract = nullptr;  // notes every call the plug-in makes into the host
+  std::string language;             // `--language CODE`: the user's language, catalogue on
+  bool keyAudit = false;            // `--keys-log FILE`: every text reaches the loader
 };
 
 struct ScenarioResult {
@@ -30,6 +32,8 @@ struct ScenarioResult {
   int commands = 0;
   int expectations = 0;
   std::vector<TranscriptEntry> transcript;
+  std::vector<std::string> loaderKeys;  // every key the resource loader was asked for
+  std::vector<std::string> raised;      // every error description the host raised
 };
 
 ScenarioResult RunScenarioFile(const std::string& path, const ScenarioOptions& options = {});

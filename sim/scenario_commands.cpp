@@ -56,6 +56,11 @@ void Translate(ScenarioRun& run, const Tokens& t) {
   run.host.settings().translations[ax::Trim(t[1])] = t[2];
 }
 
+void Catalogue(ScenarioRun& run, const Tokens& t) {
+  Need(t, 2, "catalogue on|off");
+  run.host.settings().catalogue = YesNo(t[1], "on", "off");
+}
+
 void Right(ScenarioRun& run, const Tokens& t) {
   Need(t, 4, "right <user> <code> allow|deny");
   run.host.settings().rights[{Number(t[1], "a user id"), Number(t[2], "a right code")}] =
@@ -366,6 +371,7 @@ std::vector<ScenarioCommand> SetupCommands() {
       {S, "user", {{"user <id>", "the logged-in user for every window opened from then on (default 2)"}}, User},
       {S, "language", {{"language <code>", "the user's language (default chs)"}}, Language},
       {S, "translate", {{"translate \"<text>\" \"<translation>\"", "a resource string of the current language (by trimmed Chinese text)"}}, Translate},
+      {S, "catalogue", {{"catalogue on|off", "the shipped translations (po/<language>.po) serve the resource loader too, translate entries first; with it on, expected texts the plug-in shows (message, result, answer, tool caption, tooltip and description, cell, log) are written in Chinese and compared in the user's language (off by default; on under sctav --language)"}}, Catalogue},
       {S, "right", {{"right <user> <code> allow|deny", "an object right of the permission test (every right is allowed by default)"}}, Right},
       {S, "security", {{"security allow|deny", "the function security test (default allow)"}}, Security},
       {S, "recordsets", {{"recordsets forwardonly|static [<ProgID|LmLib>...]", "the record sets the host's data calls hand out from then on (LmLib.GetData, GetAnyRecordSet, GetList, GetAcctList, GetBalSum, Execute, GetExportConfig), those of the objects named (names as for fail) or of all: forward-only as an ADO forward-only cursor (RecordCount and AbsolutePosition -1; MovePrevious, MoveLast and setting AbsolutePosition raise error 3251), or static (the default; recordsets static makes them all static again)"}}, RecordSets},

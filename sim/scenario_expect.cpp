@@ -51,7 +51,10 @@ void ExpectTool(ScenarioRun& run, const Tokens& t) {
     if (what == word) {
       Need(t, 5, "expect tool <key> <property> \"<value>\"");
       std::string seen = ax::DisplayText(tool->GetProperty(name));
-      Expect(seen == t[4], "tool " + t[2] + " " + what + " " + Quote(t[4]), Quote(seen));
+      // Captions and tips are texts the plug-in shows; the other properties are not.
+      bool text = what == "caption" || what == "tooltip" || what == "description";
+      std::string want = text ? host.Shown(t[4]) : t[4];
+      Expect(seen == want, "tool " + t[2] + " " + what + " " + Quote(want), Quote(seen));
       return;
     }
   }
@@ -146,7 +149,8 @@ void ExpectMessage(ScenarioRun& run, const Tokens& t) {
   if (m.result != result)
     Bad("expected " + what + " " + Quote(t[2]) + "\n    saw " + (m.result ? "result " : "message ") + Quote(m.text));
   messages.pop_front();
-  Expect(m.text == t[2], what + " " + Quote(t[2]), what + " " + Quote(m.text));
+  const std::string want = run.host.Shown(t[2]);
+  Expect(m.text == want, what + " " + Quote(want), what + " " + Quote(m.text));
   if (t.size() == 4) {
     int32_t flags = Number(t[3], "message flags");
     Expect(m.flags == flags, "message " + Quote(t[2]) + " with flags " + t[3], "flags " + std::to_string(m.flags));
@@ -227,7 +231,8 @@ void ExpectLog(ScenarioRun& run, const Tokens& t) {
   }
   if (unread.empty()) Bad("expected log " + Quote(t[2]) + "\n    saw no further log entry");
   run.logRead = unread.front().first;
-  Expect(unread.front().second == t[2], "log " + Quote(t[2]), "log " + Quote(unread.front().second));
+  const std::string want = run.host.Shown(t[2]);
+  Expect(unread.front().second == want, "log " + Quote(want), "log " + Quote(unread.front().second));
 }
 
 std::string ErrorText(const ax::AutomationError& e) {
@@ -288,7 +293,8 @@ void ExpectCell(ScenarioRun& run, const Tokens& t) {
   const ListWindow::Row& row = RowOrFail(list, t[2]);
   auto cell = list->Cell(row, t[3]);
   if (!cell) Bad("the list has no column " + t[3]);
-  Expect(*cell == t[4], "cell " + t[3] + " of bill " + t[2] + " " + Quote(t[4]), Quote(*cell));
+  const std::string want = run.host.Shown(t[4]);
+  Expect(*cell == want, "cell " + t[3] + " of bill " + t[2] + " " + Quote(want), Quote(*cell));
 }
 
 void ExpectExport(ScenarioRun& run, const Tokens& t) {

@@ -95,6 +95,8 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
   Host::Options hostOptions;
   hostOptions.dbPath = options.dbPath;
   hostOptions.live = options.live;
+  hostOptions.language = options.language;
+  hostOptions.keyAudit = options.keyAudit;
   std::string failure;
   try {
     Host host(hostOptions);
@@ -111,6 +113,8 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
     if (failure.empty()) failure = run.AtEnd(name);
     host.CloseAll();
     result.transcript = host.transcript().Entries();
+    result.loaderKeys.assign(host.LoaderKeys().begin(), host.LoaderKeys().end());
+    result.raised.assign(host.RaisedDescriptions().begin(), host.RaisedDescriptions().end());
   } catch (const std::exception& e) {
     // The host itself could not start (a database file that cannot be written, ...).
     failure = name + ": the simulated host could not start: " + e.what();

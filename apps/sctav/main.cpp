@@ -5,9 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "automation/error.h"
+#include "sim/catalogue.h"
 #include "sim/scenario.h"
 #include "sweep.h"
 #include "via_com.h"
@@ -24,9 +27,10 @@ A simulated host for the scTAVExt settlement-centre plug-in: it opens transfer-b
 and transfer lists with the plug-in attached, plays a scripted user and checks what happens.
 
 commands:
-  run [-v] [--db FILE] FILE...   run scenario scripts; exit status 0 only when all pass
-  demo [-v]                      run the shipped demo scenario (scenarios/demo.sct) and print
-                                 what the user sees
+  run [-v] [--db FILE] [--language CODE] [--keys-log FILE] FILE...
+                                 run scenario scripts; exit status 0 only when all pass
+  demo [-v] [--language CODE]    run the shipped demo scenario (scenarios/demo.sct) and print
+                                 what the user sees (in the language CODE: chs, cht, en)
   sweep [options] FILE...        the fault-injection sweep: every host call of each scenario
                                  failed in turn (`sctav sweep --help`)
   help                           this text (also --help); `sctav run --help` describes the
@@ -37,7 +41,8 @@ commands:
   interface and components through COM (docs/windows.md)
 )";
 
-const char* kRunUsage = R"(usage: sctav run [-v] [--db FILE] [--sql-log FILE] FILE...
+const char* kRunUsage = R"(usage: sctav run [-v] [--db FILE] [--language CODE] [--keys-log FILE]
+                 [--sql-log FILE] FILE...
 
 Runs each scenario file in a fresh simulated host with the demo settlement centre in memory
 and reports PASS or FAIL per file; on failure it prints file:line, the command, what was
@@ -49,6 +54,17 @@ options:
                   plug-in sends, business-log entries, host commands, errors
   --db FILE       keep the database in FILE (recreated for each scenario) to inspect it
                   afterwards; the last scenario's database stays
+  --language CODE the user's language from the start (a scenario's `language` still changes
+                  it): the shipped translations po/CODE.po serve the resource loader and
+                  expected texts the plug-in shows are compared in that language
+                  (`catalogue on`)
+  --keys-log FILE the key audit: the plug-in is told a language without a resource file
+                  ("chs-keys" instead of "chs"), so every text it shows reaches the loader and
+                  comes back as written; FILE receives every key the loader was asked for
+                  ("key<TAB>text"), every error description the host raised ("raised<TAB>
+                  text") and the run-time's own error texts ("runtime<TAB>text"), with
+                  backslash, tab and line breaks escaped as \\ \t \n \r
+                  (scripts/catalogue.py audit checks it against po/scTAVExt.pot)
   --sql-log FILE  write every SQL text the plug-in hands to the host (statements and the
                   conditions of the lists) to FILE, one JSON object per line:
                   {"file": ..., "through": ..., "sql": ...}
@@ -56,12 +72,34 @@ options:
 
 )";
 
-const char* kDemoUsage = R"(usage: sctav demo [-v]
+const char* kDemoUsage = R"(usage: sctav demo [-v] [--language CODE]
 
 Runs scenarios/demo.sct (found through the build's scenario folder or next to the program)
 and prints a readable transcript of what the user sees: windows, menus, fields, messages,
-dialogs and results. -v prints the full transcript instead.
+dialogs and results. -v prints the full transcript instead. --language CODE shows the demo in
+that language (cht, en: the translations built into the program; chs is the default), with
+every check comparing the texts the plug-in shows in that language.
 )";
+
+// Escapes a text for one line of the key log.
+std::string LogText(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else out += c;
+  }
+  return out;
+}
+
+bool KnownLanguage(const std::string& code) {
+  if (code == "chs") return true;
+  for (const auto& l : sim::ShippedLanguages())
+    if (l == code) return true;
+  return false;
+}
 
 std::string ExecutableDir() {
   std::error_code ec;
@@ -127,6 +165,7 @@ int Run(const std::vector<std::string>& args) {
   bool verbose = false;
   std::string db = ":memory:";
   std::string sqlLog;
+  std::string language, keysLog;
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -147,6 +186,16 @@ int Run(const std::vector<std::string>& args) {
         return 2;
       }
       sqlLog = args[++i];
+    } else if (a == "--language" || a == "--keys-log") {
+      if (i + 1 >= args.size()) {
+        std::cerr << "sctav run: " << a << " needs a value\n";
+        return 2;
+      }
+      (a == "--language" ? language : keysLog) = args[++i];
+      if (a == "--language" && !KnownLanguage(language)) {
+        std::cerr << "sctav run: no translations for the language " << language << "\n";
+        return 2;
+      }
     } else if (a.size() > 1 && a[0] == '-') {
       std::cerr << "sctav run: unknown option " << a << "\n" << kRunUsage;
       return 2;
@@ -167,9 +216,12 @@ int Run(const std::vector<std::string>& args) {
     }
   }
   int passed = 0, failed = 0;
+  std::set<std::string> keys, raised;
   for (const auto& file : files) {
     sim::ScenarioOptions options;
     options.dbPath = db;
+    options.language = language == "chs" ? std::string() : language;
+    options.keyAudit = !keysLog.empty();
     if (verbose) {
       options.live = &std::cout;
       std::cout << "=== " << file << "\n";
@@ -177,6 +229,8 @@ int Run(const std::vector<std::string>& args) {
     sim::ScenarioResult r = sim::RunScenarioFile(file, options);
     via_com::AfterScenario();
     if (sqlOut.is_open()) WriteSqlLog(sqlOut, r);
+    keys.insert(r.loaderKeys.begin(), r.loaderKeys.end());
+    raised.insert(r.raised.begin(), r.raised.end());
     if (r.passed) {
       ++passed;
       std::cout << "PASS " << r.file << " (" << r.commands << " commands, " << r.expectations
@@ -187,6 +241,21 @@ int Run(const std::vector<std::string>& args) {
     }
   }
   std::cout << passed << " passed, " << failed << " failed\n";
+  if (!keysLog.empty()) {
+    std::ofstream log(keysLog, std::ios::binary);
+    for (const auto& k : keys) log << "key\t" << LogText(k) << "\n";
+    for (const auto& e : raised) log << "raised\t" << LogText(e) << "\n";
+    // The run-time's own error texts, which the plug-in shows like the host's.
+    std::set<std::string> runtime;
+    for (int32_t number = 1; number < 65536; ++number)
+      runtime.insert(ax::StandardDescription(number));
+    for (const auto& e : runtime) log << "runtime\t" << LogText(e) << "\n";
+    if (!log) {
+      std::cerr << "sctav run: cannot write " << keysLog << "\n";
+      return 1;
+    }
+    std::cout << keys.size() << " keys reached the resource loader (" << keysLog << ")\n";
+  }
   if (via_com::LeakedReferences() != 0) {
     std::cout << "via-com: " << via_com::LeakedReferences()
               << " plug-in class(es) kept references to host windows after release\n";
@@ -197,7 +266,19 @@ int Run(const std::vector<std::string>& args) {
 
 int Demo(const std::vector<std::string>& args) {
   bool verbose = false;
-  for (const auto& a : args) {
+  std::string language;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--language") {
+      if (i + 1 >= args.size() || !KnownLanguage(args[i + 1])) {
+        std::cerr << "sctav demo: --language needs one of chs";
+        for (const auto& l : sim::ShippedLanguages()) std::cerr << ", " << l;
+        std::cerr << "\n";
+        return 2;
+      }
+      language = args[++i];
+      continue;
+    }
     if (a == "-h" || a == "--help") {
       std::cout << kDemoUsage;
       return 0;
@@ -215,6 +296,7 @@ int Demo(const std::vector<std::string>& args) {
     return 1;
   }
   sim::ScenarioOptions options;
+  if (language != "chs") options.language = language;
   if (verbose) options.live = &std::cout;
   sim::ScenarioResult r = sim::RunScenarioFile(path, options);
   if (!verbose) {

@@ -1,9 +1,12 @@
 // The host's context and service components the shared routines use:
 //
-//   LmLangInfo.LangInfo        CurrentLanguage: the scenario's `language` (default "chs").
+//   LmLangInfo.LangInfo        CurrentLanguage: the scenario's `language` (default "chs"; in a
+//                              key audit "chs" is reported as Host::kAuditLanguage).
 //   LmResLoader.Loader         ResFileBaseName, LanguageID (get/put); LoadString(text): the
 //                              scenario's `translate` entry for the trimmed text when the
-//                              loader's language is not "chs", otherwise the text unchanged.
+//                              loader's language is not "chs", else (`catalogue on`, sctav
+//                              --language) the shipped translation of that language, otherwise
+//                              the text unchanged. Every key asked for is recorded.
 //   PWLogMsg.Log               IsEnabled (True; may be set), LogStart(name) -> handle 1, 2, …
 //                              and LogEnd(handle, failed): trace entries in the transcript.
 //   PropsMgr.ShareProps        GetProperty(process id, name): "PropsString" gives the context
@@ -32,7 +35,7 @@ namespace {
 class LangInfo : public HostObject {
  public:
   explicit LangInfo(Host& host) : HostObject(host, "LmLangInfo.LangInfo", "LangInfo") {
-    Property("CurrentLanguage", [this] { return ax::Variant(this->host().Language()); });
+    Property("CurrentLanguage", [this] { return ax::Variant(this->host().ReportedLanguage()); });
   }
 };
 
@@ -45,8 +48,11 @@ class ResLoader : public HostObject {
              [this](const ax::Variant& v) { language_ = ax::DisplayText(v); });
     Method("LoadString", [this](ax::Args& args) -> ax::Variant {
       std::string text = ArgText(args, 0);
-      if (language_.empty() || ax::EqualsNoCase(language_, "chs")) return text;
-      auto translated = this->host().Translation(text);
+      this->host().NoteLoaderKey(text);
+      if (language_.empty() || ax::EqualsNoCase(language_, "chs") ||
+          language_ == Host::kAuditLanguage)
+        return text;
+      auto translated = this->host().LoaderText(language_, ax::Trim(text));
       return translated ? *translated : text;
     });
   }

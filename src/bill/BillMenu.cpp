@@ -29,12 +29,12 @@ struct BillCommand {
 };
 
 constexpr BillCommand kCommands[] = {
-    {"mnuscCheck", "审核", "审核", 34, true, FrmRes::kCheck, "mnuEditCheck", "mnuFilePreview", false},
-    {"mnuscUnCheck", "反审核", "反审核", 56, false, 0, "mnuEditCheck", nullptr, false},
-    {"mnuscReCheck", "审批", "审批", 35, false, FrmRes::kApprove, "mnuEditCheck", "mnuEditCheck", false},
-    {"mnuscUnReCheck", "反审批", "反审批", 57, false, 0, "mnuEditCheck", nullptr, false},
-    {"mnuCreateVou", "单据生成凭证", "单据生成凭证", 0, false, FrmRes::kCreateVoucher, "mnuEditCheck", nullptr, false},
-    {"Voucher", "凭证", "记账凭证", 0, true, FrmRes::kVoucher, "mnuDataLookUp", "mnuDataLookUp", true},
+    {"mnuscCheck", N_("审核"), N_("审核"), 34, true, FrmRes::kCheck, "mnuEditCheck", "mnuFilePreview", false},
+    {"mnuscUnCheck", N_("反审核"), N_("反审核"), 56, false, 0, "mnuEditCheck", nullptr, false},
+    {"mnuscReCheck", N_("审批"), N_("审批"), 35, false, FrmRes::kApprove, "mnuEditCheck", "mnuEditCheck", false},
+    {"mnuscUnReCheck", N_("反审批"), N_("反审批"), 57, false, 0, "mnuEditCheck", nullptr, false},
+    {"mnuCreateVou", N_("单据生成凭证"), N_("单据生成凭证"), 0, false, FrmRes::kCreateVoucher, "mnuEditCheck", nullptr, false},
+    {"Voucher", N_("凭证"), N_("记账凭证"), 0, true, FrmRes::kVoucher, "mnuDataLookUp", "mnuDataLookUp", true},
 };
 
 }  // namespace

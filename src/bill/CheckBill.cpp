@@ -77,10 +77,10 @@ bool scTransferBillExt::CheckBillRules(const ax::Object& oBill, int32_t action) 
 
 void scTransferBillExt::CheckBill(int32_t action) {
   const bool checkGroup = action == kUncheck || action == kCheck;
-  const char* failure = action == kCheck     ? "划拨单审核失败!"
-                        : action == kUncheck ? "划拨单反审核失败!"
-                        : action == kApprove ? "划拨单审批失败!"
-                                             : "划拨单反审批失败!";
+  const char* failure = action == kCheck     ? N_("划拨单审核失败!")
+                        : action == kUncheck ? N_("划拨单反审核失败!")
+                        : action == kApprove ? N_("划拨单审批失败!")
+                                             : N_("划拨单反审批失败!");
   auto reportFailure = [&](const std::string& reason) {
     ShowMessage(LoadPWString(failure) + FormatPWString("原因:%1", {LoadPWString(reason)}), 64);
   };
@@ -90,10 +90,10 @@ void scTransferBillExt::CheckBill(int32_t action) {
         const ax::Object& bill = Bill();
         if (!CheckBillRules(bill, action)) return;
 
-        const char* question = action == kCheck     ? "确定划拨单资料无误进行审核吗？"
-                               : action == kUncheck ? "确实取消该划拨单和相应凭证的审核吗?"
-                               : action == kApprove ? "确定划拨单资料无误进行审批吗？"
-                                                    : "确实要反审批该划拨单吗?";
+        const char* question = action == kCheck     ? N_("确定划拨单资料无误进行审核吗？")
+                               : action == kUncheck ? N_("确实取消该划拨单和相应凭证的审核吗?")
+                               : action == kApprove ? N_("确定划拨单资料无误进行审批吗？")
+                                                    : N_("确实要反审批该划拨单吗?");
         if (ShowMessage(LoadPWString(question), 36) != ax::mb::kIdYes) return;
 
         std::string billNo = host::GetFieldText(bill, "FBillNo");
@@ -142,14 +142,14 @@ void scTransferBillExt::CheckBill(int32_t action) {
           reportFailure("");
           return;
         }
-        const char* success = action == kCheck     ? "划拨单审核成功!"
-                              : action == kUncheck ? "划拨单反审核成功!"
-                              : action == kApprove ? "划拨单审批成功!"
-                                                   : "划拨单反审批成功!";
-        const char* logText = action == kCheck     ? "划拨单[编号:%1]审核成功"
-                              : action == kUncheck ? "划拨单[编号:%1]反审核成功"
-                              : action == kApprove ? "划拨单[编号:%1]审批成功"
-                                                   : "划拨单[编号:%1]反审批成功";
+        const char* success = action == kCheck     ? N_("划拨单审核成功!")
+                              : action == kUncheck ? N_("划拨单反审核成功!")
+                              : action == kApprove ? N_("划拨单审批成功!")
+                                                   : N_("划拨单反审批成功!");
+        const char* logText = action == kCheck     ? N_("划拨单[编号:%1]审核成功")
+                              : action == kUncheck ? N_("划拨单[编号:%1]反审核成功")
+                              : action == kApprove ? N_("划拨单[编号:%1]审批成功")
+                                                   : N_("划拨单[编号:%1]反审批成功");
         ShowMessage(LoadPWString(success), 64);
         WriteBusinessLog(3, FormatPWString(logText, {billNo}));
         host::ReloadBill(bill);

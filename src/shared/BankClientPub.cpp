@@ -12,17 +12,17 @@ std::string BankStatusText(const std::string& code) {
     const char* text;
   };
   static constexpr Entry kTexts[] = {
-      {"INVALIDATED", "数据格式错误"},
-      {"SUBMIT_SUCCESSE", "提交成功"},
-      {"TRANSACTION_FAILURE", "交易失败"},
-      {"TRANSACTION_NOTCONFIRM", "交易未确定"},
-      {"TRANSACTION_SUCCESS", "交易成功"},
-      {"WILLSUBMIT", "准备提交"},
-      {"EXCEPTION", "异常错误"},
-      {"BK201", "已撤消"},
-      {"FC001", "付款单未提交"},
-      {"FC002", "付款单已撤销，不能再次撤销"},
-      {"FC003", "付款单提交成功，不能撤销"},
+      {"INVALIDATED", N_("数据格式错误")},
+      {"SUBMIT_SUCCESSE", N_("提交成功")},
+      {"TRANSACTION_FAILURE", N_("交易失败")},
+      {"TRANSACTION_NOTCONFIRM", N_("交易未确定")},
+      {"TRANSACTION_SUCCESS", N_("交易成功")},
+      {"WILLSUBMIT", N_("准备提交")},
+      {"EXCEPTION", N_("异常错误")},
+      {"BK201", N_("已撤消")},
+      {"FC001", N_("付款单未提交")},
+      {"FC002", N_("付款单已撤销，不能再次撤销")},
+      {"FC003", N_("付款单提交成功，不能撤销")},
   };
   if (code.empty()) return {};
   for (const Entry& e : kTexts) {

@@ -23,4 +23,8 @@ std::string FormatPWString(const std::string& text, const std::vector<ax::Varian
 // "chs".
 std::string GetLangResKey(const std::string& name);
 
+// Marks a text that reaches LoadPWString later (a table entry, a text chosen at run time), so
+// that the message catalogue (po/scTAVExt.pot) lists it. The text itself is unchanged.
+constexpr const char* N_(const char* text) { return text; }
+
 }  // namespace sc

@@ -25,7 +25,7 @@ std::string GetCentreDate(bool refreshProfile) {
 }
 
 void FillUnitCombo(ax::Control& combo) {
-  static const char* const kUnits[] = {"元", "十元", "百元", "千元", "万元"};
+  static const char* const kUnits[] = {N_("元"), N_("十元"), N_("百元"), N_("千元"), N_("万元")};
   for (int32_t power = 0; power < 5; ++power) combo.AddItem(LoadPWString(kUnits[power]), power);
   combo.listIndex = 0;
   combo.text = combo.items.front().text;

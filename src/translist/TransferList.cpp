@@ -49,13 +49,13 @@ struct ListTool {
 };
 
 constexpr ListTool kListTools[] = {
-    {"mnuscCheck", "审核", FrmRes::kCheck, 34, true, "mnuEditDelete", "mnuEditDelete"},
-    {"mnuscUnCheck", "反审核", std::nullopt, 56, false, "mnuscCheck", nullptr},
-    {"mnuscReCheck", "审批", FrmRes::kApprove, 35, false, "mnuscUnCheck", "mnuscCheck"},
-    {"mnuscUnReCheck", "反审批", std::nullopt, 57, false, "mnuscReCheck", nullptr},
-    {"mnuscCenterCollect", "中心归集", FrmRes::kCentreCollect, 7, false, "mnuscUnReCheck",
+    {"mnuscCheck", N_("审核"), FrmRes::kCheck, 34, true, "mnuEditDelete", "mnuEditDelete"},
+    {"mnuscUnCheck", N_("反审核"), std::nullopt, 56, false, "mnuscCheck", nullptr},
+    {"mnuscReCheck", N_("审批"), FrmRes::kApprove, 35, false, "mnuscUnCheck", "mnuscCheck"},
+    {"mnuscUnReCheck", N_("反审批"), std::nullopt, 57, false, "mnuscReCheck", nullptr},
+    {"mnuscCenterCollect", N_("中心归集"), FrmRes::kCentreCollect, 7, false, "mnuscUnReCheck",
      "mnuscReCheck"},
-    {"mnuscBankCollect", "银行归集", FrmRes::kBankCollect, 2, false, "mnuscCenterCollect",
+    {"mnuscBankCollect", N_("银行归集"), FrmRes::kBankCollect, 2, false, "mnuscCenterCollect",
      "mnuscCenterCollect"},
 };
 

@@ -99,13 +99,13 @@ dlgBalSum& dlgBalSum::Instance() {
 
 void dlgBalSum::ApplyCaptions() {
   static const std::pair<const char*, const char*> kCaptions[] = {
-      {"", "中心归集过滤条件"},       {"Frame1", "汇总方式"},
-      {"optAcntSum", "按账号汇总"},   {"chkTransDate", "按业务日期查询"},
-      {"Label1(2)", "币别："},        {"Label3", "账号代码："},
-      {"Label4", "至："},             {"Label1(4)", "金额单位："},
-      {"Label2", "账号选项："},       {"ChkEdit", "包括未过账凭证"},
-      {"Label7", "查询日期："},       {"btnOK", "确定"},
-      {"btnCancel", "取消"},
+      {"", N_("中心归集过滤条件")},       {"Frame1", N_("汇总方式")},
+      {"optAcntSum", N_("按账号汇总")},   {"chkTransDate", N_("按业务日期查询")},
+      {"Label1(2)", N_("币别：")},        {"Label3", N_("账号代码：")},
+      {"Label4", N_("至：")},             {"Label1(4)", N_("金额单位：")},
+      {"Label2", N_("账号选项：")},       {"ChkEdit", N_("包括未过账凭证")},
+      {"Label7", N_("查询日期：")},       {"btnOK", N_("确定")},
+      {"btnCancel", N_("取消")},
   };
   // A caption that cannot be set leaves the others to be set.
   for (const auto& entry : kCaptions) {
