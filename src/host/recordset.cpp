@@ -1,9 +1,28 @@
 #include "host/recordset.h"
 
+#include "automation/error.h"
+
 namespace sc::host {
+
+namespace {
+
+constexpr int32_t kItemNotFound = 3265;  // ADO: no item of that name or ordinal
+
+}  // namespace
 
 ax::Variant Field(const ax::Object& rs, std::string_view name) {
   return rs.GetObj("Fields").ItemObj(std::string(name)).Get("Value");
+}
+
+ax::Object FindField(const ax::Object& fields, std::string_view name) {
+  ax::Variant field;
+  try {
+    field = fields.Item(std::string(name));
+  } catch (const ax::AutomationError& e) {
+    if (e.Number() == kItemNotFound) return {};
+    throw;
+  }
+  return ax::Object(field);
 }
 
 std::string FieldText(const ax::Object& rs, std::string_view name) {

@@ -13,6 +13,10 @@ namespace sc::host {
 
 // rs.Fields(name).Value of the current row.
 ax::Variant Field(const ax::Object& rs, std::string_view name);
+// fields(name): the field of a Fields collection, found by name whatever its case; Nothing when
+// the collection has none of that name ("item not found", 3265) or hands back Nothing. Any other
+// error is raised. One host call.
+ax::Object FindField(const ax::Object& fields, std::string_view name);
 // The same as text: Null and Empty give "".
 std::string FieldText(const ax::Object& rs, std::string_view name);
 int32_t RecordCount(const ax::Object& rs);
