@@ -1,6 +1,7 @@
 // ax::Dispatch over a COM object's IDispatch: late-bound calls by member name with each
-// member's DISPID looked up once per object, interface queries by name and event connections
-// through the object's connection points.
+// member's DISPID looked up once per type (once per object for an object without type
+// information), interface queries by name and event connections through the object's
+// connection points.
 #pragma once
 
 #include "win32.h"
@@ -15,6 +16,9 @@
 #include "com_ptr.h"
 
 namespace sccom {
+
+// The DISPIDs of one type by member name (as the caller spells it).
+using MemberDispids = std::unordered_map<std::string, DISPID>;
 
 class ComDispatch final : public ax::Dispatch {
  public:
@@ -46,7 +50,8 @@ class ComDispatch final : public ax::Dispatch {
 
   ComPtr<IDispatch> dispatch_;
   IUnknown* identity_;  // the canonical IUnknown, used as the identity key only (not owned)
-  std::unordered_map<std::string, DISPID> ids_;
+  // Shared by every object of the same type, or this object's own; found on the first call.
+  std::shared_ptr<MemberDispids> ids_;
 };
 
 // Called by a ComDispatch as it dies, so that WrapDispatch makes a new one next time.
