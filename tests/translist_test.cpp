@@ -10,6 +10,7 @@
 
 #include "automation/error.h"
 #include "host/collections.h"
+#include "host/recordset.h"
 #include "plugin/scTransferListExt.h"
 #include "shared/ModPub.h"
 #include "sim/collections.h"
@@ -464,6 +465,38 @@ TEST(TransferListRows, FailingFieldLookUpGoesBackToTheHostAndNothingMeansNoField
     EXPECT_FALSE(ax::IsTrue(event.more));
     EXPECT_EQ(Text(event.cell), "BK201");
     EXPECT_EQ(ax::CLng(event.color), 5);
+  }
+}
+
+TEST(RecordReading, EachFieldIsLookedUpOnceAndThenOnlyReadRecordAfterRecord) {
+  sim::Rows rows;
+  rows.columns = {"FID", "FNumber", "FBank", "FTransMin"};
+  for (int32_t i = 1; i <= 3; ++i)
+    rows.data.push_back({i, "01.00" + std::to_string(i), "bank " + std::to_string(i),
+                         i == 2 ? ax::Variant::null() : ax::Variant(100.0 * i)});
+  auto calls = std::make_shared<HostCalls>();
+  ax::Object rs(std::make_shared<CountingProxy>(sim::NewRecordset(rows), calls));
+  sc::host::FieldReader field(rs);
+  std::string read;
+  rs.Call("MoveFirst");
+  int navigation = 1;
+  while (!ax::IsTrue(rs.Get("EOF"))) {
+    for (const char* name : {"FID", "FNumber", "FBank", "FTransMin"})
+      read += Text(field(name)) + ",";
+    read += ";";
+    rs.Call("MoveNext");
+    navigation += 2;
+  }
+  ++navigation;  // the last EOF
+  EXPECT_EQ(read, "1,01.001,bank 1,100,;2,01.002,bank 2,NULL,;3,01.003,bank 3,300,;");
+  EXPECT_EQ(calls->count - navigation, 1 + 4 + 3 * 4) << "Fields once, each Field once, then values";
+
+  // A field the record set does not have fails where it is first read.
+  try {
+    field("FNoSuchField");
+    FAIL() << "an unknown field must raise";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 3265);
   }
 }
 

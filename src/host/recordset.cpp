@@ -25,6 +25,15 @@ ax::Object FindField(const ax::Object& fields, std::string_view name) {
   return ax::Object(field);
 }
 
+ax::Variant FieldReader::operator()(std::string_view name) {
+  for (const auto& [known, field] : known_)
+    if (known == name) return field.Get("Value");
+  if (fields_.IsNothing()) fields_ = rs_.GetObj("Fields");
+  ax::Object field = fields_.ItemObj(std::string(name));
+  known_.emplace_back(std::string(name), field);
+  return field.Get("Value");
+}
+
 std::string FieldText(const ax::Object& rs, std::string_view name) {
   ax::Variant v = Field(rs, name);
   if (v.isNull() || v.isEmpty()) return {};
