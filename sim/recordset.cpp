@@ -17,6 +17,8 @@ constexpr int32_t kBadArguments = 3001;
 constexpr int32_t kNotInCollection = 3265;
 constexpr int32_t kClosed = 3704;
 
+thread_local uint64_t recordsetCalls = 0;
+
 ax::AutomationError AdoError(int32_t number) {
   const char* text = "";
   switch (number) {
@@ -326,6 +328,7 @@ class RecordsetField : public ax::Dispatch {
   RecordsetField(std::shared_ptr<Recordset> rs, size_t column) : rs_(std::move(rs)), column_(column) {}
   std::string ClassName() const override { return "Field"; }
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
+    ++recordsetCalls;
     rs_->CheckOpen();
     if (member.empty() || Is(member, "Value") || Is(member, "OriginalValue") ||
         Is(member, "UnderlyingValue")) {
@@ -354,6 +357,7 @@ class RecordsetFields : public ax::Dispatch {
   std::string ClassName() const override { return "Fields"; }
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
     (void)kind;
+    ++recordsetCalls;
     rs_->CheckOpen();
     if (Is(member, "Count")) return static_cast<int32_t>(rs_->rows_.columns.size());
     if (member.empty() || Is(member, "Item")) {
@@ -423,6 +427,7 @@ void Recordset::ApplyFilter(const ax::Variant& filter) {
 }
 
 ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& args) {
+  ++recordsetCalls;
   if (Is(member, "State")) return static_cast<int32_t>(open_ ? 1 : 0);
   if (Is(member, "Close")) {
     CheckOpen();
@@ -499,6 +504,8 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
   }
   NoMember(ClassName(), member);
 }
+
+uint64_t RecordsetCalls() { return recordsetCalls; }
 
 std::shared_ptr<Recordset> NewRecordset(Rows rows) {
   return std::make_shared<Recordset>(std::move(rows));
