@@ -142,10 +142,9 @@ ComDispatch::~ComDispatch() {
 }
 
 DISPID ComDispatch::IdOf(std::string_view member) {
-  std::string key(member);
   if (g_cacheDispids) {
     if (!ids_) ids_ = DispidsFor(dispatch_.get());
-    auto found = ids_->find(key);
+    auto found = ids_->find(member);
     if (found != ids_->end()) return found->second;
   }
   std::wstring name = Widen(member);
@@ -159,7 +158,7 @@ DISPID ComDispatch::IdOf(std::string_view member) {
     }
     ThrowIfFailed(hr);
   }
-  if (g_cacheDispids && ids_) ids_->emplace(std::move(key), id);
+  if (g_cacheDispids && ids_) ids_->emplace(std::string(member), id);
   return id;
 }
 

@@ -7,6 +7,7 @@
 #include "win32.h"
 #include <oaidl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,8 +18,12 @@
 
 namespace sccom {
 
-// The DISPIDs of one type by member name (as the caller spells it).
-using MemberDispids = std::unordered_map<std::string, DISPID>;
+// The DISPIDs of one type by member name (as the caller spells it), found without copying it.
+struct MemberNameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+using MemberDispids = std::unordered_map<std::string, DISPID, MemberNameHash, std::equal_to<>>;
 
 class ComDispatch final : public ax::Dispatch {
  public:
