@@ -18,6 +18,8 @@ constexpr int32_t kNotInCollection = 3265;
 constexpr int32_t kClosed = 3704;
 constexpr int32_t kNotCapable = 3251;
 
+thread_local uint64_t recordsetCalls = 0;
+
 ax::AutomationError AdoError(int32_t number) {
   const char* text = "";
   switch (number) {
@@ -330,6 +332,7 @@ class RecordsetField : public ax::Dispatch {
   RecordsetField(std::shared_ptr<Recordset> rs, size_t column) : rs_(std::move(rs)), column_(column) {}
   std::string ClassName() const override { return "Field"; }
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
+    ++recordsetCalls;
     rs_->CheckOpen();
     if (member.empty() || Is(member, "Value") || Is(member, "OriginalValue") ||
         Is(member, "UnderlyingValue")) {
@@ -358,6 +361,7 @@ class RecordsetFields : public ax::Dispatch {
   std::string ClassName() const override { return "Fields"; }
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
     (void)kind;
+    ++recordsetCalls;
     rs_->CheckOpen();
     if (Is(member, "Count")) return static_cast<int32_t>(rs_->rows_.columns.size());
     if (member.empty() || Is(member, "Item")) {
@@ -430,6 +434,7 @@ void Recordset::ApplyFilter(const ax::Variant& filter) {
 }
 
 ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& args) {
+  ++recordsetCalls;
   if (Is(member, "State")) return static_cast<int32_t>(open_ ? 1 : 0);
   if (Is(member, "Close")) {
     CheckOpen();
@@ -510,6 +515,8 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
   }
   NoMember(ClassName(), member);
 }
+
+uint64_t RecordsetCalls() { return recordsetCalls; }
 
 std::shared_ptr<Recordset> NewRecordset(Rows rows, bool forwardOnly) {
   return std::make_shared<Recordset>(std::move(rows), forwardOnly);

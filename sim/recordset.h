@@ -1,6 +1,7 @@
 // ADO-like record sets over query results.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -43,5 +44,9 @@ class Recordset : public ax::Dispatch {
 };
 
 std::shared_ptr<Recordset> NewRecordset(Rows rows, bool forwardOnly = false);
+
+// Calls made into any record set, Fields collection or Field of this thread so far (record sets
+// are not host objects of one host, so Host::CallCount does not see them).
+uint64_t RecordsetCalls();
 
 }  // namespace sim

@@ -12,6 +12,7 @@
 
 #include "automation/error.h"
 #include "host/collections.h"
+#include "host/recordset.h"
 #include "plugin/scTransferListExt.h"
 #include "shared/ModPub.h"
 #include "sim/collections.h"
@@ -367,6 +368,164 @@ TEST(TransferListRows, HasFieldIgnoresCaseAndNothingHasNoField) {
   EXPECT_TRUE(sc::HasField("fid", rs));
   EXPECT_FALSE(sc::HasField("FCheck", rs));
   EXPECT_FALSE(sc::HasField("FID", ax::Object()));
+}
+
+// Stands between the handler and the host's objects and counts every call made into the host,
+// on the objects passed in and on every object they hand back. One member of the Fields
+// collection can be made to fail or to answer Nothing.
+struct HostCalls {
+  int count = 0;
+  std::string failFieldsItem;  // a field name whose Fields.Item fails ...
+  int32_t failNumber = 0;      // ... with this error, or answers Nothing when it is 0
+};
+
+class CountingProxy : public ax::Dispatch {
+ public:
+  CountingProxy(ax::DispatchPtr target, std::shared_ptr<HostCalls> calls)
+      : target_(std::move(target)), calls_(std::move(calls)) {}
+  std::string ClassName() const override { return target_->ClassName(); }
+  ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
+    ++calls_->count;
+    if (target_->ClassName() == "Fields" && ax::EqualsNoCase(member, "Item") && !args.empty() &&
+        args[0].value().isString() && args[0].value().asString() == calls_->failFieldsItem) {
+      if (calls_->failNumber == 0) return ax::Variant(ax::DispatchPtr());
+      throw ax::AutomationError(calls_->failNumber, "the connection was lost", "ADODB.Fields");
+    }
+    ax::Variant v = target_->Invoke(member, kind, args);
+    if (v.isObject() && v.asObject())
+      return ax::Variant(ax::DispatchPtr(std::make_shared<CountingProxy>(v.asObject(), calls_)));
+    return v;
+  }
+
+ private:
+  ax::DispatchPtr target_;
+  std::shared_ptr<HostCalls> calls_;
+};
+
+struct FillEvent {
+  std::vector<std::string> columns;
+  std::vector<ax::Variant> values;
+  std::shared_ptr<HostCalls> calls = std::make_shared<HostCalls>();
+  ax::Variant cell, color{int32_t{5}}, more{true};
+
+  // A row of a wide list whose check state is its last column.
+  explicit FillEvent(const ax::Variant& checkStatus, bool withCheckStatus = true) {
+    for (int i = 0; i < 30; ++i) columns.push_back("FColumn" + std::to_string(i));
+    values.assign(30, ax::Variant(int32_t{7}));
+    columns.push_back("FBaseProperty6_DSPName");
+    values.push_back("SUBMIT_SUCCESSE");
+    if (withCheckStatus) {
+      columns.push_back("FCheckStatus");
+      values.push_back(checkStatus);
+    }
+  }
+
+  void Raise(sc::scTransferListExt& list, const char* column, const char* text) {
+    sim::Rows rows;
+    rows.columns = columns;
+    rows.data.push_back(values);
+    auto head = sim::NewDictionary();
+    head->Set("FFieldNameExt", column);
+    cell = text;
+    list.ListFillRow(1, ax::Object(std::make_shared<CountingProxy>(sim::NewRecordset(rows), calls)),
+                     ax::Object(std::make_shared<CountingProxy>(head, calls)), cell, color, more);
+  }
+};
+
+TEST(TransferListRows, EachCellCostsAFewHostCallsHoweverWideTheRow) {
+  struct CallCase {
+    const char* name;
+    ax::Variant checkStatus;
+    bool withCheckStatus;
+    const char* column;
+    const char* cell;
+    int calls;
+    const char* cellAfter;
+  };
+  const CallCase cases[] = {
+      {"row without a check state", 1, false, "t_scTransfer.FAmt", "80000", 2, "80000"},
+      {"unchecked row", 0, true, "t_scTransfer.FAmt", "80000", 3, "80000"},
+      {"checked row, ordinary column", 1, true, "t_scTransfer.FAmt", "80000", 4, "80000"},
+      {"submit state", 1, true, "view_BKPaymentTAV.FSubmitState", "BK201", 4, "已撤消"},
+      {"commit state", 1, true, "view_BKPaymentTAV.FCommitPayStatus", "1", 6, "已提交"},
+      {"commit state not committed", 1, true, "view_BKPaymentTAV.FCommitPayStatus", "0", 4, ""},
+  };
+  sim::Host host;
+  sc::scTransferListExt list;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FillEvent event(c.checkStatus, c.withCheckStatus);
+    event.Raise(list, c.column, c.cell);
+    EXPECT_EQ(event.calls->count, c.calls);
+    EXPECT_EQ(Text(event.cell), c.cellAfter);
+  }
+}
+
+TEST(TransferListRows, FailingFieldLookUpGoesBackToTheHostAndNothingMeansNoField) {
+  sim::Host host;
+  sc::scTransferListExt list;
+  {
+    SCOPED_TRACE("the look-up fails");
+    FillEvent event(1);
+    event.calls->failFieldsItem = "FCheckStatus";
+    event.calls->failNumber = 3709;
+    try {
+      event.Raise(list, "t_scTransfer.FAmt", "80000");
+      FAIL() << "a failing look-up is not a missing field";
+    } catch (const ax::AutomationError& e) {
+      EXPECT_EQ(e.Number(), 3709);
+    }
+    EXPECT_TRUE(ax::IsTrue(event.more));
+    EXPECT_EQ(ax::CLng(event.color), 5);
+  }
+  {
+    SCOPED_TRACE("the bank status look-up fails");
+    FillEvent event(1);
+    event.calls->failFieldsItem = "FBaseProperty6_DSPName";
+    event.calls->failNumber = -2147467259;
+    EXPECT_THROW(event.Raise(list, "view_BKPaymentTAV.FCommitPayStatus", "1"), ax::AutomationError);
+  }
+  {
+    SCOPED_TRACE("the collection answers Nothing");
+    FillEvent event(1);
+    event.calls->failFieldsItem = "FCheckStatus";
+    event.Raise(list, "view_BKPaymentTAV.FSubmitState", "BK201");
+    EXPECT_FALSE(ax::IsTrue(event.more));
+    EXPECT_EQ(Text(event.cell), "BK201");
+    EXPECT_EQ(ax::CLng(event.color), 5);
+  }
+}
+
+TEST(RecordReading, EachFieldIsLookedUpOnceAndThenOnlyReadRecordAfterRecord) {
+  sim::Rows rows;
+  rows.columns = {"FID", "FNumber", "FBank", "FTransMin"};
+  for (int32_t i = 1; i <= 3; ++i)
+    rows.data.push_back({i, "01.00" + std::to_string(i), "bank " + std::to_string(i),
+                         i == 2 ? ax::Variant::null() : ax::Variant(100.0 * i)});
+  auto calls = std::make_shared<HostCalls>();
+  ax::Object rs(std::make_shared<CountingProxy>(sim::NewRecordset(rows), calls));
+  sc::host::FieldReader field(rs);
+  std::string read;
+  rs.Call("MoveFirst");
+  int navigation = 1;
+  while (!ax::IsTrue(rs.Get("EOF"))) {
+    for (const char* name : {"FID", "FNumber", "FBank", "FTransMin"})
+      read += Text(field(name)) + ",";
+    read += ";";
+    rs.Call("MoveNext");
+    navigation += 2;
+  }
+  ++navigation;  // the last EOF
+  EXPECT_EQ(read, "1,01.001,bank 1,100,;2,01.002,bank 2,NULL,;3,01.003,bank 3,300,;");
+  EXPECT_EQ(calls->count - navigation, 1 + 4 + 3 * 4) << "Fields once, each Field once, then values";
+
+  // A field the record set does not have fails where it is first read.
+  try {
+    field("FNoSuchField");
+    FAIL() << "an unknown field must raise";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 3265);
+  }
 }
 
 // ---- commands ---------------------------------------------------------------------------------

@@ -28,38 +28,38 @@ namespace {
 // A record value as text; Null and Empty read as "".
 std::string TextOf(const ax::Variant& v) { return v.isNull() || v.isEmpty() ? std::string() : ax::CStr(v); }
 
-// The payment order the bank link receives for the bill at the record set's current row.
-ax::Object PaymentOrder(const ax::Object& rs) {
-  using host::Field;
+// The payment order the bank link receives for the bill at the record set's current row (field
+// reads that record set).
+ax::Object PaymentOrder(host::FieldReader& field) {
   ax::Object order = host::NewDictionary();
   auto set = [&order](std::string_view item, const ax::Variant& value) {
     host::SetItem(order, item, value);
   };
-  const ax::Variant recBankType = Field(rs, "FRecBankType");
+  const ax::Variant recBankType = field("FRecBankType");
 
   set("FSource", "SCTransfer");
-  set("FSourceID", Field(rs, "FID"));
-  set("FSourceNumber", Field(rs, "FBillNo"));
-  set("FRecAcntNumber", Field(rs, "FRecBankAcnt"));
-  set("FRecBranch", Field(rs, "FRecBank"));
-  set("FPayBranch", Field(rs, "FPayBank"));
+  set("FSourceID", field("FID"));
+  set("FSourceNumber", field("FBillNo"));
+  set("FRecAcntNumber", field("FRecBankAcnt"));
+  set("FRecBranch", field("FRecBank"));
+  set("FPayBranch", field("FPayBank"));
   set("FRecBankNumber", recBankType.isNull() ? ax::Variant(0) : recBankType);
   set("FRecBank", ax::VarEqual(NullToDefault(recBankType, 2), 1) ? LoadPWString("同行")
                                                                  : LoadPWString("他行"));
-  set("FRecName", Field(rs, "FRecClient"));
-  set("FAmt", Field(rs, "FAmt"));
-  set("FCurrency", host::GetCurrency(GetGLData(), ax::CLng(Field(rs, "FCyID"))).Get("Name"));
-  set("FPayAcntNumber", Field(rs, "FPayBankAcnt"));
-  set("FPayBank", Field(rs, "FPayBank"));
-  set("FPayName", Field(rs, "FPayClient"));
+  set("FRecName", field("FRecClient"));
+  set("FAmt", field("FAmt"));
+  set("FCurrency", host::GetCurrency(GetGLData(), ax::CLng(field("FCyID"))).Get("Name"));
+  set("FPayAcntNumber", field("FPayBankAcnt"));
+  set("FPayBank", field("FPayBank"));
+  set("FPayName", field("FPayClient"));
   set("FRecAreaName",
-      AreaText(Field(rs, "FRecProvince"), Field(rs, "FRecCityType"), Field(rs, "FRecCity")));
+      AreaText(field("FRecProvince"), field("FRecCityType"), field("FRecCity")));
   set("FPayAreaName",
-      AreaText(Field(rs, "FPayProvince"), Field(rs, "FPayCityType"), Field(rs, "FPayCity")));
-  set("FPurpose", Field(rs, "FPurpose"));
-  set("FExplanation", Field(rs, "FExplanation"));
-  set("FUrgent", Field(rs, "FTlxlvl"));
-  set("FPaymentMode", Field(rs, "FTrantype"));
+      AreaText(field("FPayProvince"), field("FPayCityType"), field("FPayCity")));
+  set("FPurpose", field("FPurpose"));
+  set("FExplanation", field("FExplanation"));
+  set("FUrgent", field("FTlxlvl"));
+  set("FPaymentMode", field("FTrantype"));
   return order;
 }
 
@@ -118,18 +118,19 @@ void scTransferListExt1::SubmitToBankBill() {
     bank.Put("Version", "1.0.0");
 
     std::string lines;
+    host::FieldReader field(rs);
     while (!host::Eof(rs)) {
-      const ax::Variant billNo = host::Field(rs, "FBillNo");
+      const ax::Variant billNo = field("FBillNo");
       const ax::Object payment =
           lib.GetData("select * from view_BKPaymentTAV t1 \r\nwhere FNumber=" + host::SqlStr(billNo) +
                       " and FName='SCTransfer' ");
       // A bill without an approver (also one whose approver is unknown) is not approved.
-      if (!ax::VarGreater(NullToDefault(host::Field(rs, "FReCheckerID"), 0), 0)) {
+      if (!ax::VarGreater(NullToDefault(field("FReCheckerID"), 0), 0)) {
         lines += FormatPWString("单据 %1 提交失败：该划拨单未审批不能提交银行", {billNo}) + "\r\n";
       } else if (host::RecordCount(payment) >= 1) {
         lines += FormatPWString("单据 %1 提交失败：该划拨单已经提交银行付款单", {billNo}) + "\r\n";
       } else {
-        ax::Variant order = PaymentOrder(rs).AsVariant();
+        ax::Variant order = PaymentOrder(field).AsVariant();
         ax::Variant errorText = std::string();
         ax::Args args{ax::ref(order), ax::ref(errorText)};
         const ax::Variant result = bank.CallArgs("ImportPayment", args);
@@ -137,7 +138,7 @@ void scTransferListExt1::SubmitToBankBill() {
           lines += FormatPWString("单据 %1 提交失败：%2", {billNo, TextOf(errorText)}) + "\r\n";
         } else {
           lib.ExecuteSQL("Update t_SCTransfer SET FBKCommit=FID WHERE FID=" +
-                         host::SqlNum(host::Field(rs, "FID")));
+                         host::SqlNum(field("FID")));
           lines += FormatPWString("单据 %1 提交成功！", {billNo}) + "\r\n";
         }
       }

@@ -483,33 +483,71 @@ WORD FlagsFromKind(unsigned kind) {
   return flags ? flags : static_cast<WORD>(DISPATCH_METHOD);
 }
 
+namespace {
+
+// The VARIANTs of one call's arguments: a few on the stack (most calls pass at most a handful),
+// more on the heap. Each value is cleared when the call is done.
+class ArgumentBuffers {
+ public:
+  explicit ArgumentBuffers(size_t count) : count_(count) {
+    if (count > kInline) {
+      heapValues_.resize(count);
+      heapSlots_.resize(count);
+      values_ = heapValues_.data();
+      slots_ = heapSlots_.data();
+    }
+    for (size_t i = 0; i < count; ++i) VariantInit(&values_[i]);
+  }
+  ~ArgumentBuffers() {
+    for (size_t i = 0; i < count_; ++i) VariantClear(&values_[i]);
+  }
+  ArgumentBuffers(const ArgumentBuffers&) = delete;
+  ArgumentBuffers& operator=(const ArgumentBuffers&) = delete;
+
+  VARIANT& value(size_t i) { return values_[i]; }
+  VARIANTARG* slots() { return count_ ? slots_ : nullptr; }
+  VARIANTARG& slot(size_t i) { return slots_[i]; }
+
+ private:
+  static constexpr size_t kInline = 8;
+  size_t count_;
+  VARIANT inlineValues_[kInline];
+  VARIANTARG inlineSlots_[kInline];
+  VARIANT* values_ = inlineValues_;
+  VARIANTARG* slots_ = inlineSlots_;
+  std::vector<VARIANT> heapValues_;
+  std::vector<VARIANTARG> heapSlots_;
+};
+
+}  // namespace
+
 ax::Variant CallDispatch(IDispatch* target, DISPID id, unsigned kind, ax::Args& args) {
   const size_t count = args.size();
-  // values[i] owns argument i; slots hold them in reverse order, by-reference ones as typed
-  // references into values[i] so that the callee writes straight into them.
-  std::vector<Var> values(count);
-  std::vector<VARIANTARG> slots(count);
+  // value(i) owns argument i; the slots hold them in reverse order, by-reference ones as typed
+  // references into value(i) so that the callee writes straight into them.
+  ArgumentBuffers buffers(count);
   for (size_t i = 0; i < count; ++i) {
-    ToVariant(args[i].value(), values[i].get());
-    VARIANTARG& slot = slots[count - 1 - i];
+    VARIANT& value = buffers.value(i);
+    ToVariant(args[i].value(), &value);
+    VARIANTARG& slot = buffers.slot(count - 1 - i);
     VariantInit(&slot);
     if (!args[i].isByRef()) {
-      slot = *values[i];  // a shallow view; values[i] keeps ownership
+      slot = value;  // a shallow view; value(i) keeps ownership
       continue;
     }
-    VARTYPE type = values[i]->vt;
+    VARTYPE type = value.vt;
     if (type == VT_EMPTY || type == VT_NULL || type == VT_ERROR || (type & VT_ARRAY)) {
       slot.vt = VT_VARIANT | VT_BYREF;
-      slot.pvarVal = values[i].get();
+      slot.pvarVal = &value;
     } else {
       slot.vt = static_cast<VARTYPE>(type | VT_BYREF);
-      slot.byref = &values[i]->llVal;  // every scalar, BSTR and pointer starts here
+      slot.byref = &value.llVal;  // every scalar, BSTR and pointer starts here
     }
   }
   const bool put = (kind & (ax::kPut | ax::kPutRef)) != 0;
   DISPID putId = DISPID_PROPERTYPUT;
-  DISPPARAMS params{count ? slots.data() : nullptr, put ? &putId : nullptr,
-                    static_cast<UINT>(count), put ? 1u : 0u};
+  DISPPARAMS params{buffers.slots(), put ? &putId : nullptr, static_cast<UINT>(count),
+                    put ? 1u : 0u};
   Var result;
   EXCEPINFO info{};
   UINT argError = 0;
@@ -517,7 +555,7 @@ ax::Variant CallDispatch(IDispatch* target, DISPID id, unsigned kind, ax::Args& 
                               put ? nullptr : result.get(), &info, &argError);
   if (FAILED(hr)) ThrowInvokeError(hr, info);
   for (size_t i = 0; i < count; ++i) {
-    if (args[i].isByRef()) args[i].value() = FromVariant(*values[i]);
+    if (args[i].isByRef()) args[i].value() = FromVariant(buffers.value(i));
   }
   return FromVariant(*result);
 }

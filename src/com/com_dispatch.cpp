@@ -1,5 +1,7 @@
 #include "com_dispatch.h"
 
+#include <cstring>
+#include <map>
 #include <vector>
 
 #include "automation/error.h"
@@ -11,6 +13,56 @@ namespace sccom {
 namespace {
 
 bool g_cacheDispids = true;
+
+// IDispatchEx: objects that may add members of their own at run time (script objects), whose
+// DISPIDs belong to the object rather than to its type.
+constexpr IID kIidDispatchEx = {0xa6ef9860, 0xc720, 0x11d0, {0x93, 0x37, 0x00, 0xa0, 0xc9, 0x0d, 0xca, 0xa9}};
+
+// A type as its dispatch interface's type information names it.
+struct TypeKey {
+  GUID guid;
+  LCID lcid;
+  bool operator<(const TypeKey& o) const {
+    int c = std::memcmp(&guid, &o.guid, sizeof guid);
+    return c != 0 ? c < 0 : lcid < o.lcid;
+  }
+};
+
+// Past this many types, new ones keep their DISPIDs per object: a server inventing a type per
+// object must not grow the table without end.
+constexpr size_t kMaxSharedTypes = 512;
+
+// The DISPID table for an object: the one of its type when its dispatch interface has type
+// information with a type identifier, otherwise (or for an IDispatchEx object) its own.
+std::shared_ptr<MemberDispids> DispidsFor(IDispatch* dispatch) {
+  // Deliberately never destroyed, like the wrapper table: wrappers may die during exit.
+  static auto* shared = new std::map<TypeKey, std::shared_ptr<MemberDispids>>();
+  UINT count = 0;
+  ComPtr<ITypeInfo> info;
+  TypeKey key{};
+  bool typed = false;
+  if (SUCCEEDED(dispatch->GetTypeInfoCount(&count)) && count > 0 &&
+      SUCCEEDED(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put())) && info) {
+    TYPEATTR* attr = nullptr;
+    if (SUCCEEDED(info->GetTypeAttr(&attr)) && attr) {
+      key = TypeKey{attr->guid, attr->lcid};
+      typed = !IsEqualGUID(attr->guid, GUID_NULL);
+      info->ReleaseTypeAttr(attr);
+    }
+  }
+  if (typed) {
+    ComPtr<IUnknown> expando;
+    if (SUCCEEDED(dispatch->QueryInterface(kIidDispatchEx, expando.put_void())) && expando) {
+      typed = false;
+    }
+  }
+  if (!typed) return std::make_shared<MemberDispids>();
+  auto found = shared->find(key);
+  if (found != shared->end()) return found->second;
+  auto ids = std::make_shared<MemberDispids>();
+  if (shared->size() < kMaxSharedTypes) shared->emplace(key, ids);
+  return ids;
+}
 
 // The name of a type (MEMBERID_NIL documentation), "" when unavailable.
 std::string TypeName(ITypeInfo* info) {
@@ -90,10 +142,10 @@ ComDispatch::~ComDispatch() {
 }
 
 DISPID ComDispatch::IdOf(std::string_view member) {
-  std::string key(member);
   if (g_cacheDispids) {
-    auto found = ids_.find(key);
-    if (found != ids_.end()) return found->second;
+    if (!ids_) ids_ = DispidsFor(dispatch_.get());
+    auto found = ids_->find(member);
+    if (found != ids_->end()) return found->second;
   }
   std::wstring name = Widen(member);
   LPOLESTR names[] = {name.data()};
@@ -106,7 +158,7 @@ DISPID ComDispatch::IdOf(std::string_view member) {
     }
     ThrowIfFailed(hr);
   }
-  if (g_cacheDispids) ids_.emplace(std::move(key), id);
+  if (g_cacheDispids && ids_) ids_->emplace(std::string(member), id);
   return id;
 }
 

@@ -1,11 +1,13 @@
 // ax::Dispatch over a COM object's IDispatch: late-bound calls by member name with each
-// member's DISPID looked up once per object, interface queries by name and event connections
-// through the object's connection points.
+// member's DISPID looked up once per type (once per object for an object without type
+// information), interface queries by name and event connections through the object's
+// connection points.
 #pragma once
 
 #include "win32.h"
 #include <oaidl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +17,13 @@
 #include "com_ptr.h"
 
 namespace sccom {
+
+// The DISPIDs of one type by member name (as the caller spells it), found without copying it.
+struct MemberNameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+using MemberDispids = std::unordered_map<std::string, DISPID, MemberNameHash, std::equal_to<>>;
 
 class ComDispatch final : public ax::Dispatch {
  public:
@@ -46,7 +55,8 @@ class ComDispatch final : public ax::Dispatch {
 
   ComPtr<IDispatch> dispatch_;
   IUnknown* identity_;  // the canonical IUnknown, used as the identity key only (not owned)
-  std::unordered_map<std::string, DISPID> ids_;
+  // Shared by every object of the same type, or this object's own; found on the first call.
+  std::shared_ptr<MemberDispids> ids_;
 };
 
 // Called by a ComDispatch as it dies, so that WrapDispatch makes a new one next time.

@@ -87,9 +87,11 @@ void STDMETHODCALLTYPE DispatchServer::GetTarget(HMODULE caller, ax::DispatchPtr
   if (out && caller == module::Handle()) *out = target_;
 }
 
-std::string MemberIds::NameOf(DISPID id) const {
-  if (id == DISPID_VALUE) return "Item";  // the default member
-  if (id < 1 || static_cast<size_t>(id) > names_.size()) return {};
+const std::string& MemberIds::NameOf(DISPID id) const {
+  static const std::string kDefaultMember = "Item";  // DISPID_VALUE
+  static const std::string kNone;
+  if (id == DISPID_VALUE) return kDefaultMember;
+  if (id < 1 || static_cast<size_t>(id) > names_.size()) return kNone;
   return names_[static_cast<size_t>(id) - 1];
 }
 
@@ -136,7 +138,7 @@ HRESULT InvokeMember(const MemberIds& ids, const ax::DispatchPtr& target, DISPID
   return Guard(
       IID_IDispatch,
       [&]() -> HRESULT {
-        std::string name = ids.NameOf(id);
+        const std::string& name = ids.NameOf(id);
         if (name.empty() || !target) return DISP_E_MEMBERNOTFOUND;
         unsigned kind = CallKindFromFlags(flags);
         InvokeWithArgs(params, result,

@@ -7,6 +7,7 @@
 #include "win32.h"
 #include <oaidl.h>
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,10 +30,12 @@ class MemberIds {
  public:
   DISPID IdOf(const std::string& name);
   // "" for a DISPID never handed out.
-  std::string NameOf(DISPID id) const;
+  const std::string& NameOf(DISPID id) const;
 
  private:
-  std::vector<std::string> names_;  // DISPID n names names_[n - 1]
+  // DISPID n names names_[n - 1]. A deque: a name handed out by NameOf stays valid while the
+  // call it names runs, even when that call makes new names known.
+  std::deque<std::string> names_;
 };
 
 class DispatchServer : public ComObject<IDispatch, IAxObject> {

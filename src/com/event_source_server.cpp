@@ -1,5 +1,6 @@
 #include "event_source_server.h"
 
+#include <cstring>
 #include <map>
 
 #include "automation/error.h"
@@ -296,11 +297,21 @@ class PointEnumerator final : public ComObject<IEnumConnectionPoints> {
   ULONG position_;
 };
 
+// The DISPIDs of an interface's members, the same for every object that has it, as its type
+// information promises (clients keep them per type). Kept for the process.
+MemberIds& ClassMemberIds(const std::shared_ptr<const EventClass>& c) {
+  struct Less {
+    bool operator()(const GUID& a, const GUID& b) const { return std::memcmp(&a, &b, sizeof a) < 0; }
+  };
+  static auto* table = new std::map<GUID, MemberIds, Less>();
+  return (*table)[c->interfaceId];
+}
+
 class EventSourceServer final
     : public ComObject<IDispatch, IConnectionPointContainer, IProvideClassInfo> {
  public:
   EventSourceServer(ax::DispatchPtr target, std::shared_ptr<const EventClass> c)
-      : target_(std::move(target)), class_(std::move(c)) {
+      : target_(std::move(target)), class_(std::move(c)), ids_(ClassMemberIds(class_)) {
     auto interfaceInfo = MakeCom<ClassTypeInfo>(class_, ClassTypeInfo::Kind::Interface);
     auto eventsInfo = MakeCom<ClassTypeInfo>(class_, ClassTypeInfo::Kind::Events);
     auto classInfo = MakeCom<ClassTypeInfo>(class_, ClassTypeInfo::Kind::Class);
@@ -411,7 +422,7 @@ class EventSourceServer final
   std::shared_ptr<const EventClass> class_;
   ComPtr<ITypeInfo> interfaceInfo_;
   ComPtr<ITypeInfo> classInfo_;
-  MemberIds ids_;
+  MemberIds& ids_;
   std::map<DWORD, Advised> advised_;
   DWORD lastCookie_ = 0;
 };

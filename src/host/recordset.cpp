@@ -1,9 +1,37 @@
 #include "host/recordset.h"
 
+#include "automation/error.h"
+
 namespace sc::host {
+
+namespace {
+
+constexpr int32_t kItemNotFound = 3265;  // ADO: no item of that name or ordinal
+
+}  // namespace
 
 ax::Variant Field(const ax::Object& rs, std::string_view name) {
   return rs.GetObj("Fields").ItemObj(std::string(name)).Get("Value");
+}
+
+ax::Object FindField(const ax::Object& fields, std::string_view name) {
+  ax::Variant field;
+  try {
+    field = fields.Item(std::string(name));
+  } catch (const ax::AutomationError& e) {
+    if (e.Number() == kItemNotFound) return {};
+    throw;
+  }
+  return ax::Object(field);
+}
+
+ax::Variant FieldReader::operator()(std::string_view name) {
+  for (const auto& [known, field] : known_)
+    if (known == name) return field.Get("Value");
+  if (fields_.IsNothing()) fields_ = rs_.GetObj("Fields");
+  ax::Object field = fields_.ItemObj(std::string(name));
+  known_.emplace_back(std::string(name), field);
+  return field.Get("Value");
 }
 
 std::string FieldText(const ax::Object& rs, std::string_view name) {

@@ -41,6 +41,9 @@ class scTransferListExt : public PluginClass {
 };
 
 // HasField(fieldName, recordSet): whether the record set has a field of that name (any case).
+// Nothing has no field. Asks the record set's Fields collection for the name once.
 bool HasField(const std::string& fieldName, const ax::Object& recordSet);
+// recordSet.Fields, Nothing for Nothing.
+ax::Object RecordSetFields(const ax::Object& recordSet);
 
 }  // namespace sc

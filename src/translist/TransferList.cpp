@@ -107,11 +107,14 @@ void scTransferListExt::ListFillRow(int32_t lRow, const ax::Object& RowData,
                                     const ax::Object& HeadDict, ax::Variant& CellData,
                                     ax::Variant& BackColor, ax::Variant& ContinueRaise) {
   (void)lRow;
-  if (!HasField("FCheckStatus", RowData)) {
+  // The host raises this for every cell: one look-up both tests for the field and reads it.
+  ax::Object fields = RecordSetFields(RowData);
+  ax::Object checkField = fields.IsNothing() ? ax::Object() : host::FindField(fields, "FCheckStatus");
+  if (checkField.IsNothing()) {
     ContinueRaise = false;
     return;
   }
-  ax::Variant checkStatus = host::Field(RowData, "FCheckStatus");
+  ax::Variant checkStatus = checkField.Get("Value");
   if (!ax::VarEqual(checkStatus, 1)) {
     BackColor = kColorUnchecked;
     ContinueRaise = true;
@@ -123,7 +126,8 @@ void scTransferListExt::ListFillRow(int32_t lRow, const ax::Object& RowData,
   if (column == "view_BKPaymentTAV.FCommitPayStatus") {
     if (ax::VarEqual(checkStatus, 1) && ax::Val(TextOf(CellData)) == 1) {
       CellData = LoadPWString("已提交");
-      bool hasBankStatus = ax::Len(TextOf(host::Field(RowData, "FBaseProperty6_DSPName"))) > 0;
+      bool hasBankStatus =
+          ax::Len(TextOf(fields.ItemObj("FBaseProperty6_DSPName").Get("Value"))) > 0;
       BackColor = hasBankStatus ? kColorSubmittedWithStatus : kColorSubmitted;
     } else {
       CellData = std::string();
@@ -214,14 +218,13 @@ void scTransferListExt::ShowBankCollection() {
   TrapQuiet([&] { ShowFrmYHGJ(host::ListOf(List())); });
 }
 
+ax::Object RecordSetFields(const ax::Object& recordSet) {
+  return recordSet.IsNothing() ? ax::Object() : recordSet.GetObj("Fields");
+}
+
 bool HasField(const std::string& fieldName, const ax::Object& recordSet) {
-  if (recordSet.IsNothing()) return false;
-  ax::Object fields = recordSet.GetObj("Fields");
-  std::string wanted = ax::UCase(fieldName);
-  for (int32_t i = 0, n = host::Count(fields); i < n; ++i) {
-    if (ax::UCase(ax::CStr(fields.ItemObj(i).Get("Name"))) == wanted) return true;
-  }
-  return false;
+  ax::Object fields = RecordSetFields(recordSet);
+  return !fields.IsNothing() && !host::FindField(fields, fieldName).IsNothing();
 }
 
 }  // namespace sc

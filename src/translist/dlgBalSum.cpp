@@ -221,22 +221,23 @@ ax::Object dlgBalSum::GetAutoCollectAccounts() {
       ax::CreateObject(host::ProgId::AcctInfo)
           .Get("GetAcctList", {GetPropsString(), 0,
                                " t_Acnt.FAutoTransfer = 1 and t_Account.FCurrencyID=1 ", ""}));
+  host::FieldReader field(rs);
   ForEachRecord(rs, [&] {
     ax::Object account = host::NewDictionary();
-    host::SetItem(account, "FAcntID", host::Field(rs, "FID"));
-    host::SetItem(account, "FPayAcctID", host::Field(rs, "FAccountID"));
-    host::SetItem(account, "FPayAcctNo", host::Field(rs, "FNumber"));
-    host::SetItem(account, "FPayBank", TextOf(host::Field(rs, "FBank")));
-    host::SetItem(account, "FPayBankAcnt", TextOf(host::Field(rs, "FAcntNo")));
-    host::SetItem(account, "FRecAcctID", host::Field(rs, "FTransAcctID"));
-    host::SetItem(account, "FRecAcctNo", host::Field(rs, "FTransAcctNumber"));
-    host::SetItem(account, "FRecBank", TextOf(host::Field(rs, "FTransBank")));
-    host::SetItem(account, "FRecBankAcnt", TextOf(host::Field(rs, "FTransAcntNo")));
-    host::SetItem(account, "FTransBound", host::Field(rs, "FTransBound"));
-    host::SetItem(account, "FTransMin", host::Field(rs, "FTransMin"));
-    host::SetItem(account, "FCyID", host::Field(rs, "FCurrencyID"));
-    host::SetItem(account, "FCyNo", host::Field(rs, "FCurNumber"));
-    host::SetItem(account, "FCyName", host::Field(rs, "FCurName"));
+    host::SetItem(account, "FAcntID", field("FID"));
+    host::SetItem(account, "FPayAcctID", field("FAccountID"));
+    host::SetItem(account, "FPayAcctNo", field("FNumber"));
+    host::SetItem(account, "FPayBank", TextOf(field("FBank")));
+    host::SetItem(account, "FPayBankAcnt", TextOf(field("FAcntNo")));
+    host::SetItem(account, "FRecAcctID", field("FTransAcctID"));
+    host::SetItem(account, "FRecAcctNo", field("FTransAcctNumber"));
+    host::SetItem(account, "FRecBank", TextOf(field("FTransBank")));
+    host::SetItem(account, "FRecBankAcnt", TextOf(field("FTransAcntNo")));
+    host::SetItem(account, "FTransBound", field("FTransBound"));
+    host::SetItem(account, "FTransMin", field("FTransMin"));
+    host::SetItem(account, "FCyID", field("FCurrencyID"));
+    host::SetItem(account, "FCyNo", field("FCurNumber"));
+    host::SetItem(account, "FCyName", field("FCurName"));
     accounts.Call("Add", {account});
   });
   return accounts;
@@ -263,12 +264,13 @@ ax::Object dlgBalSum::GetAccountBalances() {
       ax::Object::FromVariantOrNothing(ledger.CallArgs("GetBalSum", args, ax::kMethodOrGet));
 
   ax::Object balances = host::NewVector();
+  host::FieldReader field(rs);
   ForEachRecord(rs, [&] {
     ax::Object entry = host::NewDictionary();
-    host::SetItem(entry, "FAcntID", host::Field(rs, "FClientID"));
-    host::SetItem(entry, "FAccountNumber", host::Field(rs, "FClientNumber"));
-    host::SetItem(entry, "FAccountName", host::Field(rs, "FClientName"));
-    host::SetItem(entry, "FAccntSum", host::Field(rs, "FAccntSum"));
+    host::SetItem(entry, "FAcntID", field("FClientID"));
+    host::SetItem(entry, "FAccountNumber", field("FClientNumber"));
+    host::SetItem(entry, "FAccountName", field("FClientName"));
+    host::SetItem(entry, "FAccntSum", field("FAccntSum"));
     balances.Call("Add", {entry});
   });
 

@@ -314,6 +314,76 @@ TEST(BridgeCalls, EachMemberNameIsLookedUpOncePerObject) {
   SetDispidCacheEnabled(true);
 }
 
+// A type of its own for each test: the DISPID tables of types last for the process.
+std::shared_ptr<const EventClass> TypedClass(const char* name, uint8_t n) {
+  auto guid = [n](uint8_t last) {
+    return GUID{0x5d3c1a21, 0x2222, 0x4c2b, {0x9a, 0x02, 0x00, 0x00, 0x00, 0x00, n, last}};
+  };
+  return std::make_shared<const EventClass>(EventClass{name, guid(1), guid(2), guid(3), {}});
+}
+
+// A Recorder served with type information, as a host serves its objects, reached through COM.
+struct TypedThroughCom {
+  explicit TypedThroughCom(std::shared_ptr<const EventClass> type)
+      : counting(MakeCom<CountingDispatch>(ServeEventSource(recorder, std::move(type)))),
+        object(std::make_shared<ComDispatch>(ComPtr<IDispatch>(counting.get()),
+                                             static_cast<IUnknown*>(counting.get()))) {}
+  std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
+  ComPtr<CountingDispatch> counting;
+  ax::Object object;
+};
+
+TEST(BridgeCalls, MemberNamesAreLookedUpOncePerTypeOrPerUntypedObject) {
+  auto first = TypedClass("First", 1);
+  TypedThroughCom one(first), two(first);
+  EXPECT_EQ(ax::CLng(one.object.Get("Echo", {1})), 1);  // first type: Echo 1, Value 2
+  one.object.Put("Value", int32_t{5});
+  two.object.Put("Value", int32_t{6});
+  EXPECT_EQ(ax::CLng(two.object.Get("Echo", {2})), 2);
+  EXPECT_EQ(one.counting->lookups, 2);
+  EXPECT_EQ(two.counting->lookups, 0) << "a second object of a type seen costs no look-up";
+  EXPECT_EQ(ax::CLng(one.recorder->value), 5);
+  EXPECT_EQ(ax::CLng(two.recorder->value), 6);
+
+  // Another type with members of the same names under other DISPIDs (Value 1, Echo 2).
+  TypedThroughCom other(TypedClass("Second", 2));
+  other.object.Put("Value", int32_t{7});
+  EXPECT_EQ(ax::CLng(other.object.Get("Echo", {3})), 3);
+  EXPECT_EQ(other.counting->lookups, 2);
+  EXPECT_EQ(ax::CLng(other.recorder->value), 7);
+  EXPECT_EQ(ax::CLng(two.recorder->value), 6);
+
+  // Without type information every object has its own DISPIDs (here Echo 1 against Value 1).
+  ThroughCom x, y;
+  EXPECT_EQ(ax::CLng(x.object.Get("Echo", {4})), 4);
+  y.object.Put("Value", int32_t{8});
+  x.object.Put("Value", int32_t{9});
+  EXPECT_EQ(ax::CLng(y.object.Get("Echo", {5})), 5);
+  EXPECT_EQ(x.counting->lookups, 2);
+  EXPECT_EQ(y.counting->lookups, 2);
+  EXPECT_EQ(ax::CLng(x.recorder->value), 9);
+  EXPECT_EQ(ax::CLng(y.recorder->value), 8);
+}
+
+TEST(BridgeCalls, SystemObjectsShareTheirTypesLookUps) {
+  CLSID clsid;
+  ASSERT_EQ(CLSIDFromProgID(L"Scripting.Dictionary", &clsid), S_OK);
+  ComPtr<CountingDispatch> counting[2];
+  ax::Object dictionaries[2];
+  for (int i = 0; i < 2; ++i) {
+    ComPtr<IDispatch> raw;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, raw.put_void()),
+              S_OK);
+    counting[i] = MakeCom<CountingDispatch>(std::move(raw));
+    dictionaries[i] = ax::Object(std::make_shared<ComDispatch>(
+        ComPtr<IDispatch>(counting[i].get()), static_cast<IUnknown*>(counting[i].get())));
+    dictionaries[i].Call("Add", {"key", int32_t{i}});
+    EXPECT_EQ(ax::CLng(dictionaries[i].Get("Count")), 1);
+  }
+  EXPECT_EQ(counting[1]->lookups, 0);
+  EXPECT_EQ(ax::CLng(dictionaries[1].Item("key")), 1);
+}
+
 TEST(BridgeCalls, ComponentsComeFromComByProgId) {
   ax::Object dictionary = ax::CreateObject("Scripting.Dictionary");
   dictionary.Call("Add", {"key", int32_t{7}});

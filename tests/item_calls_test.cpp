@@ -1,0 +1,128 @@
+// Calls into the host per item of the per-item loops: per member account of the centre
+// collection and per bill of the bulk bank submission. Each is measured as the difference
+// between a run over few items and one over more, so the fixed calls of a run cancel out.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/collections.h"
+#include "sim/host.h"
+#include "sim/list_window.h"
+#include "sim/recordset.h"
+#include "translist/dlgBalSum.h"
+
+namespace {
+
+struct Calls {
+  uint64_t host = 0;       // the host's objects and components
+  uint64_t recordset = 0;  // record sets, their Fields and Field objects
+};
+
+Calls Now(const sim::Host& host) { return {host.CallCount(), sim::RecordsetCalls()}; }
+
+Calls PerItem(Calls fewStart, Calls fewEnd, Calls manyStart, Calls manyEnd, int extraItems) {
+  auto per = [extraItems](uint64_t few, uint64_t many) {
+    EXPECT_EQ((many - few) % static_cast<uint64_t>(extraItems), 0u) << "calls grow per item";
+    return (many - few) / static_cast<uint64_t>(extraItems);
+  };
+  return {per(fewEnd.host - fewStart.host, manyEnd.host - manyStart.host),
+          per(fewEnd.recordset - fewStart.recordset, manyEnd.recordset - manyStart.recordset)};
+}
+
+// n member accounts collected into account 101, each with a balance above its minimum.
+void MemberAccounts(sim::Host& host, int n) {
+  sim::Database& db = host.Db();
+  db.Execute("delete from t_scTransfer");
+  db.Execute("update t_Acnt set FAutoTransfer=0");
+  for (int i = 0; i < n; ++i) {
+    int id = 1000 + i;
+    char code[32];
+    std::snprintf(code, sizeof code, "09.%06d", i);
+    db.ExecNative(
+        "INSERT INTO t_Acnt (FID, FNumber, FName, FClientID, FBank, FAcntNo, FCurrencyID, FAcctID,"
+        " FAutoTransfer, FTransAcctID, FTransBound, FTransMin) VALUES (?, ?, ?, 1, '招商银行', ?, 1,"
+        " 1022, 1, 101, 1000, 100)",
+        {id, std::string(code), "成员账户" + std::to_string(i), std::to_string(700000000 + i)});
+    db.ExecNative("INSERT INTO t_Balance (FAcntID, FBalance) VALUES (?, ?)", {id, 5000 + i});
+  }
+}
+
+Calls CollectionCalls(int accounts, Calls& end) {
+  sim::Host host;
+  MemberAccounts(host, accounts);
+  sc::dlgBalSum& dlg = sc::dlgBalSum::Instance();
+  dlg.EnsureLoaded();
+  Calls start = Now(host);
+  ax::Object items = dlg.BuildCollectionList();
+  end = Now(host);
+  EXPECT_EQ(sc::host::Count(items), accounts);
+  return start;
+}
+
+TEST(ItemCalls, CentreCollectionPerAccount) {
+  Calls fewEnd, manyEnd;
+  Calls fewStart = CollectionCalls(2, fewEnd);
+  Calls manyStart = CollectionCalls(6, manyEnd);
+  Calls per = PerItem(fewStart, fewEnd, manyStart, manyEnd, 4);
+  // Record sets: 14 values of the account and 4 of its balance, each record's EOF and MoveNext.
+  // Reading every value as Fields(name).Value took 56 calls for the same.
+  EXPECT_EQ(per.recordset, 14u + 4u + 2u * 2u);
+  // Host objects: the two pending sums of the account and the three dictionaries made for it
+  // (the account, its balance entry and its collection item; what goes into them is counted by
+  // neither).
+  EXPECT_EQ(per.host, 2u + 3u);
+}
+
+// n approved, unsubmitted bills from account 101 to 102.
+std::vector<int32_t> ApprovedBills(sim::Host& host, int n) {
+  std::vector<int32_t> ids;
+  for (int i = 0; i < n; ++i) {
+    int32_t fid = 1001 + i;
+    char no[32];
+    std::snprintf(no, sizeof no, "HS%06d", i);
+    host.Db().ExecNative(
+        "INSERT INTO t_scTransfer (FID, FBillNo, FDate, FPaySettDate, FTrantype, FCheckStatus,"
+        " FReCheckStatus, FPreparerID, FCheckerID, FReCheckerID, FPayAcctID, FRecAcctID, FPayBank,"
+        " FPayBankAcnt, FRecBank, FRecBankAcnt, FRecBanktype, FCyID, FAmt, FFcyAmt, FPurpose,"
+        " FExplanation, FPayProvince, FPayCity, FRecProvince, FRecCity) VALUES (?, ?, '2026-12-07',"
+        " '2026-12-07', 'TC', 1, 1, 2, 3, 4, 101, 102, '招商银行深圳分行', '755900000000001',"
+        " '招商银行广州分行', '755900000000002', 200, 1, ?, ?, '调拨', '批量调拨', '广东', '深圳',"
+        " '广东', '广州')",
+        {fid, std::string(no), 1000 + i, 1000 + i});
+    ids.push_back(fid);
+  }
+  return ids;
+}
+
+Calls SubmissionCalls(int bills, Calls& end) {
+  sim::Host host;
+  std::vector<int32_t> ids = ApprovedBills(host, bills);
+  std::shared_ptr<sim::ListWindow> list = host.OpenList("banksubmit");
+  list->Select(ids);
+  Calls start = Now(host);
+  list->Click("mnuSubmit");
+  end = Now(host);
+  sim::Rows submitted =
+      host.Db().QueryNative("SELECT COUNT(*) FROM t_BK_Payment WHERE FSourceNumber LIKE 'HS%'");
+  EXPECT_EQ(ax::CLng(submitted.data.at(0).at(0)), bills);
+  return start;
+}
+
+TEST(ItemCalls, BulkSubmissionPerBill) {
+  Calls fewEnd, manyEnd;
+  Calls fewStart = SubmissionCalls(2, fewEnd);
+  Calls manyStart = SubmissionCalls(5, manyEnd);
+  Calls per = PerItem(fewStart, fewEnd, manyStart, manyEnd, 3);
+  // Record sets: the bill's 25 values (not 75 calls as Fields(name).Value), its record's EOF and
+  // MoveNext, and the size of the bill's payment query.
+  EXPECT_EQ(per.recordset, 25u + 2u + 1u);
+  // Host objects: the payment query, the currency and its name, the payment order's dictionary,
+  // the import into the bank link and the update of the bill.
+  EXPECT_EQ(per.host, 6u);
+}
+
+}  // namespace
