@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/bulk_data.h"
 #include "sim/host.h"
 #include "sim/list_window.h"
 
@@ -27,29 +28,6 @@ int BillCount() {
   return n > 0 ? n : 5000;
 }
 
-// N approved bills from 101 to 102 (FID 1001 on), none submitted.
-std::vector<int32_t> AddApprovedBills(sim::Host& host, int n) {
-  sim::Database& db = host.Db();
-  std::vector<int32_t> ids;
-  db.ExecNative("BEGIN");
-  for (int i = 0; i < n; ++i) {
-    int32_t fid = 1001 + i;
-    char no[32];
-    std::snprintf(no, sizeof no, "HS%06d", i);
-    db.ExecNative(
-        "INSERT INTO t_scTransfer (FID, FBillNo, FDate, FPaySettDate, FTrantype, FCheckStatus,"
-        " FReCheckStatus, FPreparerID, FCheckerID, FReCheckerID, FPayAcctID, FRecAcctID, FPayBank,"
-        " FPayBankAcnt, FRecBank, FRecBankAcnt, FRecBanktype, FCyID, FAmt, FFcyAmt, FPurpose,"
-        " FExplanation, FPayProvince, FPayCity, FRecProvince, FRecCity) VALUES (?, ?, '2026-12-07',"
-        " '2026-12-07', 'TC', 1, 1, 2, 3, 4, 101, 102, '招商银行深圳分行', '755900000000001',"
-        " '招商银行广州分行', '755900000000002', 200, 1, ?, ?, '调拨', '批量调拨', '广东', '深圳',"
-        " '广东', '广州')",
-        {fid, std::string(no), 1000 + i, 1000 + i});
-    ids.push_back(fid);
-  }
-  db.ExecNative("COMMIT");
-  return ids;
-}
 
 // The measured part, kept out of line so that callgrind can collect exactly it
 // (--toggle-collect='*ClickSubmit*').
@@ -60,7 +38,7 @@ void BM_BulkSubmission(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto host = std::make_unique<sim::Host>();
-    std::vector<int32_t> ids = AddApprovedBills(*host, n);
+    std::vector<int32_t> ids = sim::AddApprovedBills(host->Db(), n);
     std::shared_ptr<sim::ListWindow> list = host->OpenList("banksubmit");
     list->Select(ids);
     state.ResumeTiming();

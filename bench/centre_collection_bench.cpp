@@ -20,6 +20,7 @@
 #include "automation/object.h"
 #include "host/collections.h"
 #include "sim/collections.h"
+#include "sim/bulk_data.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 #include "sim/recordset.h"
@@ -30,19 +31,7 @@ namespace {
 // A centre with n member accounts collected into account 101, each with a balance.
 void LargeCentre(sim::Host& host, int n) {
   sim::Database& db = host.Db();
-  db.ExecNative("BEGIN");
-  for (int i = 0; i < n; ++i) {
-    int id = 1000 + i;
-    char code[32];
-    std::snprintf(code, sizeof code, "09.%06d", i);
-    db.ExecNative(
-        "INSERT INTO t_Acnt (FID, FNumber, FName, FClientID, FBank, FAcntNo, FCurrencyID, FAcctID,"
-        " FAutoTransfer, FTransAcctID, FTransBound, FTransMin) VALUES (?, ?, ?, 1, '招商银行', ?, 1,"
-        " 1022, 1, 101, 1000, 100)",
-        {id, std::string(code), "成员账户" + std::to_string(i), std::to_string(700000000 + i)});
-    db.ExecNative("INSERT INTO t_Balance (FAcntID, FBalance) VALUES (?, ?)", {id, 5000 + i % 100});
-  }
-  db.ExecNative("COMMIT");
+  sim::AddMemberAccounts(db, n, [](int i) { return 5000 + i % 100; });
 }
 
 sim::Rows AccountRows(int n) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/collections.h"
+#include "sim/bulk_data.h"
 #include "sim/host.h"
 #include "sim/list_window.h"
 #include "sim/recordset.h"
@@ -38,17 +39,7 @@ void MemberAccounts(sim::Host& host, int n) {
   sim::Database& db = host.Db();
   db.Execute("delete from t_scTransfer");
   db.Execute("update t_Acnt set FAutoTransfer=0");
-  for (int i = 0; i < n; ++i) {
-    int id = 1000 + i;
-    char code[32];
-    std::snprintf(code, sizeof code, "09.%06d", i);
-    db.ExecNative(
-        "INSERT INTO t_Acnt (FID, FNumber, FName, FClientID, FBank, FAcntNo, FCurrencyID, FAcctID,"
-        " FAutoTransfer, FTransAcctID, FTransBound, FTransMin) VALUES (?, ?, ?, 1, '招商银行', ?, 1,"
-        " 1022, 1, 101, 1000, 100)",
-        {id, std::string(code), "成员账户" + std::to_string(i), std::to_string(700000000 + i)});
-    db.ExecNative("INSERT INTO t_Balance (FAcntID, FBalance) VALUES (?, ?)", {id, 5000 + i});
-  }
+  sim::AddMemberAccounts(db, n, [](int i) { return 5000 + i; });
 }
 
 Calls CollectionCalls(int accounts, Calls& end) {
@@ -77,30 +68,10 @@ TEST(ItemCalls, CentreCollectionPerAccount) {
   EXPECT_EQ(per.host, 2u + 3u);
 }
 
-// n approved, unsubmitted bills from account 101 to 102.
-std::vector<int32_t> ApprovedBills(sim::Host& host, int n) {
-  std::vector<int32_t> ids;
-  for (int i = 0; i < n; ++i) {
-    int32_t fid = 1001 + i;
-    char no[32];
-    std::snprintf(no, sizeof no, "HS%06d", i);
-    host.Db().ExecNative(
-        "INSERT INTO t_scTransfer (FID, FBillNo, FDate, FPaySettDate, FTrantype, FCheckStatus,"
-        " FReCheckStatus, FPreparerID, FCheckerID, FReCheckerID, FPayAcctID, FRecAcctID, FPayBank,"
-        " FPayBankAcnt, FRecBank, FRecBankAcnt, FRecBanktype, FCyID, FAmt, FFcyAmt, FPurpose,"
-        " FExplanation, FPayProvince, FPayCity, FRecProvince, FRecCity) VALUES (?, ?, '2026-12-07',"
-        " '2026-12-07', 'TC', 1, 1, 2, 3, 4, 101, 102, '招商银行深圳分行', '755900000000001',"
-        " '招商银行广州分行', '755900000000002', 200, 1, ?, ?, '调拨', '批量调拨', '广东', '深圳',"
-        " '广东', '广州')",
-        {fid, std::string(no), 1000 + i, 1000 + i});
-    ids.push_back(fid);
-  }
-  return ids;
-}
 
 Calls SubmissionCalls(int bills, Calls& end) {
   sim::Host host;
-  std::vector<int32_t> ids = ApprovedBills(host, bills);
+  std::vector<int32_t> ids = sim::AddApprovedBills(host.Db(), bills);
   std::shared_ptr<sim::ListWindow> list = host.OpenList("banksubmit");
   list->Select(ids);
   Calls start = Now(host);

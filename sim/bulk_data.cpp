@@ -1,0 +1,48 @@
+#include "sim/bulk_data.h"
+
+#include <cstdio>
+#include <string>
+
+#include "sim/database.h"
+
+namespace sim {
+
+void AddMemberAccounts(Database& db, int n, const std::function<double(int)>& balance) {
+  db.ExecNative("BEGIN");
+  for (int i = 0; i < n; ++i) {
+    int id = 1000 + i;
+    char code[32];
+    std::snprintf(code, sizeof code, "09.%06d", i);
+    db.ExecNative(
+        "INSERT INTO t_Acnt (FID, FNumber, FName, FClientID, FBank, FAcntNo, FCurrencyID, FAcctID,"
+        " FAutoTransfer, FTransAcctID, FTransBound, FTransMin) VALUES (?, ?, ?, 1, '招商银行', ?, 1,"
+        " 1022, 1, 101, 1000, 100)",
+        {id, std::string(code), "成员账户" + std::to_string(i), std::to_string(700000000 + i)});
+    db.ExecNative("INSERT INTO t_Balance (FAcntID, FBalance) VALUES (?, ?)", {id, balance(i)});
+  }
+  db.ExecNative("COMMIT");
+}
+
+std::vector<int32_t> AddApprovedBills(Database& db, int n) {
+  std::vector<int32_t> ids;
+  db.ExecNative("BEGIN");
+  for (int i = 0; i < n; ++i) {
+    int32_t fid = 1001 + i;
+    char no[32];
+    std::snprintf(no, sizeof no, "HS%06d", i);
+    db.ExecNative(
+        "INSERT INTO t_scTransfer (FID, FBillNo, FDate, FPaySettDate, FTrantype, FCheckStatus,"
+        " FReCheckStatus, FPreparerID, FCheckerID, FReCheckerID, FPayAcctID, FRecAcctID, FPayBank,"
+        " FPayBankAcnt, FRecBank, FRecBankAcnt, FRecBanktype, FCyID, FAmt, FFcyAmt, FPurpose,"
+        " FExplanation, FPayProvince, FPayCity, FRecProvince, FRecCity) VALUES (?, ?, '2026-12-07',"
+        " '2026-12-07', 'TC', 1, 1, 2, 3, 4, 101, 102, '招商银行深圳分行', '755900000000001',"
+        " '招商银行广州分行', '755900000000002', 200, 1, ?, ?, '调拨', '批量调拨', '广东', '深圳',"
+        " '广东', '广州')",
+        {fid, std::string(no), 1000 + i, 1000 + i});
+    ids.push_back(fid);
+  }
+  db.ExecNative("COMMIT");
+  return ids;
+}
+
+}  // namespace sim
