@@ -1,5 +1,6 @@
 #include "com_dispatch.h"
 
+#include <atomic>
 #include <vector>
 
 #include "automation/error.h"
@@ -10,7 +11,7 @@ namespace sccom {
 
 namespace {
 
-bool g_cacheDispids = true;
+std::atomic<bool> g_cacheDispids{true};
 
 // The name of a type (MEMBERID_NIL documentation), "" when unavailable.
 std::string TypeName(ITypeInfo* info) {
@@ -25,9 +26,9 @@ std::string TypeName(ITypeInfo* info) {
 // lists, or else its dispatch interface.
 std::vector<std::string> TypeNames(IDispatch* dispatch) {
   std::vector<std::string> names;
-  ComPtr<IProvideClassInfo> provide;
+  ComPtr<IProvideClassInfo> provide = QueryAs<IProvideClassInfo>(dispatch);
   ComPtr<ITypeInfo> classInfo;
-  if (SUCCEEDED(dispatch->QueryInterface(IID_IProvideClassInfo, provide.put_void())) && provide &&
+  if (provide &&
       SUCCEEDED(provide->GetClassInfo(classInfo.put())) && classInfo) {
     names.push_back(TypeName(classInfo.get()));
     TYPEATTR* attr = nullptr;

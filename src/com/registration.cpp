@@ -70,7 +70,7 @@ SYSKIND ThisSysKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
 }  // namespace
 
 HRESULT RegisterServer() {
-  HRESULT hr = Guard(IID_NULL, []() -> HRESULT {
+  HRESULT hr = GuardAnyThread(IID_NULL, []() -> HRESULT {
     const std::wstring path = module::Path();
     const std::wstring libid = Braced(kLibId);
     const std::wstring version = std::to_wstring(SCTAV_TYPELIB_MAJOR) + L"." +
@@ -112,7 +112,7 @@ HRESULT RegisterServer() {
 }
 
 HRESULT UnregisterServer() {
-  return Guard(IID_NULL, []() -> HRESULT {
+  return GuardAnyThread(IID_NULL, []() -> HRESULT {
     size_t count = 0;
     const ClassEntry* classes = Classes(&count);
     for (size_t i = 0; i < count; ++i) {

@@ -485,7 +485,7 @@ TEST(PluginClasses, ShowWithAnythingButTheHostInterfaceIsError13) {
     EXPECT_EQ(info.scode, static_cast<SCODE>(0x800A000D));
     EXPECT_EQ(Narrow(Bstr::Attach(info.bstrDescription).view()), "Type mismatch");
     Bstr::Attach(info.bstrSource);
-    ComPtr<ISupportErrorInfo> supports = plugin.As<ISupportErrorInfo>(IID_ISupportErrorInfo);
+    ComPtr<ISupportErrorInfo> supports = plugin.As<ISupportErrorInfo>();
     ASSERT_TRUE(supports);
     ComPtr<ITypeInfo> type;
     ASSERT_EQ(plugin->GetTypeInfo(0, 0, type.put()), S_OK);
