@@ -67,7 +67,7 @@ triple() { case $1 in 64) echo x86_64-w64-mingw32 ;; 32) echo i686-w64-mingw32 ;
 system_dir() { case $1 in 64) echo 'C:\windows\system32' ;; 32) echo 'C:\windows\syswow64' ;; esac; }
 install_dir() { echo "C:\\sctav\\win$1"; }
 unix_install_dir() { echo "$WINEPREFIX/drive_c/sctav/win$1"; }
-regsvr32() { local bits=$1; shift; wine "$(system_dir "$bits")\\regsvr32.exe" /s "$@" >/dev/null 2>&1; }
+regsvr32() { local bits=$1; shift; "$(wine_loader "$bits")" "$(system_dir "$bits")\\regsvr32.exe" /s "$@" >/dev/null 2>&1; }
 other() { case $1 in 64) echo 32 ;; 32) echo 64 ;; esac; }
 
 # ---- Build -----------------------------------------------------------------------------------
@@ -151,7 +151,7 @@ our_keys+=("TypeLib\\$libid")
 snapshot() {
   local bits=$1 script="" key
   for key in "${our_keys[@]}"; do script+="reg query HKCR\\$key /s /reg:$bits & "; done
-  wine cmd /c "${script% & }" 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z' |
+  { "$(wine_loader 64)" cmd /c "${script% & }" 2>/dev/null || true; } | tr -d '\r' | tr 'A-Z' 'a-z' |
     awk '/^hkey_classes_root\\/ { key = substr($0, 19); print key "||"; next }
          /^    / { line = substr($0, 5); n = index(line, "    reg_");
                    if (n == 0) next; name = substr(line, 1, n - 1);
@@ -228,7 +228,7 @@ expect_unregistered() {
 # VBScript client, run by the bitness's own cscript.
 script_client() {
   local bits=$1 label=${2:-} out status
-  if out=$(wine "$(system_dir "$bits")\\cscript.exe" //nologo "$(install_dir "$bits")\\show_type_mismatch.vbs" 2>&1); then
+  if out=$("$(wine_loader "$bits")" "$(system_dir "$bits")\\cscript.exe" //nologo "$(install_dir "$bits")\\show_type_mismatch.vbs" 2>&1); then
     status=0
   else
     status=$?
