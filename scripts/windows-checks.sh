@@ -145,13 +145,15 @@ for entry in "${classes[@]}"; do
 done
 our_keys+=("TypeLib\\$libid")
 
-# snapshot BITS: every key of ours with its values as the bitness's registry view shows them, one
-# "key|value name|data" line each (lower case; "(default)" for the default value), read with a
-# single reg.exe session.
+# snapshot BITS: every key of ours with its values as a program of that bitness sees them (read
+# by that bitness's reg.exe, in one cmd.exe session), one "key|value name|data" line each (lower
+# case; "(default)" for the default value). (Wine's 64-bit reg.exe with /reg:32 misses the keys
+# both views share, such as the ProgIDs; a 32-bit program sees them.)
 snapshot() {
   local bits=$1 script="" key
   for key in "${our_keys[@]}"; do script+="reg query HKCR\\$key /s /reg:$bits & "; done
-  { "$(wine_loader 64)" cmd /c "${script% & }" 2>/dev/null || true; } | tr -d '\r' | tr 'A-Z' 'a-z' |
+  { "$(wine_loader "$bits")" "$(system_dir "$bits")\\cmd.exe" /c "${script% & }" 2>/dev/null || true; } |
+    tr -d '\r' | tr 'A-Z' 'a-z' |
     awk '/^hkey_classes_root\\/ { key = substr($0, 19); print key "||"; next }
          /^    / { line = substr($0, 5); n = index(line, "    reg_");
                    if (n == 0) next; name = substr(line, 1, n - 1);
@@ -279,14 +281,15 @@ side_by_side() {
 }
 
 # ---- The simulated host and the scenario suite -----------------------------------------------
+since() { local ms=$((($(date +%s%N) - $1) / 1000000)); printf '%d.%01ds' $((ms / 1000)) $((ms % 1000 / 100)); }
 scenarios() {
   local bits=$1 exe=build/mingw$1-sim/sctav.exe out status t
-  t=$SECONDS
+  t=$(date +%s%N)
   if out=$(wine "$exe" run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
   out=$(echo "$out" | tr -d '\r')
   echo "$out" | grep -v '^PASS' | sed 's/^/  /'
   if [ "$status" -eq 0 ]; then
-    ok "win$bits scenario suite linked in: $(echo "$out" | tail -1) in $((SECONDS - t))s"
+    ok "win$bits scenario suite linked in: $(echo "$out" | tail -1) in $(since "$t")"
   else
     bad "win$bits scenario suite linked in (exit $status)"
   fi
@@ -297,12 +300,12 @@ scenarios() {
     bad "win$bits regsvr32 before the scenarios through the DLL"
     return 0
   fi
-  t=$SECONDS
+  t=$(date +%s%N)
   if out=$(wine "$exe" --via-com run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
   out=$(echo "$out" | tr -d '\r')
   echo "$out" | grep -v '^PASS' | sed 's/^/  /'
   if [ "$status" -eq 0 ]; then
-    ok "win$bits scenario suite through the DLL: $(echo "$out" | tail -1) in $((SECONDS - t))s"
+    ok "win$bits scenario suite through the DLL: $(echo "$out" | tail -1) in $(since "$t")"
   else
     bad "win$bits scenario suite through the DLL (exit $status)"
   fi
