@@ -1,45 +1,93 @@
 #!/usr/bin/env bash
-# Builds scTAVExt.dll for 32-bit and 64-bit Windows and checks it:
-#  - both DLLs: the four undecorated exports, no DLL dependency beyond the system's, and the
+# Builds scTAVExt.dll for 32-bit and 64-bit Windows and checks each bitness the same way, both in
+# one fresh 64-bit Wine prefix (32-bit programs run there through WoW64: syswow64\regsvr32.exe,
+# syswow64\cscript.exe and the registry's 32-bit view):
+#  - the DLL: the four undecorated exports, no DLL dependency beyond the system's, and the
 #    embedded type library (TYPELIB 1) for the right platform with the library's GUIDs;
-#  - the 64-bit DLL under Wine (this machine's kernel cannot run 32-bit programs): regsvr32
-#    registers it, the registry then holds the three classes, their ProgIDs and the type
-#    library; a VBScript client run by cscript creates each class and sees error 13 from Show
-#    with an object that is not a host interface; regsvr32 /u removes every key again;
-#  - the simulated host built for Windows (SQLite from Debian's source package) runs the
-#    scenario suite under Wine, with the plug-in linked in and again through the registered
-#    DLL (sctav --via-com);
-#  - the bridge's unit tests (sctav_com_tests.exe) under Wine: values, errors, late-bound
-#    calls, events through connection points, the plug-in classes' factory; and the form
-#    renderer's tests, which open real windows, under Xvfb.
-# Wine runs headless in a fresh prefix that is deleted afterwards. Exits non-zero on failure.
+#  - the bridge's unit tests (sctav_com_tests.exe, built for that bitness) headless: values,
+#    errors, late-bound calls, events through connection points, the plug-in classes' factory,
+#    the served thread; and the form renderer's tests, which open real windows, under Xvfb;
+#  - regsvr32 of that bitness registers the DLL; that bitness's registry view then holds the
+#    three classes, their ProgIDs, the interfaces and the type library (TypeLib\{libid}\1.0\0\
+#    win32 or win64); a VBScript client run by that bitness's cscript creates each class and
+#    sees error 13 from Show with an object that is not a host interface; regsvr32 /u removes
+#    every key again;
+#  - both DLLs registered side by side: each view finds its own DLL and each cscript its own
+#    classes; unregistering either leaves every key of the other (and its client working), and
+#    unregistering both leaves no key in either view;
+#  - the simulated host built for that bitness (presets mingw64-sim, mingw32-sim; SQLite from
+#    Debian's source package) runs the scenario suite with the plug-in linked in, and again
+#    through the registered DLL (sctav --via-com), which also fails when a released class kept
+#    references to a host window.
+# Every line names its bitness ("ok: win32 ...", "FAILED: win64 ..."). Exits non-zero on failure.
+#
+# Usage: windows-checks.sh [32] [64]   (default: both; SCTAV_WINDOWS_BITS="32" does the same as
+# the argument). SCTAV_SKIP_WINDOWS_SIM=1 skips the simulated host, SCTAV_SKIP_WINDOWS_VIA_COM=1
+# only its run through the DLL.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-./scripts/windows-setup.sh
+
+bitnesses=()
+for arg in "$@" ${SCTAV_WINDOWS_BITS:-}; do
+  case $arg in
+    32|win32) bitnesses+=(32) ;;
+    64|win64) bitnesses+=(64) ;;
+    *) echo "usage: $0 [32] [64]" >&2; exit 2 ;;
+  esac
+done
+[ ${#bitnesses[@]} -gt 0 ] || bitnesses=(64 32)
+mapfile -t bitnesses < <(printf '%s\n' "${bitnesses[@]}" | sort -ru)
+sim=1; [ "${SCTAV_SKIP_WINDOWS_SIM:-0}" = "1" ] && sim=0
+via_com=$sim; [ "${SCTAV_SKIP_WINDOWS_VIA_COM:-0}" = "1" ] && via_com=0
+
+setup_extra=()
+[ "$sim" = 1 ] && setup_extra=(tcl8.6 make)
+./scripts/windows-setup.sh "${setup_extra[@]}"
+. scripts/lib/wine.sh
 
 passed=0
 failed=0
 ok() { echo "ok: $*"; passed=$((passed + 1)); }
 bad() { echo "FAILED: $*"; failed=$((failed + 1)); }
-step() { echo "== $* ($((SECONDS - started))s)"; }
 started=$SECONDS
+timings=()
+part_name=""
+part_started=$SECONDS
+# part NAME: starts timing a part of the run (the previous part ends); the summary lists them.
+part() {
+  if [ -n "$part_name" ]; then timings+=("$(printf '%5ds  %s' $((SECONDS - part_started)) "$part_name")"); fi
+  part_name=$1
+  part_started=$SECONDS
+  [ -n "$part_name" ] && echo "== $part_name ($((SECONDS - started))s)"
+  return 0
+}
+# The bitness's tools, paths and names.
+triple() { case $1 in 64) echo x86_64-w64-mingw32 ;; 32) echo i686-w64-mingw32 ;; esac; }
+system_dir() { case $1 in 64) echo 'C:\windows\system32' ;; 32) echo 'C:\windows\syswow64' ;; esac; }
+install_dir() { echo "C:\\sctav\\win$1"; }
+unix_install_dir() { echo "$WINEPREFIX/drive_c/sctav/win$1"; }
+regsvr32() { local bits=$1; shift; "$(wine_loader "$bits")" "$(system_dir "$bits")\\regsvr32.exe" /s "$@" >/dev/null 2>&1; }
+other() { case $1 in 64) echo 32 ;; 32) echo 64 ;; esac; }
 
 # ---- Build -----------------------------------------------------------------------------------
-for bits in 64 32; do
-  step "building scTAVExt.dll for win$bits"
+build() {
+  local bits=$1
   cmake --preset "mingw$bits" >/dev/null
-  cmake --build --preset "mingw$bits" --target scTAVExt
-done
-step "building the bridge tests for win64"
-cmake --build --preset mingw64 --target sctav_com_tests
+  cmake --build --preset "mingw$bits" --target scTAVExt sctav_com_tests
+  if [ "$sim" = 1 ]; then
+    SCTAV_SQLITE_BITS=$bits ./scripts/windows-deps.sh sqlite3
+    cmake --preset "mingw$bits-sim" >/dev/null
+    cmake --build --preset "mingw$bits-sim" --target sctav
+  fi
+}
 
-# ---- Inspect both DLLs -----------------------------------------------------------------------
+# ---- Inspect the DLL -------------------------------------------------------------------------
 expected_exports=$'DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer'
-for bits in 64 32; do
-  dll=build/mingw$bits/src/com/scTAVExt.dll
-  case $bits in 64) objdump=x86_64-w64-mingw32-objdump ;; 32) objdump=i686-w64-mingw32-objdump ;; esac
-  step "inspecting $dll"
+inspect() {
+  local bits=$1 dll=build/mingw$1/src/com/scTAVExt.dll objdump
+  objdump=$(triple "$bits")-objdump
+  local exports imports extra
   exports=$($objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
             sed -n 's/^\s*\[ *[0-9]*\] //p' | sort)
   if [ "$exports" = "$expected_exports" ]; then
@@ -58,131 +106,247 @@ for bits in 64 32; do
   else
     bad "win$bits type library"
   fi
-done
-
-# ---- Run the 64-bit DLL under Wine ---------------------------------------------------------
-work=$(mktemp -d /tmp/sctav-wine.XXXXXX)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$work"
 }
-trap cleanup EXIT
 
-step "creating a fresh Wine prefix"
-wine wineboot -i >/dev/null 2>&1 || true
-wineserver -w
-install=$WINEPREFIX/drive_c/sctav
-mkdir -p "$install"
-cp build/mingw64/src/com/scTAVExt.dll build/mingw64/src/com/sctav_com_tests.exe \
-   src/com/checks/*.vbs "$install/"
-
-step "bridge tests (headless)"
-if (cd "$install" && wine sctav_com_tests.exe --gtest_brief=1 --gtest_filter=-WinForms.*) 2>&1 |
-   tr -d '\r'; then
-  ok "bridge tests"
-else
-  bad "bridge tests"
-fi
+# ---- Bridge and form tests -------------------------------------------------------------------
+bridge_tests() {
+  local bits=$1
+  if (cd "$(unix_install_dir "$bits")" &&
+      wine sctav_com_tests.exe --gtest_brief=1 --gtest_filter=-WinForms.*) 2>&1 | tr -d '\r'; then
+    ok "win$bits bridge tests"
+  else
+    bad "win$bits bridge tests"
+  fi
+}
 # Windows need an X server: the form tests run under Xvfb, in a Wine server started under it.
-wineserver -w
-step "form tests (Xvfb)"
-if (cd "$install" && xvfb-run -a -s "-screen 0 1024x768x24" \
-      wine sctav_com_tests.exe --gtest_brief=1 --gtest_filter=WinForms.*) 2>&1 | tr -d '\r'; then
-  ok "form tests"
-else
-  bad "form tests"
-fi
-wineserver -w
+form_tests() {
+  local bits=$1
+  wineserver -w
+  if (cd "$(unix_install_dir "$bits")" && xvfb-run -a -s "-screen 0 1024x768x24" \
+        wine sctav_com_tests.exe --gtest_brief=1 --gtest_filter=WinForms.*) 2>&1 | tr -d '\r'; then
+    ok "win$bits form tests"
+  else
+    bad "win$bits form tests"
+  fi
+  wineserver -w
+}
 
+# ---- Registry --------------------------------------------------------------------------------
 guid() { sed -n "s/^#define SCTAV_UUID_$1 \(.*\)$/\1/p" src/com/guids.h | tr 'a-z' 'A-Z'; }
 libid="{$(guid LIBID)}"
 classes=("scTransferBillExt:$(guid CLSID_BILL):$(guid IID_BILL)"
          "scTransferListExt:$(guid CLSID_LIST):$(guid IID_LIST)"
          "scTransferListExt1:$(guid CLSID_LIST1):$(guid IID_LIST1)")
-
-regvalue() {  # key [value name] -> data of the value ("" when absent)
-  local args=("$1"); if [ -n "${2:-}" ]; then args+=(/v "$2"); else args+=(/ve); fi
-  wine reg query "${args[@]}" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*REG_SZ *//p' | head -1
-}
-haskey() { wine reg query "$1" >/dev/null 2>&1; }
-expect_value() {  # what key name expected
-  local got
-  got=$(regvalue "$2" "$3")
-  if [ "${got,,}" = "${4,,}" ]; then ok "$1"; else bad "$1: $2 [$3] is '$got', expected '$4'"; fi
-}
-
-step "regsvr32 scTAVExt.dll"
-if wine regsvr32 /s 'C:\sctav\scTAVExt.dll' >/dev/null 2>&1; then ok "regsvr32"; else bad "regsvr32 failed"; fi
+# Every key the registration writes or removes, below HKEY_CLASSES_ROOT.
+our_keys=()
 for entry in "${classes[@]}"; do
   IFS=: read -r name clsid iid <<<"$entry"
-  progid="scTAVExt.$name"
-  key="HKCR\\CLSID\\{$clsid}"
-  expect_value "$progid ProgID" "HKCR\\$progid\\CLSID" "" "{$clsid}"
-  expect_value "$progid CurVer" "HKCR\\$progid\\CurVer" "" "$progid.1"
-  expect_value "$progid.1 ProgID" "HKCR\\$progid.1\\CLSID" "" "{$clsid}"
-  expect_value "$name InprocServer32" "$key\\InprocServer32" "" 'C:\sctav\scTAVExt.dll'
-  expect_value "$name ThreadingModel" "$key\\InprocServer32" ThreadingModel Apartment
-  expect_value "$name VersionIndependentProgID" "$key\\VersionIndependentProgID" "" "$progid"
-  expect_value "$name TypeLib" "$key\\TypeLib" "" "$libid"
-  expect_value "_$name interface" "HKCR\\Interface\\{$iid}" "" "_$name"
+  our_keys+=("CLSID\\{$clsid}" "scTAVExt.$name" "scTAVExt.$name.1" "Interface\\{$iid}")
 done
-expect_value "type library registered" "HKCR\\TypeLib\\$libid\\1.0\\0\\win64" "" 'C:\sctav\scTAVExt.dll'
+our_keys+=("TypeLib\\$libid")
 
-step "cscript show_type_mismatch.vbs"
-if out=$(wine cscript //nologo 'C:\sctav\show_type_mismatch.vbs' 2>&1); then status=0; else status=$?; fi
-echo "$out" | tr -d '\r' | sed 's/^/  /'
-if [ "$status" -eq 0 ] && echo "$out" | grep -q "^ok: " && ! echo "$out" | grep -q "FAILED"; then
-  ok "VBScript client sees error 13 from Show"
-else
-  bad "VBScript client (exit $status)"
-fi
+# snapshot BITS: every key of ours with its values as a program of that bitness sees them (read
+# by that bitness's reg.exe, in one cmd.exe session), one "key|value name|data" line each (lower
+# case; "(default)" for the default value). (Wine's 64-bit reg.exe with /reg:32 misses the keys
+# both views share, such as the ProgIDs; a 32-bit program sees them.)
+snapshot() {
+  local bits=$1 script="" key
+  for key in "${our_keys[@]}"; do script+="reg query HKCR\\$key /s /reg:$bits & "; done
+  { "$(wine_loader "$bits")" "$(system_dir "$bits")\\cmd.exe" /c "${script% & }" 2>/dev/null || true; } |
+    tr -d '\r' | tr 'A-Z' 'a-z' |
+    awk '/^hkey_classes_root\\/ { key = substr($0, 19); print key "||"; next }
+         /^    / { line = substr($0, 5); n = index(line, "    reg_");
+                   if (n == 0) next; name = substr(line, 1, n - 1);
+                   rest = substr(line, n + 4); m = index(rest, "    ");
+                   data = m ? substr(rest, m + 4) : "";
+                   print key "|" name "|" data }'
+}
+# value SNAPSHOT KEY [NAME]: the data of a value in a snapshot ("" when absent).
+# (Names go to awk through the environment: awk -v would take their backslashes as escapes.)
+value() {
+  local name="${3:-(default)}"
+  K="${2,,}" N="${name,,}" awk -F'|' '$1 == ENVIRON["K"] && $2 == ENVIRON["N"] { print $3; exit }' <<<"$1"
+}
+# has_key SNAPSHOT KEY: whether the key (or a key below it) is in the snapshot.
+has_key() {
+  K="${2,,}" awk -F'|' 'BEGIN { k = ENVIRON["K"] }
+    $1 == k || index($1, k "\\") == 1 { found = 1 } END { exit !found }' <<<"$1"
+}
 
-step "regsvr32 /u scTAVExt.dll"
-if wine regsvr32 /s /u 'C:\sctav\scTAVExt.dll' >/dev/null 2>&1; then ok "regsvr32 /u"; else bad "regsvr32 /u failed"; fi
-left=""
-for entry in "${classes[@]}"; do
-  IFS=: read -r name clsid iid <<<"$entry"
-  for key in "HKCR\\scTAVExt.$name" "HKCR\\scTAVExt.$name.1" "HKCR\\CLSID\\{$clsid}" \
-             "HKCR\\Interface\\{$iid}"; do
-    haskey "$key" && left+="$key "
+# expect_registered BITS [LABEL]: the bitness's view holds every key of its registration.
+expect_registered() {
+  local bits=$1 label=${2:-} snap dir wrong="" entry name clsid iid progid key
+  snap=$(snapshot "$bits")
+  dir=$(install_dir "$bits")
+  check() {  # what key name expected
+    local got
+    got=$(value "$snap" "$2" "$3")
+    if [ "$got" != "${4,,}" ]; then wrong+=$'\n'"  $1: HKCR\\$2 [${3:-(default)}] is '$got', expected '${4,,}'"; fi
+  }
+  for entry in "${classes[@]}"; do
+    IFS=: read -r name clsid iid <<<"$entry"
+    progid="scTAVExt.$name"
+    key="CLSID\\{$clsid}"
+    check "$progid ProgID" "$progid\\CLSID" "" "{$clsid}"
+    check "$progid CurVer" "$progid\\CurVer" "" "$progid.1"
+    check "$progid.1 ProgID" "$progid.1\\CLSID" "" "{$clsid}"
+    check "$name class" "$key" "" "$name"
+    check "$name InprocServer32" "$key\\InprocServer32" "" "$dir\\scTAVExt.dll"
+    check "$name ThreadingModel" "$key\\InprocServer32" ThreadingModel Apartment
+    check "$name ProgID" "$key\\ProgID" "" "$progid.1"
+    check "$name VersionIndependentProgID" "$key\\VersionIndependentProgID" "" "$progid"
+    check "$name TypeLib" "$key\\TypeLib" "" "$libid"
+    check "$name Version" "$key\\Version" "" "1.0"
+    has_key "$snap" "$key\\Programmable" || wrong+=$'\n'"  $name: no HKCR\\$key\\Programmable"
+    check "_$name interface" "Interface\\{$iid}" "" "_$name"
+    check "_$name interface's type library" "Interface\\{$iid}\\TypeLib" "" "$libid"
   done
-done
-haskey "HKCR\\TypeLib\\$libid" && left+="HKCR\\TypeLib\\$libid "
-if [ -z "$left" ]; then ok "unregistered: no key left"; else bad "keys left after unregistering: $left"; fi
-
-# ---- The simulated host and the scenario suite, built for Windows --------------------------
-# SQLite comes from Debian's source package (scripts/windows-deps.sh). Skip with
-# SCTAV_SKIP_WINDOWS_SIM=1.
-if [ "${SCTAV_SKIP_WINDOWS_SIM:-0}" != "1" ]; then
-  step "building the simulated host for win64"
-  ./scripts/windows-setup.sh tcl8.6 make
-  ./scripts/windows-deps.sh sqlite3
-  cmake --preset mingw64-sim >/dev/null
-  cmake --build --preset mingw64-sim --target sctav
-  step "scenarios under Wine"
-  if out=$(wine build/mingw64-sim/sctav.exe run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
-  echo "$out" | tr -d '\r' | grep -v '^PASS' | sed 's/^/  /'
-  if [ "$status" -eq 0 ]; then ok "scenario suite under Wine"; else bad "scenario suite under Wine (exit $status)"; fi
-
-  # The same suite through the real DLL: sctav --via-com creates the plug-in's classes by ProgID
-  # through CoCreateInstance from the registered scTAVExt.dll and serves its windows as COM
-  # event sources; it also fails when a released class kept references to a host window.
-  # Skip with SCTAV_SKIP_WINDOWS_VIA_COM=1.
-  if [ "${SCTAV_SKIP_WINDOWS_VIA_COM:-0}" != "1" ]; then
-    step "scenarios through scTAVExt.dll (sctav --via-com)"
-    if wine regsvr32 /s 'C:\sctav\scTAVExt.dll' >/dev/null 2>&1; then
-      if out=$(wine build/mingw64-sim/sctav.exe --via-com run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
-      echo "$out" | tr -d '\r' | grep -v '^PASS' | sed 's/^/  /'
-      if [ "$status" -eq 0 ]; then ok "scenario suite through the DLL"; else bad "scenario suite through the DLL (exit $status)"; fi
-      wine regsvr32 /s /u 'C:\sctav\scTAVExt.dll' >/dev/null 2>&1 || bad "regsvr32 /u after the scenarios"
-    else
-      bad "regsvr32 before the scenarios through the DLL"
-    fi
+  check "type library" "TypeLib\\$libid\\1.0\\0\\win$bits" "" "$dir\\scTAVExt.dll"
+  if [ -z "$wrong" ]; then
+    ok "win$bits registry holds every key$label"
+  else
+    bad "win$bits registry$label:$wrong"
   fi
-fi
+}
 
-step "done"
+# expect_unregistered BITS [LABEL]: none of the bitness's own keys is left in its view; with the
+# other bitness still registered, the keys both share stay (expect_registered checks them), else
+# no key of ours is left at all.
+expect_unregistered() {
+  local bits=$1 label=${2:-} others_registered=${3:-0} snap left="" key entry name clsid iid
+  snap=$(snapshot "$bits")
+  if [ "$others_registered" = 1 ]; then
+    for entry in "${classes[@]}"; do
+      IFS=: read -r name clsid iid <<<"$entry"
+      has_key "$snap" "CLSID\\{$clsid}" && left+="HKCR\\CLSID\\{$clsid} "
+    done
+    has_key "$snap" "TypeLib\\$libid\\1.0\\0\\win$bits" && left+="HKCR\\TypeLib\\$libid\\1.0\\0\\win$bits "
+  else
+    for key in "${our_keys[@]}"; do has_key "$snap" "$key" && left+="HKCR\\$key "; done
+  fi
+  if [ -z "$left" ]; then ok "win$bits unregistered: no key left$label"; else bad "win$bits keys left$label: $left"; fi
+}
+
+# VBScript client, run by the bitness's own cscript.
+script_client() {
+  local bits=$1 label=${2:-} out status
+  if out=$("$(wine_loader "$bits")" "$(system_dir "$bits")\\cscript.exe" //nologo "$(install_dir "$bits")\\show_type_mismatch.vbs" 2>&1); then
+    status=0
+  else
+    status=$?
+  fi
+  out=$(echo "$out" | tr -d '\r')
+  if [ "$status" -eq 0 ] && echo "$out" | grep -q "^ok: " && ! echo "$out" | grep -q "FAILED"; then
+    ok "win$bits VBScript client sees error 13 from Show$label ($(echo "$out" | grep -c '^ok: ') ok lines)"
+  else
+    echo "$out" | sed 's/^/  /'
+    bad "win$bits VBScript client$label (exit $status)"
+  fi
+}
+
+register() {
+  local bits=$1 label=${2:-}
+  if regsvr32 "$bits" "$(install_dir "$bits")\\scTAVExt.dll"; then ok "win$bits regsvr32$label"; else bad "win$bits regsvr32$label failed"; fi
+}
+unregister() {
+  local bits=$1 label=${2:-}
+  if regsvr32 "$bits" /u "$(install_dir "$bits")\\scTAVExt.dll"; then ok "win$bits regsvr32 /u$label"; else bad "win$bits regsvr32 /u$label failed"; fi
+}
+
+registration() {
+  local bits=$1
+  register "$bits"
+  expect_registered "$bits"
+  script_client "$bits"
+  unregister "$bits"
+  expect_unregistered "$bits"
+}
+
+side_by_side() {
+  local label=" (side by side)" bits
+  for bits in 64 32; do register "$bits" "$label"; done
+  for bits in 64 32; do expect_registered "$bits" "$label"; script_client "$bits" "$label"; done
+  # Each bitness unregistered while the other stays.
+  for bits in 32 64; do
+    local o
+    o=$(other "$bits")
+    unregister "$bits" "$label"
+    expect_unregistered "$bits" " while win$o stays" 1
+    expect_registered "$o" " after win$bits was unregistered"
+    script_client "$o" " after win$bits was unregistered"
+    register "$bits" " again"
+  done
+  for bits in 64 32; do unregister "$bits" " (both)"; done
+  for bits in 64 32; do expect_unregistered "$bits" " after both were unregistered"; done
+}
+
+# ---- The simulated host and the scenario suite -----------------------------------------------
+since() { local ms=$((($(date +%s%N) - $1) / 1000000)); printf '%d.%01ds' $((ms / 1000)) $((ms % 1000 / 100)); }
+scenarios() {
+  local bits=$1 exe=build/mingw$1-sim/sctav.exe out status t
+  t=$(date +%s%N)
+  if out=$(wine "$exe" run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
+  out=$(echo "$out" | tr -d '\r')
+  echo "$out" | grep -v '^PASS' | sed 's/^/  /'
+  if [ "$status" -eq 0 ]; then
+    ok "win$bits scenario suite linked in: $(echo "$out" | tail -1) in $(since "$t")"
+  else
+    bad "win$bits scenario suite linked in (exit $status)"
+  fi
+  [ "$via_com" = 1 ] || return 0
+  # The same suite through the registered DLL: sctav --via-com creates the plug-in's classes by
+  # ProgID through CoCreateInstance and serves its windows as COM event sources.
+  if ! regsvr32 "$bits" "$(install_dir "$bits")\\scTAVExt.dll"; then
+    bad "win$bits regsvr32 before the scenarios through the DLL"
+    return 0
+  fi
+  t=$(date +%s%N)
+  if out=$(wine "$exe" --via-com run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
+  out=$(echo "$out" | tr -d '\r')
+  echo "$out" | grep -v '^PASS' | sed 's/^/  /'
+  if [ "$status" -eq 0 ]; then
+    ok "win$bits scenario suite through the DLL: $(echo "$out" | tail -1) in $(since "$t")"
+  else
+    bad "win$bits scenario suite through the DLL (exit $status)"
+  fi
+  regsvr32 "$bits" /u "$(install_dir "$bits")\\scTAVExt.dll" || bad "win$bits regsvr32 /u after the scenarios"
+}
+
+# ---- The run ---------------------------------------------------------------------------------
+for bits in "${bitnesses[@]}"; do
+  part "win$bits build"
+  build "$bits"
+done
+part "inspecting the DLLs"
+for bits in "${bitnesses[@]}"; do inspect "$bits"; done
+
+part "creating a fresh Wine prefix"
+wine_prefix checks
+for bits in "${bitnesses[@]}"; do
+  mkdir -p "$(unix_install_dir "$bits")"
+  cp "build/mingw$bits/src/com/scTAVExt.dll" "build/mingw$bits/src/com/sctav_com_tests.exe" \
+     src/com/checks/*.vbs "$(unix_install_dir "$bits")/"
+done
+for bits in "${bitnesses[@]}"; do
+  part "win$bits bridge and form tests"
+  bridge_tests "$bits"
+  form_tests "$bits"
+  part "win$bits registration"
+  registration "$bits"
+done
+if [ ${#bitnesses[@]} -eq 2 ]; then
+  part "both DLLs side by side"
+  side_by_side
+fi
+if [ "$sim" = 1 ]; then
+  for bits in "${bitnesses[@]}"; do
+    part "win$bits scenarios"
+    scenarios "$bits"
+  done
+fi
+part ""
+
+echo "== done in $((SECONDS - started))s:"
+printf '%s\n' "${timings[@]}"
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -9,15 +9,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs/screenshots}")
 ./scripts/windows-setup.sh tcl8.6 fonts-wqy-microhei
-./scripts/windows-deps.sh sqlite3
+SCTAV_SQLITE_BITS=64 ./scripts/windows-deps.sh sqlite3
 cmake --preset mingw64-sim >/dev/null
 cmake --build --preset mingw64-sim --target sctav_form_shots
 
 . scripts/lib/wine.sh
 wine_prefix shots
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The 64-bit reg.exe, so that the font substitutes land in the view the 64-bit tool reads.
+wine64=$(wine_loader 64)
+"$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+  "$wine64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
     /v "$font" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
 done
 wineserver -w

@@ -213,16 +213,16 @@ class ViaComUi final : public ax::Ui {
 ViaComUi viaComUi;
 
 // The DLL's CreateObject: the host's components, served through IDispatch.
-HRESULT CreateHostObject(const wchar_t* progId, IDispatch** out, EXCEPINFO* info) {
+HRESULT STDMETHODCALLTYPE CreateHostObject(const wchar_t* progId, IDispatch** out, EXCEPINFO* info) {
   if (!out || !progId) return E_POINTER;
   *out = nullptr;
   sim::Host* host = CurrentHost();
   if (!host) return E_UNEXPECTED;
-  std::string id = sccom::Narrow(progId);
-  if (!host->IsRegistered(id)) return REGDB_E_CLASSNOTREG;
   return sccom::Guard(
       IID_IDispatch,
       [&]() -> HRESULT {
+        std::string id = sccom::Narrow(progId);
+        if (!host->IsRegistered(id)) return REGDB_E_CLASSNOTREG;
         ax::Object object = host->Create(id);
         *out = sccom::ExposeDispatch(object.ptr()).Detach();
         return S_OK;
@@ -264,7 +264,7 @@ void Stop() {
 }  // namespace via_com
 
 // The hook scTAVExt.dll looks for in the process's executable (src/com/host_hook.h).
-extern "C" __declspec(dllexport) HRESULT scTAVExtHostHook(sccom::HostHook* out) {
+extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE scTAVExtHostHook(sccom::HostHook* out) {
   if (!via_com::Active() || !out || out->size != sizeof(sccom::HostHook)) return E_INVALIDARG;
   sim::Host* host = via_com::CurrentHost();
   if (!host) return E_UNEXPECTED;

@@ -8,3 +8,19 @@ wine_prefix() {
   wine wineboot -i >/dev/null 2>&1 || true
   wineserver -w
 }
+# wine_loader BITS: the Wine loader for BITS-bit programs named by a Windows path. With wine32
+# installed, Debian's `wine` is the 32-bit loader, and a program it starts by a Windows path is
+# looked up as a 32-bit program would look it up (C:\windows\system32 is then the 32-bit
+# folder); 64-bit programs need the 64-bit loader.
+wine_loader() {
+  local w
+  if [ "$1" = 64 ]; then
+    for w in /usr/lib/wine/wine64 "$(command -v wine64 || true)"; do
+      if [ -n "$w" ] && [ -x "$w" ]; then echo "$w"; return 0; fi
+    done
+  elif [ -x /usr/lib/wine/wine ]; then
+    echo /usr/lib/wine/wine
+    return 0
+  fi
+  echo wine
+}

@@ -160,7 +160,7 @@ HRESULT ReportCurrentException(REFIID iid, EXCEPINFO* info) noexcept {
       create->SetGUID(iid);
       create->SetDescription(description.data());
       create->SetSource(source.data());
-      ComPtr<IErrorInfo> error = create.As<IErrorInfo>(IID_IErrorInfo);
+      ComPtr<IErrorInfo> error = create.As<IErrorInfo>();
       SetErrorInfo(0, error.get());
     }
     if (!info) return hr;
@@ -341,8 +341,7 @@ ax::Variant FromVariant(const VARIANT& in) {
     case VT_DISPATCH: return ax::Variant(WrapDispatch(SCTAV_VALUE(pdispVal, ppdispVal)).ptr());
     case VT_UNKNOWN: {
       IUnknown* unknown = SCTAV_VALUE(punkVal, ppunkVal);
-      ComPtr<IDispatch> dispatch;
-      if (unknown) unknown->QueryInterface(IID_IDispatch, dispatch.put_void());
+      ComPtr<IDispatch> dispatch = QueryAs<IDispatch>(unknown);
       return ax::Variant(WrapDispatch(dispatch.get()).ptr());
     }
     case VT_ERROR: {
@@ -576,14 +575,13 @@ std::unordered_map<IUnknown*, std::weak_ptr<ComDispatch>>& Wrappers() {
 
 ax::Object WrapDispatch(IDispatch* dispatch) {
   if (!dispatch) return {};
-  ComPtr<IAxObject> ours;
-  if (SUCCEEDED(dispatch->QueryInterface(kIidAxObject, ours.put_void())) && ours) {
+  if (ComPtr<IAxObject> ours = QueryAs<IAxObject>(dispatch)) {
     ax::DispatchPtr target;
     ours->GetTarget(module::Handle(), &target);
     if (target) return ax::Object(std::move(target));
   }
-  ComPtr<IUnknown> identity;
-  if (FAILED(dispatch->QueryInterface(IID_IUnknown, identity.put_void())) || !identity) {
+  ComPtr<IUnknown> identity = QueryAs<IUnknown>(dispatch);
+  if (!identity) {
     identity = ComPtr<IUnknown>(dispatch);
   }
   auto& wrappers = Wrappers();

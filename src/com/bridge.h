@@ -17,6 +17,7 @@
 #include "automation/object.h"
 #include "automation/variant.h"
 #include "com_ptr.h"
+#include "module.h"
 
 namespace sccom {
 
@@ -44,14 +45,24 @@ void ThrowIfFailed(HRESULT hr, std::string_view source = {});
 // returns DISP_E_EXCEPTION, as IDispatch::Invoke must. Never throws.
 HRESULT ReportCurrentException(REFIID iid, EXCEPINFO* info = nullptr) noexcept;
 
-// Runs body at a COM entry point; body returns an HRESULT (usually S_OK). No exception leaves.
+// Runs body at an entry point that any thread may call (registration); body returns an
+// HRESULT (usually S_OK). No exception leaves.
 template <class Body>
-HRESULT Guard(REFIID iid, Body&& body, EXCEPINFO* info = nullptr) noexcept {
+HRESULT GuardAnyThread(REFIID iid, Body&& body, EXCEPINFO* info = nullptr) noexcept {
   try {
     return std::forward<Body>(body)();
   } catch (...) {
     return ReportCurrentException(iid, info);
   }
+}
+
+// Runs body at a method of one of the module's objects, or an entry point that reaches them:
+// as GuardAnyThread, and a call from another thread than the one the module serves gets
+// RPC_E_WRONG_THREAD without running body (module.h).
+template <class Body>
+HRESULT Guard(REFIID iid, Body&& body, EXCEPINFO* info = nullptr) noexcept {
+  if (!module::OnServedThread()) return RPC_E_WRONG_THREAD;
+  return GuardAnyThread(iid, std::forward<Body>(body), info);
 }
 
 // ---- Values -------------------------------------------------------------------------------

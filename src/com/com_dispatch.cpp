@@ -1,5 +1,6 @@
 #include "com_dispatch.h"
 
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -12,7 +13,7 @@ namespace sccom {
 
 namespace {
 
-bool g_cacheDispids = true;
+std::atomic<bool> g_cacheDispids{true};
 
 // IDispatchEx: objects that may add members of their own at run time (script objects), whose
 // DISPIDs belong to the object rather than to its type.
@@ -77,9 +78,9 @@ std::string TypeName(ITypeInfo* info) {
 // lists, or else its dispatch interface.
 std::vector<std::string> TypeNames(IDispatch* dispatch) {
   std::vector<std::string> names;
-  ComPtr<IProvideClassInfo> provide;
+  ComPtr<IProvideClassInfo> provide = QueryAs<IProvideClassInfo>(dispatch);
   ComPtr<ITypeInfo> classInfo;
-  if (SUCCEEDED(dispatch->QueryInterface(IID_IProvideClassInfo, provide.put_void())) && provide &&
+  if (provide &&
       SUCCEEDED(provide->GetClassInfo(classInfo.put())) && classInfo) {
     names.push_back(TypeName(classInfo.get()));
     TYPEATTR* attr = nullptr;

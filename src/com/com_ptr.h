@@ -11,6 +11,17 @@
 
 namespace sccom {
 
+// The interface identifier declared with interface U (__uuidof, from the interface's own
+// declaration), so that a query's type and identifier cannot disagree. Evaluated at compile
+// time: an interface declared without an identifier does not compile.
+template <class U>
+inline constexpr const IID& kIidOf = __uuidof(U);
+
+template <class T>
+class ComPtr;
+template <class U>
+ComPtr<U> QueryAs(IUnknown* p);
+
 // An owned interface pointer.
 template <class T>
 class ComPtr {
@@ -54,12 +65,10 @@ class ComPtr {
   }
   void** put_void() { return reinterpret_cast<void**>(put()); }
 
-  // QueryInterface; empty on failure.
+  // QueryInterface for interface U, by the identifier U's declaration carries; empty on failure.
   template <class U>
-  ComPtr<U> As(REFIID iid) const {
-    ComPtr<U> out;
-    if (p_) p_->QueryInterface(iid, out.put_void());
-    return out;
+  ComPtr<U> As() const {
+    return QueryAs<U>(p_);
   }
   // Returns a new reference for an out parameter.
   T* CopyOut() const {
@@ -70,6 +79,15 @@ class ComPtr {
  private:
   T* p_ = nullptr;
 };
+
+// QueryInterface of p for interface U; empty when p is null or does not have it.
+template <class U>
+ComPtr<U> QueryAs(IUnknown* p) {
+  ComPtr<U> out;
+  // A failed query leaves nothing to release.
+  if (p && FAILED(p->QueryInterface(kIidOf<U>, out.put_void()))) out.Abandon();
+  return out;
+}
 
 // An owned BSTR.
 class Bstr {

@@ -25,6 +25,16 @@ struct IAxObject : public IUnknown {
   virtual void STDMETHODCALLTYPE GetTarget(HMODULE caller, ax::DispatchPtr* out) = 0;
 };
 
+}  // namespace sccom
+
+// IAxObject's identifier, for __uuidof (com_ptr.h).
+extern "C++" template <>
+constexpr const GUID& __mingw_uuidof<sccom::IAxObject>() {
+  return sccom::kIidAxObject;
+}
+
+namespace sccom {
+
 // DISPIDs handed out for member names on first request (1, 2, ...; DISPID_VALUE is "Item").
 class MemberIds {
  public:

@@ -18,7 +18,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 STDAPI DllCanUnloadNow() {
-  if (!sccom::module::Idle()) return S_FALSE;
+  // The caches belong to the served thread; only it may drop them.
+  if (!sccom::module::Idle() || !sccom::module::OnServedThread()) return S_FALSE;
   // Nothing of ours is in use: drop the process-wide caches while COM still runs, as the
   // library does when it unloads.
   sccom::Guard(IID_NULL, [] {
@@ -26,7 +27,10 @@ STDAPI DllCanUnloadNow() {
     return S_OK;
   });
   sccom::ReleaseTypeLibrary();
-  return sccom::module::Idle() ? S_OK : S_FALSE;
+  if (!sccom::module::Idle()) return S_FALSE;
+  // Nothing of the old thread is left: the next first object may come from any thread.
+  sccom::module::ReleaseThread();
+  return S_OK;
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {

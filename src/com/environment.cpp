@@ -50,7 +50,7 @@ class HookRegistry final : public ax::ComponentRegistry {
   }
 
  private:
-  HRESULT (*create_)(const wchar_t*, IDispatch**, EXCEPINFO*) = nullptr;
+  CreateObjectFunction create_ = nullptr;
   ComRegistry com_;
 };
 

@@ -107,14 +107,16 @@ class ClassTypeInfo final : public ComObject<ITypeInfo> {
     if (!names || !ids) return E_POINTER;
     for (UINT i = 0; i < count; ++i) ids[i] = MEMBERID_NIL;
     if (count == 0 || kind_ != Kind::Events) return DISP_E_UNKNOWNNAME;
-    std::string wanted = Narrow(names[0]);
-    for (size_t i = 0; i < class_->events.size(); ++i) {
-      if (ax::EqualsNoCase(class_->events[i].name, wanted)) {
-        ids[0] = static_cast<MEMBERID>(i + 1);
-        return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+    return Guard(IID_ITypeInfo, [&]() -> HRESULT {
+      std::string wanted = Narrow(names[0]);
+      for (size_t i = 0; i < class_->events.size(); ++i) {
+        if (ax::EqualsNoCase(class_->events[i].name, wanted)) {
+          ids[0] = static_cast<MEMBERID>(i + 1);
+          return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+        }
       }
-    }
-    return DISP_E_UNKNOWNNAME;
+      return DISP_E_UNKNOWNNAME;
+    });
   }
 
   STDMETHODIMP GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
@@ -349,15 +351,20 @@ class EventSourceServer final
   // IConnectionPointContainer
   STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override {
     if (!out) return E_POINTER;
-    *out = MakeCom<PointEnumerator>(this, 0).Detach();
-    return S_OK;
+    *out = nullptr;
+    return Guard(IID_IConnectionPointContainer, [&]() -> HRESULT {
+      *out = MakeCom<PointEnumerator>(this, 0).Detach();
+      return S_OK;
+    });
   }
   STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!IsEqualGUID(iid, class_->eventsId)) return CONNECT_E_NOCONNECTION;
-    *out = MakeCom<ConnectionPoint>(this).Detach();
-    return S_OK;
+    return Guard(IID_IConnectionPointContainer, [&]() -> HRESULT {
+      *out = MakeCom<ConnectionPoint>(this).Detach();
+      return S_OK;
+    });
   }
 
   // IProvideClassInfo
@@ -374,9 +381,8 @@ class EventSourceServer final
     *cookie = 0;
     ComPtr<IDispatch> dispatch;
     if (FAILED(sink->QueryInterface(class_->eventsId, dispatch.put_void())) || !dispatch) {
-      if (FAILED(sink->QueryInterface(IID_IDispatch, dispatch.put_void())) || !dispatch) {
-        return CONNECT_E_CANNOTCONNECT;
-      }
+      dispatch = QueryAs<IDispatch>(sink);
+      if (!dispatch) return CONNECT_E_CANNOTCONNECT;
     }
     return Guard(IID_IConnectionPoint, [&]() -> HRESULT {
       Advised a;
@@ -457,20 +463,26 @@ PointEnumerator::PointEnumerator(EventSourceServer* container, ULONG position)
 
 STDMETHODIMP PointEnumerator::Next(ULONG count, IConnectionPoint** out, ULONG* fetched) {
   if (!out) return E_POINTER;
-  ULONG got = 0;
-  if (count > 0 && position_ == 0) {
-    out[0] = MakeCom<ConnectionPoint>(container_).Detach();
-    got = 1;
-    position_ = 1;
-  }
-  if (fetched) *fetched = got;
-  return got == count ? S_OK : S_FALSE;
+  if (fetched) *fetched = 0;
+  return Guard(IID_IEnumConnectionPoints, [&]() -> HRESULT {
+    ULONG got = 0;
+    if (count > 0 && position_ == 0) {
+      out[0] = MakeCom<ConnectionPoint>(container_).Detach();
+      got = 1;
+      position_ = 1;
+    }
+    if (fetched) *fetched = got;
+    return got == count ? S_OK : S_FALSE;
+  });
 }
 
 STDMETHODIMP PointEnumerator::Clone(IEnumConnectionPoints** out) {
   if (!out) return E_POINTER;
-  *out = MakeCom<PointEnumerator>(container_, position_).Detach();
-  return S_OK;
+  *out = nullptr;
+  return Guard(IID_IEnumConnectionPoints, [&]() -> HRESULT {
+    *out = MakeCom<PointEnumerator>(container_, position_).Detach();
+    return S_OK;
+  });
 }
 
 }  // namespace

@@ -20,12 +20,15 @@ namespace {
 
 using EventNames = std::map<DISPID, std::string>;
 
+// Run-time error 459, "Object or class does not support the set of events".
+constexpr int32_t kNoEvents = 459;
+
 // The type information of the source interface iid: through the object's class, or else the
 // type library its dispatch interface belongs to.
 ComPtr<ITypeInfo> SourceTypeInfo(IDispatch* object, REFIID iid) {
-  ComPtr<IProvideClassInfo> provide;
+  ComPtr<IProvideClassInfo> provide = QueryAs<IProvideClassInfo>(object);
   ComPtr<ITypeInfo> classInfo;
-  if (SUCCEEDED(object->QueryInterface(IID_IProvideClassInfo, provide.put_void())) && provide &&
+  if (provide &&
       SUCCEEDED(provide->GetClassInfo(classInfo.put())) && classInfo) {
     TYPEATTR* attr = nullptr;
     WORD count = 0;
@@ -103,31 +106,28 @@ class EventSinkObject final : public ComObject<IDispatch> {
   }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (!names || !ids) return E_INVALIDARG;
-    HRESULT hr = S_OK;
-    for (UINT i = 0; i < count; ++i) {
-      ids[i] = DISPID_UNKNOWN;
-      if (i == 0) {
-        std::string wanted = Narrow(names[0]);
-        for (const auto& [id, name] : names_) {
-          if (ax::EqualsNoCase(name, wanted)) ids[0] = id;
-        }
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return Guard(iid_, [&]() -> HRESULT {
+      if (count == 0) return S_OK;
+      std::string wanted = Narrow(names[0]);
+      for (const auto& [id, name] : names_) {
+        if (ax::EqualsNoCase(name, wanted)) ids[0] = id;
       }
-      if (ids[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
-    }
-    return hr;
+      return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+    });
   }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* info, UINT*) override {
     if (result) VariantInit(result);
-    auto found = names_.find(id);
-    // Events nobody handles, and events after disconnection, are accepted and ignored.
-    if (found == names_.end() || !sink_) return S_OK;
     // Keep this sink alive while the handler runs, even if the handler releases the source.
     ComPtr<IDispatch> self(this);
-    const std::string& name = found->second;
     return Guard(
         iid_,
         [&]() -> HRESULT {
+          auto found = names_.find(id);
+          // Events nobody handles, and events after disconnection, are accepted and ignored.
+          if (found == names_.end() || !sink_) return S_OK;
+          const std::string& name = found->second;
           InvokeWithArgs(params, nullptr, [&](ax::Args& args) {
             if (sink_) sink_->OnEvent(name, args);
             return ax::Variant();
@@ -181,9 +181,8 @@ class ComConnection final : public ax::Connection {
 }  // namespace
 
 std::unique_ptr<ax::Connection> ComDispatch::Advise(ax::EventSink& sink) {
-  ComPtr<IConnectionPointContainer> container;
-  if (FAILED(dispatch_->QueryInterface(IID_IConnectionPointContainer, container.put_void())) ||
-      !container) {
+  ComPtr<IConnectionPointContainer> container = dispatch_.As<IConnectionPointContainer>();
+  if (!container) {
     throw ax::Error(ax::err::kTypeMismatch);
   }
   ComPtr<IEnumConnectionPoints> points;
@@ -200,9 +199,14 @@ std::unique_ptr<ax::Connection> ComDispatch::Advise(ax::EventSink& sink) {
     if (!info) continue;
     ComPtr<EventSinkObject> sinkObject = MakeCom<EventSinkObject>(iid, NamesOf(info.get()), &sink);
     DWORD cookie = 0;
-    ComPtr<IUnknown> unknown = sinkObject.As<IUnknown>(IID_IUnknown);
+    ComPtr<IUnknown> unknown = sinkObject.As<IUnknown>();
     if (FAILED(point->Advise(unknown.get(), &cookie))) continue;
     connection->Add({std::move(point), cookie, std::move(sinkObject)});
+  }
+  // Bound with no event connected, the class would never hear from the object.
+  if (connection->empty()) {
+    throw ax::AutomationError(kNoEvents, "Object or class does not support the set of events",
+                              ClassName());
   }
   return connection;
 }

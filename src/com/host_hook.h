@@ -21,14 +21,20 @@
 
 namespace sccom {
 
+// Both functions cross between the executable and the library, so their calling convention is
+// stated (__stdcall, as for every Windows export), not left to each module's default.
+using CreateObjectFunction = HRESULT(STDMETHODCALLTYPE*)(const wchar_t* progId, IDispatch** out,
+                                                         EXCEPINFO* info);
+
 struct HostHook {
   uint32_t size = sizeof(HostHook);  // set by the caller; the host checks it
   ax::Ui* ui = nullptr;
   ax::HostLibrary* hostLibrary = nullptr;
-  HRESULT (*createObject)(const wchar_t* progId, IDispatch** out, EXCEPINFO* info) = nullptr;
+  CreateObjectFunction createObject = nullptr;
 };
 
-using HostHookFunction = HRESULT (*)(HostHook* out);
+// The executable exports it undecorated (on 32-bit Windows without the "@4" of __stdcall).
+using HostHookFunction = HRESULT(STDMETHODCALLTYPE*)(HostHook* out);
 inline constexpr char kHostHookName[] = "scTAVExtHostHook";
 
 }  // namespace sccom

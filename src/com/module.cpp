@@ -8,10 +8,15 @@ namespace {
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 std::atomic<bool> g_detaching{false};
+std::atomic<DWORD> g_thread{0};  // 0: no thread served yet
 HMODULE g_module = nullptr;
 }  // namespace
 
-void ObjectCreated() { ++g_objects; }
+void ObjectCreated() {
+  DWORD none = 0;
+  g_thread.compare_exchange_strong(none, GetCurrentThreadId());
+  ++g_objects;
+}
 void ObjectDestroyed() { --g_objects; }
 void Lock(bool lock) {
   if (lock) {
@@ -21,6 +26,12 @@ void Lock(bool lock) {
   }
 }
 bool Idle() { return g_objects.load() == 0 && g_locks.load() == 0; }
+
+bool OnServedThread() {
+  DWORD served = g_thread.load();
+  return served == 0 || served == GetCurrentThreadId();
+}
+void ReleaseThread() { g_thread = 0; }
 
 HMODULE Handle() {
   if (!g_module) {

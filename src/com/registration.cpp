@@ -10,6 +10,12 @@
 //   <ProgID>.1                             = class name, CLSID = {clsid}
 // and the type library through RegisterTypeLib (TypeLib\{libid}\1.0 and the Interface keys of
 // the three dual interfaces). Unregistration removes exactly these.
+//
+// On 64-bit Windows the 32-bit and the 64-bit DLL may be registered side by side: each has its
+// own CLSID keys (the registry keeps one view per bitness) and its own platform entry under
+// TypeLib\{libid}\1.0\0 (win32, win64), while the ProgIDs, the type library's key and
+// (under Wine) the Interface keys are one for both. Unregistering one bitness therefore leaves
+// what the other's registration still uses; the last one removes everything, in both views.
 #include <string>
 
 #include "bridge.h"
@@ -65,7 +71,35 @@ void DeleteTree(const std::wstring& path) { RegDeleteTreeW(HKEY_CLASSES_ROOT, pa
 
 std::wstring Braced(REFGUID guid) { return Widen(GuidText(guid)); }
 
-SYSKIND ThisSysKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
+constexpr bool kWin64 = sizeof(void*) == 8;
+SYSKIND ThisSysKind() { return kWin64 ? SYS_WIN64 : SYS_WIN32; }
+// The other bitness's registry view (on 32-bit Windows, where there is one view, Windows
+// ignores the flag and this is our own).
+constexpr REGSAM kOtherView = kWin64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+const wchar_t* ThisPlatform() { return kWin64 ? L"win64" : L"win32"; }
+const wchar_t* OtherPlatform() { return kWin64 ? L"win32" : L"win64"; }
+
+bool HasOtherViewKey(const std::wstring& path) {
+  RegKey key;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | kOtherView, key.put()) ==
+         ERROR_SUCCESS;
+}
+
+// HKCR\Interface\{iid} in the other view, when it still names this type library.
+void DeleteOtherViewInterface(const std::wstring& iid, const std::wstring& libid) {
+  RegKey interfaces;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Interface", 0, KEY_ALL_ACCESS | kOtherView,
+                    interfaces.put()) != ERROR_SUCCESS) {
+    return;
+  }
+  wchar_t text[64] = {};
+  DWORD size = sizeof(text) - sizeof(wchar_t);
+  if (RegGetValueW(interfaces.get(), (iid + L"\\TypeLib").c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                   text, &size) == ERROR_SUCCESS &&
+      CompareStringOrdinal(text, -1, libid.c_str(), -1, TRUE) == CSTR_EQUAL) {
+    RegDeleteTreeW(interfaces.get(), iid.c_str());
+  }
+}
 
 // The three keys a class owns: registration writes below them and unregistration removes them,
 // so that the two agree by construction.
@@ -88,7 +122,7 @@ ClassKeys KeysOf(const ClassEntry& c) {
 }  // namespace
 
 HRESULT RegisterServer() {
-  HRESULT hr = Guard(IID_NULL, []() -> HRESULT {
+  HRESULT hr = GuardAnyThread(IID_NULL, []() -> HRESULT {
     const std::wstring path = module::Path();
     const std::wstring libid = Braced(kLibId);
     const std::wstring version = std::to_wstring(SCTAV_TYPELIB_MAJOR) + L"." +
@@ -127,11 +161,14 @@ HRESULT RegisterServer() {
 }
 
 HRESULT UnregisterServer() {
-  return Guard(IID_NULL, []() -> HRESULT {
+  return GuardAnyThread(IID_NULL, []() -> HRESULT {
     size_t count = 0;
     const ClassEntry* classes = Classes(&count);
     for (size_t i = 0; i < count; ++i) {
       const auto [clsid, key, progId, versioned] = KeysOf(classes[i]);
+      DeleteTree(key);
+      // The other bitness's class still uses the ProgIDs.
+      if (HasOtherViewKey(key + L"\\InprocServer32")) continue;
       // A ProgID now registered for another class is not ours to remove.
       for (const std::wstring& name : {progId, versioned}) {
         std::wstring registered = GetValue(name + L"\\CLSID");
@@ -140,7 +177,15 @@ HRESULT UnregisterServer() {
           DeleteTree(name);
         }
       }
-      DeleteTree(key);
+    }
+    const std::wstring libid = Braced(kLibId);
+    const std::wstring library = L"TypeLib\\" + libid + L"\\" +
+                                 std::to_wstring(SCTAV_TYPELIB_MAJOR) + L"." +
+                                 std::to_wstring(SCTAV_TYPELIB_MINOR) + L"\\0\\";
+    if (HasOtherViewKey(library + OtherPlatform())) {
+      // Only this platform's entry: the library's key and the interfaces serve the other.
+      DeleteTree(library + ThisPlatform());
+      return S_OK;
     }
     // Not registered is as good as unregistered.
     HRESULT hr = UnRegisterTypeLib(kLibId, SCTAV_TYPELIB_MAJOR, SCTAV_TYPELIB_MINOR,
@@ -149,6 +194,8 @@ HRESULT UnregisterServer() {
         hr != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) {
       ThrowIfFailed(hr, "UnRegisterTypeLib");
     }
+    // The interface keys the other bitness left in its own view when it went first.
+    for (size_t i = 0; i < count; ++i) DeleteOtherViewInterface(Braced(*classes[i].iid), libid);
     return S_OK;
   });
 }

@@ -18,6 +18,13 @@ namespace {
 // The DISPID of Show in the type library (scTAVExt.idl).
 constexpr DISPID kDispidShow = 1;
 
+// The type information for guid from the library's type library.
+HRESULT TypeInfoOf(REFGUID guid, ITypeInfo** info) {
+  ComPtr<ITypeLib> library = TypeLibrary();
+  if (!library) return TYPE_E_CANTLOADLIBRARY;
+  return library->GetTypeInfoOfGuid(guid, info);
+}
+
 // One instance of a plug-in class: the core's class behind one of the default interfaces.
 // The interfaces differ only in their identifier, so one template serves all three.
 template <class Interface>
@@ -47,50 +54,53 @@ class PluginObject final : public ComObject<Interface, ISupportErrorInfo, IProvi
   // but the host's object fails in the class's own binding with error 13.
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
+    *count = 0;
+    return Guard(*entry_.iid, [&]() -> HRESULT {
+      *count = 1;
+      return S_OK;
+    });
   }
   STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    ComPtr<ITypeLib> library = TypeLibrary();
-    if (!library) return TYPE_E_CANTLOADLIBRARY;
-    return library->GetTypeInfoOfGuid(*entry_.iid, info);
+    return Guard(*entry_.iid, [&]() -> HRESULT { return TypeInfoOf(*entry_.iid, info); });
   }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (!names || !ids || count == 0) return E_INVALIDARG;
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    if (CompareStringOrdinal(names[0], -1, L"Show", -1, TRUE) != CSTR_EQUAL) {
-      return DISP_E_UNKNOWNNAME;
-    }
-    ids[0] = kDispidShow;
-    // Show's one parameter may be named.
-    HRESULT hr = S_OK;
-    for (UINT i = 1; i < count; ++i) {
-      if (CompareStringOrdinal(names[i], -1, entry_.parameter, -1, TRUE) == CSTR_EQUAL) {
-        ids[i] = 0;
-      } else {
-        hr = DISP_E_UNKNOWNNAME;
+    return Guard(*entry_.iid, [&]() -> HRESULT {
+      if (CompareStringOrdinal(names[0], -1, L"Show", -1, TRUE) != CSTR_EQUAL) {
+        return DISP_E_UNKNOWNNAME;
       }
-    }
-    return hr;
+      ids[0] = kDispidShow;
+      // Show's one parameter may be named.
+      HRESULT hr = S_OK;
+      for (UINT i = 1; i < count; ++i) {
+        if (CompareStringOrdinal(names[i], -1, entry_.parameter, -1, TRUE) == CSTR_EQUAL) {
+          ids[i] = 0;
+        } else {
+          hr = DISP_E_UNKNOWNNAME;
+        }
+      }
+      return hr;
+    });
   }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* info, UINT*) override {
-    if (id != kDispidShow || !(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
-    // A call naming Show's parameter passes it positionally.
-    DISPPARAMS positional{};
-    if (params) {
-      positional = *params;
-      if (positional.cNamedArgs == 1 && positional.rgdispidNamedArgs[0] == 0) {
-        positional.cNamedArgs = 0;
-        positional.rgdispidNamedArgs = nullptr;
-      }
-    }
     return Guard(
         *entry_.iid,
         [&]() -> HRESULT {
+          if (id != kDispidShow || !(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+          // A call naming Show's parameter passes it positionally.
+          DISPPARAMS positional{};
+          if (params) {
+            positional = *params;
+            if (positional.cNamedArgs == 1 && positional.rgdispidNamedArgs[0] == 0) {
+              positional.cNamedArgs = 0;
+              positional.rgdispidNamedArgs = nullptr;
+            }
+          }
           InvokeWithArgs(params ? &positional : nullptr, result, [&](ax::Args& args) {
             return plugin_->Invoke("Show", ax::kMethod, args);
           });
@@ -108,9 +118,7 @@ class PluginObject final : public ComObject<Interface, ISupportErrorInfo, IProvi
   STDMETHODIMP GetClassInfo(ITypeInfo** info) override {
     if (!info) return E_POINTER;
     *info = nullptr;
-    ComPtr<ITypeLib> library = TypeLibrary();
-    if (!library) return TYPE_E_CANTLOADLIBRARY;
-    return library->GetTypeInfoOfGuid(*entry_.clsid, info);
+    return Guard(*entry_.iid, [&]() -> HRESULT { return TypeInfoOf(*entry_.clsid, info); });
   }
 
  protected:

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <stdexcept>
+#include <thread>
 
 #include "automation/error.h"
 #include "automation/runtime.h"
@@ -520,6 +521,77 @@ TEST(BridgeEvents, ObjectsWithoutConnectionPointsCannotBeBound) {
   }
 }
 
+// The host object of a served source with its type information hidden: it has the connection
+// point, but nothing names the events raised through it.
+class NamelessHost final : public ComObject<IDispatch, IConnectionPointContainer> {
+ public:
+  explicit NamelessHost(ComPtr<IDispatch> inner) : inner_(std::move(inner)) {}
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+    *n = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** t) override {
+    *t = nullptr;
+    return DISP_E_BADINDEX;
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l, DISPID* d) override {
+    return inner_->GetIDsOfNames(r, n, c, l, d);
+  }
+  STDMETHODIMP Invoke(DISPID d, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v,
+                      EXCEPINFO* e, UINT* a) override {
+    return inner_->Invoke(d, r, l, f, p, v, e, a);
+  }
+  STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override {
+    return inner_.As<IConnectionPointContainer>()->EnumConnectionPoints(out);
+  }
+  STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** out) override {
+    return inner_.As<IConnectionPointContainer>()->FindConnectionPoint(iid, out);
+  }
+  // The interface an installation names for the host's bill (HostInterfaces).
+  static constexpr GUID kIid = {0x5d3c1a20, 0x1111, 0x4c2b, {0x9a, 0x01, 0, 0, 0, 0, 0, 0x09}};
+
+ protected:
+  void* Find(REFIID iid) override {
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIid) return static_cast<IDispatch*>(this);
+    if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
+    return nullptr;
+  }
+
+ private:
+  ComPtr<IDispatch> inner_;
+};
+
+// Names an interface identifier for BillInterface under HKCU while it lives.
+class ConfiguredBillInterface {
+ public:
+  explicit ConfiguredBillInterface(REFIID iid) {
+    std::wstring text = Widen(GuidText(iid));
+    EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"BillInterface", REG_SZ, text.c_str(),
+                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+  }
+  ~ConfiguredBillInterface() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"BillInterface"); }
+
+ private:
+  static constexpr const wchar_t* kKey = L"Software\\scTAVExt\\HostInterfaces";
+};
+
+TEST(BridgeEvents, AnObjectWhoseEventsNobodyCanNameCannotBeBound) {
+  auto bill = std::make_shared<FakeBill>();
+  ComPtr<IDispatch> served = ServeEventSource(bill, BillClass());
+  ComPtr<NamelessHost> nameless = MakeCom<NamelessHost>(served);
+  ax::Object host = WrapDispatch(nameless.get());
+  RecordingSink sink;
+  try {
+    host.Advise(sink);
+    ADD_FAILURE() << "a connection with no event connected must fail";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 459);
+    EXPECT_EQ(e.Description(), "Object or class does not support the set of events");
+  }
+  EXPECT_TRUE(bill->sinks.empty());
+}
+
 // ---- The plug-in classes ------------------------------------------------------------------
 
 ComPtr<IDispatch> CreateClass(REFCLSID clsid) {
@@ -555,7 +627,7 @@ TEST(PluginClasses, ShowWithAnythingButTheHostInterfaceIsError13) {
     EXPECT_EQ(info.scode, static_cast<SCODE>(0x800A000D));
     EXPECT_EQ(Narrow(Bstr::Attach(info.bstrDescription).view()), "Type mismatch");
     Bstr::Attach(info.bstrSource);
-    ComPtr<ISupportErrorInfo> supports = plugin.As<ISupportErrorInfo>(IID_ISupportErrorInfo);
+    ComPtr<ISupportErrorInfo> supports = plugin.As<ISupportErrorInfo>();
     ASSERT_TRUE(supports);
     ComPtr<ITypeInfo> type;
     ASSERT_EQ(plugin->GetTypeInfo(0, 0, type.put()), S_OK);
@@ -604,6 +676,96 @@ TEST(PluginClasses, ReleaseLeavesTheHostObjectAsItWas) {
   EXPECT_EQ(RefCount(served.get()), refs) << "and releases the bill";
   served.Reset();
   EXPECT_EQ(bill.use_count(), uses);
+}
+
+TEST(PluginClasses, ShowFailsAndStaysUnboundWhenNoEventCanBeConnected) {
+  auto bill = std::make_shared<FakeBill>();
+  ComPtr<IDispatch> served = ServeEventSource(bill, BillClass());
+  ComPtr<NamelessHost> nameless = MakeCom<NamelessHost>(served);
+  const ULONG refs = RefCount(static_cast<IDispatch*>(nameless.get()));
+  ComPtr<IDispatch> plugin = CreateClass(kClsidBill);
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = VT_DISPATCH;
+  {
+    // The installation names the host's interface, so the object passes as the bill; but its
+    // events cannot be named, so binding it would leave the class deaf.
+    ConfiguredBillInterface configured(NamelessHost::kIid);
+    argument.pdispVal = static_cast<IDispatch*>(nameless.get());
+    EXCEPINFO info{};
+    EXPECT_EQ(CallShow(plugin.get(), argument, &info), DISP_E_EXCEPTION);
+    EXPECT_EQ(info.scode, static_cast<SCODE>(0x800A01CB));
+    EXPECT_EQ(Narrow(Bstr::Attach(info.bstrDescription).view()),
+              "Object or class does not support the set of events");
+    Bstr::Attach(info.bstrSource);
+    EXPECT_TRUE(bill->sinks.empty()) << "nothing stays advised";
+    EXPECT_EQ(RefCount(static_cast<IDispatch*>(nameless.get())), refs)
+        << "the class did not keep the object";
+  }
+  // The same class binds the object with its type information afterwards.
+  argument.pdispVal = served.get();
+  EXCEPINFO info{};
+  EXPECT_EQ(CallShow(plugin.get(), argument, &info), S_OK);
+  EXPECT_EQ(bill->sinks.size(), 1u);
+}
+
+// Every call into the module from a thread other than the one it serves is refused before it
+// reaches any of the module's state.
+TEST(PluginClasses, CallsFromAnotherThreadGetWrongThread) {
+  auto bill = std::make_shared<FakeBill>();
+  ComPtr<IDispatch> served = ServeEventSource(bill, BillClass());
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(GetClassFactory(kClsidBill, IID_IClassFactory, factory.put_void()), S_OK);
+  ComPtr<IDispatch> plugin = CreateClass(kClsidBill);
+  ASSERT_TRUE(plugin);
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = VT_DISPATCH;
+  argument.pdispVal = served.get();
+  EXCEPINFO info{};
+  ASSERT_EQ(CallShow(plugin.get(), argument, &info), S_OK);
+  ComPtr<IDispatch> recorder = ExposeDispatch(std::make_shared<Recorder>());
+
+  std::map<std::string, HRESULT> got;
+  std::thread other([&] {
+    wchar_t show[] = L"Show";
+    LPOLESTR names[] = {show};
+    DISPID id = 0;
+    got["GetIDsOfNames"] = plugin->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    VARIANTARG arg = argument;
+    DISPPARAMS params{&arg, nullptr, 1, 0};
+    EXCEPINFO error{};
+    got["Invoke"] = plugin->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                   nullptr, &error, nullptr);
+    ComPtr<ITypeInfo> type;
+    got["GetTypeInfo"] = plugin->GetTypeInfo(0, 0, type.put());
+    got["GetClassInfo"] = plugin.As<IProvideClassInfo>()->GetClassInfo(type.put());
+    ComPtr<IDispatch> second;
+    got["CreateInstance"] = factory->CreateInstance(nullptr, IID_IDispatch, second.put_void());
+    ComPtr<IClassFactory> otherFactory;
+    got["GetClassFactory"] =
+        GetClassFactory(kClsidList, IID_IClassFactory, otherFactory.put_void());
+    wchar_t echo[] = L"Echo";
+    names[0] = echo;
+    got["served GetIDsOfNames"] =
+        recorder->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    // The host raising an event on the wrong thread: the class's sink refuses it.
+    try {
+      ax::Args none;
+      bill->Raise("AfterLoadBill", none);
+      got["event"] = S_OK;
+    } catch (const ax::AutomationError& e) {
+      got["event"] = static_cast<HRESULT>(e.Number());
+    }
+  });
+  other.join();
+  for (const auto& [call, hr] : got) {
+    EXPECT_EQ(hr, RPC_E_WRONG_THREAD) << call << " from another thread";
+  }
+  EXPECT_EQ(got.size(), 8u);
+  // The served thread is served as before.
+  EXPECT_EQ(CallShow(plugin.get(), argument, &info), S_OK);
+  EXPECT_EQ(bill->sinks.size(), 1u) << "showing again replaces the connection";
 }
 
 TEST(PluginClasses, ReleasingEverythingLeavesTheModuleIdle) {
