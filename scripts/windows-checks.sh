@@ -101,7 +101,7 @@ inspect() {
                        comctl32.dll|comdlg32.dll|shlwapi.dll|msvcrt.dll) ;; *) echo -n "$d " ;; esac
           done)
   if [ -z "$extra" ]; then ok "win$bits imports only system DLLs: $imports"; else bad "win$bits imports $extra"; fi
-  if python3 src/com/checks/typelib_check.py "$dll" src/com/guids.h "win$bits"; then
+  if python3 tests/windows/typelib_check.py "$dll" src/com/guids.h "win$bits"; then
     ok "win$bits type library"
   else
     bad "win$bits type library"
@@ -324,8 +324,8 @@ part "creating a fresh Wine prefix"
 wine_prefix checks
 for bits in "${bitnesses[@]}"; do
   mkdir -p "$(unix_install_dir "$bits")"
-  cp "build/mingw$bits/src/com/scTAVExt.dll" "build/mingw$bits/src/com/sctav_com_tests.exe" \
-     src/com/checks/*.vbs "$(unix_install_dir "$bits")/"
+  cp "build/mingw$bits/src/com/scTAVExt.dll" "build/mingw$bits/tests/windows/sctav_com_tests.exe" \
+     tests/windows/*.vbs "$(unix_install_dir "$bits")/"
 done
 for bits in "${bitnesses[@]}"; do
   part "win$bits bridge and form tests"

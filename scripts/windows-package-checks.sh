@@ -52,7 +52,7 @@ step "building the packages of the next version, $next"
 ./scripts/windows-package.sh --version "$next" --out "$work/next"
 checks='C:\sctav-checks'
 mkdir -p "$WINEPREFIX/drive_c/sctav-checks"
-cp src/com/checks/show_type_mismatch.vbs "$WINEPREFIX/drive_c/sctav-checks/"
+cp tests/windows/show_type_mismatch.vbs "$WINEPREFIX/drive_c/sctav-checks/"
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 msi() { winpath "$(pwd)/build/packages/scTAVExt-$version-$1.msi"; }
 next_msi() { winpath "$work/next/scTAVExt-$next-$1.msi"; }
@@ -78,7 +78,7 @@ list_iid() { case $1 in x86) echo '{1A2B3C4D-0000-4000-8000-000000000032}' ;; x6
 
 other() { case $1 in x86) echo x64 ;; x64) echo x86 ;; esac; }
 platform() { case $1 in x86) echo win32 ;; x64) echo win64 ;; esac; }
-# The class keys of one registry view as sorted lines (scripts/lib/reg_dump.py). The type
+# The class keys of one registry view as sorted lines (tests/windows/reg_dump.py). The type
 # library's key is shared by both views: the other bitness's platform key is left out.
 dump_classes() {
   local dir=$work/dump i=0 key
@@ -87,15 +87,16 @@ dump_classes() {
     i=$((i + 1))
     wine reg export "$key" "$(winpath "$dir/$i.reg")" "$(view "$1")" /y >/dev/null 2>&1 || true
   done
-  python3 scripts/lib/reg_dump.py "$dir"/*.reg | grep -v "\\\\0\\\\$(platform "$(other "$1")")" || true
+  python3 tests/windows/reg_dump.py "$dir"/*.reg | grep -v "\\\\0\\\\$(platform "$(other "$1")")" || true
 }
-# Without the lines of the keys both views share, the ProgIDs and the type library's key (kept
-# while the other bitness is installed), or without HELPDIR (the last installed bitness's
+# Without the lines of the keys the other bitness's registration still uses while it is
+# installed, the ProgIDs, the type library's key and the interfaces' keys (regsvr32 /u of one
+# bitness leaves them to the other), or without HELPDIR (the last installed bitness's
 # folder, as regsvr32 leaves it).
 unshared() {  # arch: keeps the bitness's own platform key
   local lines
   lines=$(cat)
-  echo "$lines" | grep -v "^HKEY_CLASSES_ROOT\\\\TypeLib\\\\\|^HKEY_CLASSES_ROOT\\\\scTAVExt\\." || true
+  echo "$lines" | grep -v "^HKEY_CLASSES_ROOT\\\\TypeLib\\\\\|^HKEY_CLASSES_ROOT\\\\scTAVExt\\.\|^HKEY_CLASSES_ROOT\\\\Interface\\\\" || true
   echo "$lines" | grep "\\\\0\\\\$(platform "$1")" || true
 }
 without_helpdir() { grep -v '\\HELPDIR	' || true; }

@@ -28,7 +28,7 @@ mkdir -p "$work/shots" "$out"
 wineserver -w
 shots="Z:$(echo "$work/shots" | tr / '\\')"
 xvfb-run -a -s "-screen 0 1024x768x24" \
-  wine build/mingw64-sim/src/com/sctav_form_shots.exe "$shots" 2>&1 | tr -d '\r'
-python3 src/com/checks/bmp_to_png.py "$work"/shots/*.bmp
+  wine build/mingw64-sim/tests/windows/sctav_form_shots.exe "$shots" 2>&1 | tr -d '\r'
+python3 tests/windows/bmp_to_png.py "$work"/shots/*.bmp
 cp "$work"/shots/*.png "$out/"
 ls -la "$out"

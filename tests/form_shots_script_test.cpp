@@ -1,4 +1,4 @@
-// The screenshot tool's script (src/com/checks/shot_script.h) played on the simulated host with
+// The screenshot tool's script (tests/windows/shot_script.h) played on the simulated host with
 // a user interface that does what the tool does after each capture: every picture shows a window
 // the plug-in's own command opened, with the texts the demo data give.
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 
 #include "automation/form.h"
 #include "automation/runtime.h"
-#include "com/checks/shot_script.h"
+#include "tests/windows/shot_script.h"
 #include "sim/host.h"
 #include "sim/scenario.h"
 
