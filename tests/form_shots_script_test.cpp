@@ -8,6 +8,7 @@
 
 #include "automation/form.h"
 #include "automation/runtime.h"
+#include "tests/windows/forwarding_ui.h"
 #include "tests/windows/shot_script.h"
 #include "sim/host.h"
 #include "sim/scenario.h"
@@ -18,9 +19,9 @@ namespace {
 // The host's interface, except that forms and message boxes are answered as the screenshot tool
 // answers them, and recorded: "form <name>" (with the result text for dlgBankSend) or "box
 // <text>".
-class CapturingUi final : public ax::Ui {
+class CapturingUi final : public sccheck::ForwardingUi {
  public:
-  explicit CapturingUi(ax::Ui& host) : host_(host) {}
+  explicit CapturingUi(ax::Ui& host) : ForwardingUi(host) {}
   std::vector<std::string> shown;
 
   void ShowModal(ax::Form& form) override {
@@ -36,31 +37,6 @@ class CapturingUi final : public ax::Ui {
     shown.push_back("box " + text + " [" + std::to_string(flags) + "]");
     return ax::mb::kIdOk;
   }
-  void SetMousePointer(int pointer) override { host_.SetMousePointer(pointer); }
-  int MousePointer() const override { return host_.MousePointer(); }
-  void DoEvents() override { host_.DoEvents(); }
-  void SetClipboardPicture(const ax::Picture& picture) override {
-    host_.SetClipboardPicture(picture);
-  }
-  ax::Picture ClipboardPicture() const override { return host_.ClipboardPicture(); }
-  double Timer() override { return host_.Timer(); }
-  ax::DateValue Now() override { return host_.Now(); }
-  uint32_t CurrentProcessId() override { return host_.CurrentProcessId(); }
-  intptr_t GetParent(intptr_t hwnd) override { return host_.GetParent(hwnd); }
-  bool IsWindow(intptr_t hwnd) override { return host_.IsWindow(hwnd); }
-  bool IsIconic(intptr_t hwnd) override { return host_.IsIconic(hwnd); }
-  bool ShowWindow(intptr_t hwnd, int command) override { return host_.ShowWindow(hwnd, command); }
-  bool SetForegroundWindow(intptr_t hwnd) override { return host_.SetForegroundWindow(hwnd); }
-  bool GetWindowRect(intptr_t hwnd, ax::Rect& rect) override {
-    return host_.GetWindowRect(hwnd, rect);
-  }
-  intptr_t SendMessageA(intptr_t hwnd, uint32_t message, uintptr_t wParam,
-                        intptr_t lParam) override {
-    return host_.SendMessageA(hwnd, message, wParam, lParam);
-  }
-
- private:
-  ax::Ui& host_;
 };
 
 TEST(ScreenshotScript, EveryPictureIsAWindowThePlugInsCommandOpened) {

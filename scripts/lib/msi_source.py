@@ -19,9 +19,9 @@ from xml.sax.saxutils import escape, quoteattr
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
-sys.path[:0] = [HERE, os.path.join(ROOT, "src", "com", "checks")]
+sys.path[:0] = [HERE]
 from dll_version import file_version  # noqa: E402
-from typelib_check import resource, sections  # noqa: E402
+from pe_resources import resource, sections  # noqa: E402
 
 # Fixed for good: a new UpgradeCode would make a newer package install beside an older one
 # instead of replacing it. Each bitness is a product of its own, so both can be installed.

@@ -14,6 +14,7 @@
 
 #include "automation/runtime.h"
 #include "bridge.h"
+#include "forwarding_ui.h"
 #include "shot_script.h"
 #include "sim/host.h"
 #include "sim/scenario.h"
@@ -134,9 +135,9 @@ void CALLBACK Capture(HWND, UINT, UINT_PTR timer, DWORD) {
 // The simulated host's user interface, except that forms and message boxes are real windows,
 // each captured and then answered after a moment. The clock, the window functions and the
 // clipboard stay the host's, so the demo's dates and windows are what the plug-in sees.
-class ShotUi final : public ax::Ui {
+class ShotUi final : public sccheck::ForwardingUi {
  public:
-  explicit ShotUi(ax::Ui& host) : host_(host) {}
+  explicit ShotUi(ax::Ui& host) : ForwardingUi(host) {}
   void ShowModal(ax::Form& form) override {
     g_name = sccom::Widen(form.Name());
     g_confirm = sccheck::ConfirmAfterCapture(form.Name())
@@ -150,36 +151,14 @@ class ShotUi final : public ax::Ui {
     SetTimer(nullptr, 0, g_delay, &Capture);
     return win_.MessageBox(text, flags, title);
   }
-  void SetMousePointer(int pointer) override { host_.SetMousePointer(pointer); }
-  int MousePointer() const override { return host_.MousePointer(); }
   void DoEvents() override {
     win_.DoEvents();
-    host_.DoEvents();
-  }
-  void SetClipboardPicture(const ax::Picture& picture) override {
-    host_.SetClipboardPicture(picture);
-  }
-  ax::Picture ClipboardPicture() const override { return host_.ClipboardPicture(); }
-  double Timer() override { return host_.Timer(); }
-  ax::DateValue Now() override { return host_.Now(); }
-  uint32_t CurrentProcessId() override { return host_.CurrentProcessId(); }
-  intptr_t GetParent(intptr_t hwnd) override { return host_.GetParent(hwnd); }
-  bool IsWindow(intptr_t hwnd) override { return host_.IsWindow(hwnd); }
-  bool IsIconic(intptr_t hwnd) override { return host_.IsIconic(hwnd); }
-  bool ShowWindow(intptr_t hwnd, int command) override { return host_.ShowWindow(hwnd, command); }
-  bool SetForegroundWindow(intptr_t hwnd) override { return host_.SetForegroundWindow(hwnd); }
-  bool GetWindowRect(intptr_t hwnd, ax::Rect& rect) override {
-    return host_.GetWindowRect(hwnd, rect);
-  }
-  intptr_t SendMessageA(intptr_t hwnd, uint32_t message, uintptr_t wParam,
-                        intptr_t lParam) override {
-    return host_.SendMessageA(hwnd, message, wParam, lParam);
+    inner_.DoEvents();
   }
   int32_t ScreenWidth() override { return win_.ScreenWidth(); }
   int32_t ScreenHeight() override { return win_.ScreenHeight(); }
 
  private:
-  ax::Ui& host_;
   sccom::WinUi win_;
 };
 
