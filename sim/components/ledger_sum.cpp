@@ -12,6 +12,7 @@
 #include <string>
 
 #include "automation/error.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 #include "sim/recordset.h"
@@ -33,7 +34,25 @@ class LedgerSum : public HostObject {
 
  private:
   ax::Variant GetBalSum(ax::Args& args) {
-    if (args.size() != 16) throw ax::Error(ax::err::kWrongArgs, "LedgerSum.GetBalSum");
+    using K = ax::VarType;
+    CallCheck check(host(), "LedgerSum.GetBalSum", args);
+    check.Count(16)
+        .Context(0)
+        .ByRef(1).Kind(1, K::Date)
+        .ByRef(2).Kind(2, K::Date)
+        .Value(3, "")
+        .Value(4, "")
+        .ByRef(5).Kind(5, K::String)
+        .ByRef(6).Kind(6, K::String)
+        .ByRef(7).Kind(7, K::Long)
+        .Value(8, false)
+        .Value(9, false)
+        .ByRef(10).Kind(10, K::Boolean)
+        .Omitted(11)
+        .Value(12, "1")
+        .ByRef(13).Kind(13, K::Boolean)
+        .Value(14, true)
+        .Value(15, false);
     std::string first = ax::Trim(ArgText(args, 5));
     std::string last = ax::Trim(ArgText(args, 6));
     int32_t currency = ArgLong(args, 7);
@@ -54,9 +73,13 @@ class LedgerSum : public HostObject {
   }
 
   ax::Variant GetAllAcnt(ax::Args& args) {
-    if (args.size() != 4) throw ax::Error(ax::err::kWrongArgs, "LedgerSum.GetAllAcnt");
-    const ax::Variant& list = args[1].value();
-    if (!list.isObject()) throw ax::Error(ax::err::kTypeMismatch, "LedgerSum.GetAllAcnt");
+    CallCheck(host(), "LedgerSum.GetAllAcnt", args)
+        .Count(4)
+        .Context(0)
+        .ByRef(1)
+        .Kind(1, ax::VarType::Object)
+        .Kind(2, ax::VarType::String)
+        .Kind(3, ax::VarType::String);
     return {};
   }
 };
