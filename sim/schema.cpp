@@ -126,10 +126,14 @@ CREATE TABLE t_BK_Acnt (
   FCentAcntID INTEGER
 );
 
--- Ledger balances of the centre accounts at the current date.
+-- Ledger balance entries of the centre accounts. An account may have several; the ledger
+-- summary reports them in entry order (rowid). FDate 'yyyy-mm-dd': the entry counts only for a
+-- query whose ledger start is not after it and whose query date is not before it; NULL: an
+-- entry that counts at every date.
 CREATE TABLE t_Balance (
-  FAcntID INTEGER PRIMARY KEY,
-  FBalance REAL NOT NULL DEFAULT 0
+  FAcntID INTEGER NOT NULL,
+  FBalance REAL NOT NULL DEFAULT 0,
+  FDate TEXT
 );
 
 -- Transfer bills (划拨单). FID and FBillNo are given on the first save (FID continues the
@@ -386,7 +390,7 @@ CREATE VIEW view_AcntBalance AS
 SELECT a.FID AS FClientID, a.FNumber AS FClientNumber, a.FName AS FClientName, a.FCurrencyID,
        IFNULL(b.FBalance, 0) AS FAccntSum
 FROM t_Acnt a
-LEFT JOIN t_Balance b ON b.FAcntID = a.FID;
+LEFT JOIN t_Balance b ON b.rowid = (SELECT MIN(x.rowid) FROM t_Balance x WHERE x.FAcntID = a.FID);
 )SQL";
 
 constexpr const char* kDemo = R"SQL(
@@ -455,6 +459,9 @@ SELECT FID, FAcntNo, FName, FBank, FBankTypeID, FID FROM t_Acnt;
 
 INSERT INTO t_Balance (FAcntID, FBalance) VALUES
   (101, 2000000), (102, 180000), (103, 24000), (104, 500000), (105, 10000), (106, 1000000);
+-- Later entries of 01.004: they count only where its first entry is gone, and then by date.
+INSERT INTO t_Balance (FAcntID, FBalance, FDate) VALUES
+  (104, 480000, '2026-12-05'), (104, 520000, '2027-01-15');
 
 INSERT INTO t_scTransfer (FID, FBillNo, FDate, FPaySettDate, FTrantype, FTlxlvl,
     FCheckStatus, FReCheckStatus, FPreparerID, FCheckerID, FReCheckerID, FCheckDate, FReCheckDate,

@@ -269,5 +269,57 @@ TEST(SimStrictCalls, ExportTakesKeyAndIdsByReferenceAndTheBillKindExactly) {
       });
 }
 
+// Every balance row of 01.004 the ledger reports between start and end, in order.
+std::string BalancesOf104(Host& host, const char* start, const char* end) {
+  ax::Object ledger = ax::CreateObject("FENRFundSum.LedgerSum");
+  ax::Variant from = ax::CDate(start), to = ax::CDate(end);
+  ax::Variant first = std::string("01.004"), last = std::string("01.004"), currency = 1;
+  ax::Variant unposted = false, business = false;
+  ax::Args a{ContextString(host), ax::ref(from), ax::ref(to), "", "", ax::ref(first), ax::ref(last),
+             ax::ref(currency), false, false, ax::ref(unposted), ax::omitted(), "1",
+             ax::ref(business), true, false};
+  ax::Object rs(ledger.CallArgs("GetBalSum", a, ax::kMethodOrGet));
+  std::string out;
+  for (; !ax::IsTrue(rs.Get("EOF")); rs.Call("MoveNext"))
+    out += (out.empty() ? "" : " ") + ax::DisplayText(rs.GetObj("Fields", {"FAccntSum"}).Get("Value"));
+  return out;
+}
+
+TEST(SimLedgerSum, BalancesCountByDateAndInEntryOrder) {
+  Host host;
+  EXPECT_EQ(BalancesOf104(host, "2026-01-01", "2026-12-08"), "500000 480000");
+  host.Db().ExecNative("DELETE FROM t_Balance WHERE FAcntID=104 AND FDate IS NULL");
+  EXPECT_EQ(BalancesOf104(host, "2026-01-01", "2026-12-08"), "480000");
+  EXPECT_EQ(BalancesOf104(host, "2026-01-01", "2027-01-31"), "480000 520000");
+  EXPECT_EQ(BalancesOf104(host, "2026-12-06", "2027-01-31"), "520000") << "before the ledger's start";
+  EXPECT_EQ(BalancesOf104(host, "2026-01-01", "2026-12-04"), "NULL") << "no entry yet";
+}
+
+TEST(SimLedgerSum, GetAllAcntHandsBackACompletedList) {
+  Host host;
+  ax::Object ledger = ax::CreateObject("FENRFundSum.LedgerSum");
+  auto given = NewVector();
+  auto entry = NewDictionary();
+  entry->Set("FAcntID", 102);
+  entry->Set("FAccntSum", 180000.0);
+  given->Add(ax::Variant(ax::DispatchPtr(entry)));
+  ax::Variant list{ax::DispatchPtr(given)};
+  ax::Args args{ContextString(host), ax::ref(list), std::string("01.001"), std::string("01.003")};
+  ledger.CallArgs("GetAllAcnt", args);
+  ASSERT_TRUE(list.isObject());
+  EXPECT_NE(list.asObject(), given) << "a new list comes back through the argument";
+  EXPECT_EQ(given->Items().size(), 1u) << "the caller's own list is left alone";
+  ax::Object completed(list);
+  std::string ids;
+  for (int32_t i = 1, n = ax::CLng(completed.Get("Count")); i <= n; ++i)
+    ids += ax::DisplayText(completed.ItemObj(i).Item("FAcntID")) + "=" +
+           ax::DisplayText(completed.ItemObj(i).Item("FAccntSum")) + " ";
+  EXPECT_EQ(ids, "102=180000 101=0 103=0 ");
+
+  ax::Args byValue{ContextString(host), list, std::string(""), std::string("")};
+  EXPECT_EQ(ErrorOf([&] { ledger.CallArgs("GetAllAcnt", byValue); }, "LedgerSum.GetAllAcnt"),
+            kInvalid);
+}
+
 }  // namespace
 }  // namespace sim
