@@ -321,5 +321,56 @@ TEST(SimLedgerSum, GetAllAcntHandsBackACompletedList) {
             kInvalid);
 }
 
+TEST(SimStrictCalls, TheBankLinkTakesTheOrdersItemsByTheirExactKeys) {
+  Host host;
+  auto order = [](const char* renamed) {
+    auto d = NewDictionary();
+    for (const char* key : {"FSource", "FSourceID", "FSourceNumber", "FRecAcntNumber", "FRecBranch",
+                            "FPayBranch", "FRecBankNumber", "FRecBank", "FRecName", "FAmt",
+                            "FCurrency", "FPayAcntNumber", "FPayBank", "FPayName", "FRecAreaName",
+                            "FPayAreaName", "FPurpose", "FExplanation", "FUrgent", "FPaymentMode"}) {
+      std::string k = key;
+      if (k == "FAmt") {
+        if (renamed && *renamed == '\0') continue;  // left out
+        if (renamed) k = renamed;
+      }
+      d->Set(k, k == "FAmt" || k == "famt" ? ax::Variant(100.0) : ax::Variant(std::string("1")));
+    }
+    return ax::Variant(ax::DispatchPtr(d));
+  };
+  ax::Object bank = ax::CreateObject("BKC_Bank.Bank");
+  ax::Variant o, error;
+  auto call = [&](ax::Variant given) {
+    o = given, error = std::string();
+    return ax::Args{ax::ref(o), ax::ref(error)};
+  };
+  RunCases(bank, "ImportPayment", "Bank.ImportPayment",
+           {{__LINE__, "before Version is set", [&] { return call(order(nullptr)); }, kInvalid}});
+  bank.Put("Version", "1.0.0");
+  RunCases(bank, "ImportPayment", "Bank.ImportPayment",
+           {
+               {__LINE__, "all items", [&] { return call(order(nullptr)); }, kOk},
+               {__LINE__, "the amount as famt", [&] { return call(order("famt")); }, kInvalid},
+               {__LINE__, "no amount", [&] { return call(order("")); }, kInvalid},
+               {__LINE__, "order by value", [&] { ax::Args a = call(order(nullptr)); a[0] = order(nullptr); return a; }, kInvalid},
+               {__LINE__, "error text by value", [&] { ax::Args a = call(order(nullptr)); a[1] = std::string(); return a; }, kInvalid},
+           });
+}
+
+TEST(SimStrictCalls, ResultDisplayAndBusinessLogTakeTheirKinds) {
+  Host host;
+  ax::Object display = ax::CreateObject("LmDisplayer.DispBuilder");
+  EXPECT_EQ(ErrorOf([&] { display.Put("Cols", "1"); }, "DispBuilder.Cols"), kKind);
+  display.Put("Cols", 1);
+  EXPECT_EQ(ErrorOf([&] { display.Put("Titles", 1); }, "DispBuilder.Titles"), kKind);
+  EXPECT_EQ(ErrorOf([&] { display.Call("SetColWidth", {1, 6000.0}); }, "DispBuilder.SetColWidth"), kKind);
+  EXPECT_EQ(ErrorOf([&] { display.Call("Add", {1}); }, "DispBuilder.Add"), kKind);
+  EXPECT_EQ(ErrorOf([&] { display.Call("Show"); }, "DispBuilder.Show"), kCount);
+  ax::Object gl = ax::CreateObject("HOLGLView.GLData");
+  EXPECT_EQ(ErrorOf([&] { gl.Call("WriteLog", {"DJPT100001", "3", "x"}); }, "GLData.WriteLog"), kKind);
+  EXPECT_EQ(ErrorOf([&] { gl.Call("WriteLog", {"DJPT100001", 3}); }, "GLData.WriteLog"), kCount);
+  EXPECT_EQ(ErrorOf([&] { gl.Call("WriteLog", {"DJPT100001", 3, "x"}); }, "GLData.WriteLog"), kOk);
+}
+
 }  // namespace
 }  // namespace sim

@@ -128,6 +128,11 @@ class GLData : public HostObject {
     Method("GetAccount", [this](ax::Args& args) { return GetAccount(ax::Trim(ArgText(args, 0))); });
     Method("GetCurrency", [this](ax::Args& args) { return GetCurrency(ArgLong(args, 0)); });
     Method("WriteLog", [this](ax::Args& args) -> ax::Variant {
+      CallCheck(this->host(), "GLData.WriteLog", args)
+          .Count(3)
+          .Kind(0, ax::VarType::String)
+          .Kind(1, ax::VarType::Long)
+          .Kind(2, ax::VarType::String);
       this->host().WriteBusinessLog(ArgText(args, 0), ArgLong(args, 1), ArgText(args, 2));
       return {};
     });
