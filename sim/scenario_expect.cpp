@@ -411,7 +411,7 @@ std::vector<ScenarioCommand> ExpectationCommands() {
       {E, "expect row", {{"expect row <FID> color <n>", "the row's last BackColor"}}, ExpectRow},
       {E, "expect cell", {{"expect cell <FID> \"<column>\" \"<text>\"", "a cell's final text (column bare or as table.column)"}}, ExpectCell},
       {E, "expect export", {{"expect export \"<bank key>\" \"<subsystem>\" \"<ids>\" \"<bill kind>\"", "the next export call"}}, ExpectExport},
-      {E, "expect call", {{"expect call <kind> \"<value>\"...", "the next recorded call of that kind (command, lookup, listop, window, export, balsum, ...); balsum \"<start>\" \"<end>\" is the ledger summary's query (dates YYYY-MM-DD)"}}, ExpectCallOf},
+      {E, "expect call", {{"expect call <kind> \"<value>\"...", "the next recorded call of that kind (command, lookup, listop, window, export, balsum, display, ...); display \"<cols>\" \"<titles>\" \"<col>:<width>,...\" \"<mode>\" is a result display shown; balsum \"<start>\" \"<end>\" is the ledger summary's query (dates YYYY-MM-DD)"}}, ExpectCallOf},
       {E, "expect calls", {{"expect calls <kind> none", "no recorded call of that kind is left"}}, ExpectCallsNone},
       {E, "expect sql", {{"expect sql \"<text>\"", "a statement sent since the last expect sql contains the text"}}, ExpectSql},
       {E, "expect nosql", {{"expect nosql \"<text>\"", "no statement sent since the last expect sql contains the text"}}, ExpectSql},
