@@ -221,6 +221,41 @@ TEST(SimStrictCalls, LookupsAndQueries) {
       });
 }
 
+TEST(SimStrictCalls, ListsAndConfigurationsTakeTheContextAndTheirConstants) {
+  Host host;
+  std::string context = ContextString(host);
+  Reply cancel;
+  cancel.kind = "pick purpose";
+  cancel.verb = "cancel";
+  cancel.where = "test";
+  host.QueueReply(cancel);
+  RunCases(ax::CreateObject("HOLGLView.GLView"), "SubMesLookup", "GLView.SubMesLookup",
+           {
+               {__LINE__, "(412, \"\")", [] { return ax::Args{412, ""}; }, kOk},
+               {__LINE__, "the list as text", [] { return ax::Args{"412", ""}; }, kKind},
+               {__LINE__, "a filter given", [] { return ax::Args{412, "x"}; }, kInvalid},
+           });
+  RunCases(ax::CreateObject("KIVGLCurrency.CurrencyInfo"), "GetList", "CurrencyInfo.GetList",
+           {
+               {__LINE__, "right call", [&] { return ax::Args{context, 2, "FCurrencyID>0", "FCurrencyID"}; }, kOk},
+               {__LINE__, "list 1", [&] { return ax::Args{context, 1, "FCurrencyID>0", "FCurrencyID"}; }, kInvalid},
+               {__LINE__, "no context", [&] { return ax::Args{"", 2, "FCurrencyID>0", "FCurrencyID"}; }, kInvalid},
+           });
+  RunCases(ax::CreateObject("LmMWBExportSetting.CExportInfo"), "GetExportConfig",
+           "CExportInfo.GetExportConfig",
+           {
+               {__LINE__, "right call", [&] { return ax::Args{context}; }, kOk},
+               {__LINE__, "no context", [&] { return ax::Args{""}; }, kInvalid},
+               {__LINE__, "two arguments", [&] { return ax::Args{context, "ESC"}; }, kCount},
+           });
+  RunCases(ax::CreateObject("BKS_Bank.Update"), "CancelPayment", "Update.CancelPayment",
+           {
+               {__LINE__, "right call (no such payment: the component's refusal)", [&] { return ax::Args{context, 999999}; }, -2147221503},
+               {__LINE__, "the id as Double", [&] { return ax::Args{context, 999999.0}; }, kKind},
+               {__LINE__, "no context", [&] { return ax::Args{"", 999999}; }, kInvalid},
+           });
+}
+
 TEST(SimStrictCalls, BalanceSumTakesSixteenArgumentsOfTheirKinds) {
   Host host;
   std::string context = ContextString(host);

@@ -54,6 +54,8 @@ class AcctInfo : public HostObject {
   ax::Variant GetScTransferSum(ax::Args& args) {
     CallCheck check(host(), "cAcctInfo.GetScTransferSum", args);
     check.Count(3).Context(0).Kind(2, ax::VarType::String);
+    // The account id is passed as the account list holds it (its kind is the record set's), so
+    // only the direction and the context are checked.
     const ax::Variant& account = ax::ArgAt(args, 1);
     // The direction compares exactly: the component knows "PAY" and "REC" only.
     const std::string& direction = args[2].value().asString();

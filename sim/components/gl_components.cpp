@@ -214,7 +214,10 @@ class GLView : public HostObject {
       CallCheck(this->host(), "GLView.AcntLookup", args).Count(3).Omitted(0).Value(1, 0).Value(2, 1);
       return AcntLookup();
     });
-    Method("SubMesLookup", [this](ax::Args& args) { return SubMesLookup(ArgLong(args, 0)); });
+    Method("SubMesLookup", [this](ax::Args& args) {
+      CallCheck(this->host(), "GLView.SubMesLookup", args).Count(2).Kind(0, ax::VarType::Long).Value(1, "");
+      return SubMesLookup(ArgLong(args, 0));
+    });
   }
 
  private:
