@@ -56,11 +56,13 @@ std::vector<ScenarioCommand> PaymentExportCommands();
 std::vector<ScenarioCommand> CentreDialogCommands();
 std::vector<ScenarioCommand> BankCollectDialogCommands();
 std::vector<ScenarioCommand> ReceiptListCommands();
+std::vector<ScenarioCommand> BankLinkCommands();
 
 // The scenario commands the components add to the language, each beside its component.
 std::vector<ScenarioCommand> ComponentCommands() {
   std::vector<ScenarioCommand> all;
-  for (auto part : {PaymentExportCommands, CentreDialogCommands, BankCollectDialogCommands, ReceiptListCommands})
+  for (auto part : {PaymentExportCommands, CentreDialogCommands, BankCollectDialogCommands, ReceiptListCommands,
+                BankLinkCommands})
     for (auto& c : part()) all.push_back(std::move(c));
   return all;
 }

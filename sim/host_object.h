@@ -8,7 +8,8 @@
 //
 // Object names used by `fail`: components use their ProgID; the bill window and all its
 // sub-objects (BillForm, FieldControls, pages, controls) are "Bill"; the list window and its
-// sub-objects (List, dataSrv, Parent) are "List"; the data library and its User are "LmLib";
+// sub-objects (List, dataSrv, Parent) are "List", and so are the objects the windows hand
+// over in events (counted through sim::CountedObject); the data library and its User are "LmLib";
 // menu bars and their collections are "MenuBar", bands "Band", tools "Tool".
 #pragma once
 

@@ -1,5 +1,6 @@
 // The scenario expectations: what a file states about the host's state and what the plug-in did.
 #include <algorithm>
+#include <optional>
 
 #include "automation/error.h"
 #include "sim/bill_window.h"
@@ -138,11 +139,19 @@ Rows QueryOrFail(Host& host, const std::string& select) {
   }
 }
 
-void ExpectMessage(ScenarioRun& run, const Tokens& t) {
-  const std::string& what = t[1];
+void ExpectMessage(ScenarioRun& run, const Tokens& tokens) {
+  const std::string& what = tokens[1];
   auto& messages = run.host.Messages();
-  Need(t, 3, "expect message \"<text>\" [<flags>] | expect result \"<text>\"");
-  Max(t, what == "message" ? 4 : 3, "expect message \"<text>\" [<flags>] | expect result \"<text>\"");
+  const char* usage = "expect message \"<text>\" [<flags>] [title \"<title>\"] | expect result \"<text>\"";
+  // An optional trailing `title "<title>"` (message boxes only).
+  Tokens t = tokens;
+  std::optional<std::string> title;
+  if (what == "message" && t.size() >= 5 && t[t.size() - 2] == "title") {
+    title = t.back();
+    t.resize(t.size() - 2);
+  }
+  Need(t, 3, usage);
+  Max(t, what == "message" ? 4 : 3, usage);
   bool result = what == "result";
   if (messages.empty()) Bad("expected " + what + " " + Quote(t[2]) + "\n    saw nothing shown");
   ShownMessage m = messages.front();
@@ -154,6 +163,11 @@ void ExpectMessage(ScenarioRun& run, const Tokens& t) {
   if (t.size() == 4) {
     int32_t flags = Number(t[3], "message flags");
     Expect(m.flags == flags, "message " + Quote(t[2]) + " with flags " + t[3], "flags " + std::to_string(m.flags));
+  }
+  if (title) {
+    const std::string wantTitle = run.host.Shown(*title);
+    Expect(m.title == wantTitle, "message " + Quote(t[2]) + " titled " + Quote(wantTitle),
+           "title " + Quote(m.title));
   }
 }
 
@@ -222,8 +236,18 @@ void ExpectTable(ScenarioRun& run, const Tokens& t) {
 }
 
 void ExpectLog(ScenarioRun& run, const Tokens& t) {
-  Need(t, 3, "expect log \"<text>\" | expect log none");
-  Max(t, 3, "expect log \"<text>\" | expect log none");
+  const char* usage = "expect log \"<text>\" [kind <kind>] [code \"<object code>\"] | expect log none";
+  Need(t, 3, usage);
+  std::optional<std::string> kind, code;
+  for (size_t i = 3; i < t.size(); i += 2) {
+    if (i + 1 >= t.size()) Bad(std::string("usage: ") + usage);
+    if (t[i] == "kind")
+      kind = t[i + 1];
+    else if (t[i] == "code")
+      code = t[i + 1];
+    else
+      Bad(std::string("usage: ") + usage);
+  }
   auto unread = run.host.UnreadLog(run.logRead);
   if (t[2] == "none") {
     if (!unread.empty()) Bad("expected no further log entry\n    saw log " + Quote(unread.front().second));
@@ -233,6 +257,14 @@ void ExpectLog(ScenarioRun& run, const Tokens& t) {
   run.logRead = unread.front().first;
   const std::string want = run.host.Shown(t[2]);
   Expect(unread.front().second == want, "log " + Quote(want), "log " + Quote(unread.front().second));
+  if (kind || code) {
+    Rows r = run.host.Db().QueryNative("SELECT FObjectCode, FKind FROM t_Log WHERE FLogID=?",
+                                       {ax::Variant(static_cast<double>(run.logRead))});
+    const std::string seenCode = ax::DisplayText(r.data.at(0)[0]);
+    const std::string seenKind = ax::DisplayText(r.data.at(0)[1]);
+    if (kind) Expect(seenKind == *kind, "log " + Quote(want) + " of kind " + *kind, "kind " + seenKind);
+    if (code) Expect(seenCode == *code, "log " + Quote(want) + " with object code " + Quote(*code), "object code " + Quote(seenCode));
+  }
 }
 
 std::string ErrorText(const ax::AutomationError& e) {
@@ -351,7 +383,7 @@ void ExpectForeground(ScenarioRun& run, const Tokens& t) {
 std::vector<ScenarioCommand> ExpectationCommands() {
   const auto E = Section::Expectations;
   return {
-      {E, "expect message", {{"expect message \"<text>\" [<flags>]", "the next unread message box has that text (and flags)"}}, ExpectMessage},
+      {E, "expect message", {{"expect message \"<text>\" [<flags>] [title \"<title>\"]", "the next unread message box has that text (and flags, and title)"}}, ExpectMessage},
       {E, "expect result", {{"expect result \"<text>\"", "the next unread result display has that text (its lines joined by \\n)"}}, ExpectMessage},
       {E, "expect messages", {{"expect messages none", "no message or result is left unread"}}, ExpectMessagesNone},
       {E, "expect field", {{"expect field <FieldKey> \"<text>\"", "the stored value prints so (as CStr; NULL for Null, nothing for Empty)"}}, ExpectField},
@@ -370,7 +402,7 @@ std::vector<ScenarioCommand> ExpectationCommands() {
       {E, "expect query", {{"expect query \"<select>\" \"<text>\"", "the first column of the first row ((no rows) when none)"}}, ExpectQuery},
       {E, "expect rows", {{"expect rows \"<select>\" <n>", "the number of rows"}}, ExpectQuery},
       {E, "expect table", {{"expect table \"<select>\" \"<rows>\"", "the whole result, rows in order joined by \\n, columns by |; a Null is NULL, an empty text (empty)"}}, ExpectTable},
-      {E, "expect log", {{"expect log \"<text>\"", "the next business-log entry, in order"},
+      {E, "expect log", {{"expect log \"<text>\" [kind <kind>] [code \"<object code>\"]", "the next business-log entry, in order (and its kind and object code)"},
                          {"expect log none", "no business-log entry is left unread"}}, ExpectLog},
       {E, "expect error", {{"expect error \"<description>\"", "the next error the host reported"}}, ExpectError},
       {E, "expect errors", {{"expect errors none", "no error the host reported is left unread"}}, ExpectErrorsNone},
@@ -379,7 +411,7 @@ std::vector<ScenarioCommand> ExpectationCommands() {
       {E, "expect row", {{"expect row <FID> color <n>", "the row's last BackColor"}}, ExpectRow},
       {E, "expect cell", {{"expect cell <FID> \"<column>\" \"<text>\"", "a cell's final text (column bare or as table.column)"}}, ExpectCell},
       {E, "expect export", {{"expect export \"<bank key>\" \"<subsystem>\" \"<ids>\" \"<bill kind>\"", "the next export call"}}, ExpectExport},
-      {E, "expect call", {{"expect call <kind> \"<value>\"...", "the next recorded call of that kind (command, lookup, listop, window, export, balsum, ...); balsum \"<start>\" \"<end>\" is the ledger summary's query (dates YYYY-MM-DD)"}}, ExpectCallOf},
+      {E, "expect call", {{"expect call <kind> \"<value>\"...", "the next recorded call of that kind (command, lookup, listop, window, export, balsum, display, ...); display \"<cols>\" \"<titles>\" \"<col>:<width>,...\" \"<mode>\" is a result display shown; balsum \"<start>\" \"<end>\" is the ledger summary's query (dates YYYY-MM-DD)"}}, ExpectCallOf},
       {E, "expect calls", {{"expect calls <kind> none", "no recorded call of that kind is left"}}, ExpectCallsNone},
       {E, "expect sql", {{"expect sql \"<text>\"", "a statement sent since the last expect sql contains the text"}}, ExpectSql},
       {E, "expect nosql", {{"expect nosql \"<text>\"", "no statement sent since the last expect sql contains the text"}}, ExpectSql},

@@ -126,10 +126,14 @@ CREATE TABLE t_BK_Acnt (
   FCentAcntID INTEGER
 );
 
--- Ledger balances of the centre accounts at the current date.
+-- Ledger balance entries of the centre accounts. An account may have several; the ledger
+-- summary reports them in entry order (rowid). FDate 'yyyy-mm-dd': the entry counts only for a
+-- query whose ledger start is not after it and whose query date is not before it; NULL: an
+-- entry that counts at every date.
 CREATE TABLE t_Balance (
-  FAcntID INTEGER PRIMARY KEY,
-  FBalance REAL NOT NULL DEFAULT 0
+  FAcntID INTEGER NOT NULL,
+  FBalance REAL NOT NULL DEFAULT 0,
+  FDate TEXT
 );
 
 -- Transfer bills (划拨单). FID and FBillNo are given on the first save (FID continues the
@@ -360,13 +364,14 @@ FROM t_BK_Payment p;
 -- condition "(not v.FTransBillID>0)" must offer such a receipt, and NOT (NULL>0) is not true.
 CREATE VIEW view_RecSett AS
 SELECT r.FRecSettID, r.FBillNo, r.FRecSettDate,
-       IFNULL(r.FPayAcctID, 0) AS FPayAcctID, IFNULL(p.FNumber, '') AS FPayAcctNumber,
-       IFNULL(p.FName, '') AS FPayAcctName,
+       r.FPayAcctID, p.FNumber AS FPayAcctNumber, p.FName AS FPayAcctName,
        r.FPayBank, r.FPayBankAcnt,
        r.FCentAcctID, c.FNumber AS FCentAcctNumber, c.FName AS FCentAcctName,
        c.FBank AS FCentBank, c.FAcntNo AS FCentBankAcnt,
        r.FCyID, cur.FName AS FCyName, r.FExchRate, r.FAmt, r.FFcyAmt, r.FExplanation, r.FPurpose,
        r.FSettleTypeID, s.FName AS FSettleType, r.FSettleNo,
+       -- The one column the view fills: the picker's fixed filter "(not v.FTransBillID>0)"
+       -- offers a receipt that was never converted (NULL) only because the host reads it as 0.
        IFNULL(r.FTransBillID, 0) AS FTransBillID
 FROM t_scRecSett r
 LEFT JOIN t_Acnt p ON p.FID = r.FPayAcctID
@@ -386,7 +391,7 @@ CREATE VIEW view_AcntBalance AS
 SELECT a.FID AS FClientID, a.FNumber AS FClientNumber, a.FName AS FClientName, a.FCurrencyID,
        IFNULL(b.FBalance, 0) AS FAccntSum
 FROM t_Acnt a
-LEFT JOIN t_Balance b ON b.FAcntID = a.FID;
+LEFT JOIN t_Balance b ON b.rowid = (SELECT MIN(x.rowid) FROM t_Balance x WHERE x.FAcntID = a.FID);
 )SQL";
 
 constexpr const char* kDemo = R"SQL(
@@ -455,6 +460,9 @@ SELECT FID, FAcntNo, FName, FBank, FBankTypeID, FID FROM t_Acnt;
 
 INSERT INTO t_Balance (FAcntID, FBalance) VALUES
   (101, 2000000), (102, 180000), (103, 24000), (104, 500000), (105, 10000), (106, 1000000);
+-- Later entries of 01.004: they count only where its first entry is gone, and then by date.
+INSERT INTO t_Balance (FAcntID, FBalance, FDate) VALUES
+  (104, 480000, '2026-12-05'), (104, 520000, '2027-01-15');
 
 INSERT INTO t_scTransfer (FID, FBillNo, FDate, FPaySettDate, FTrantype, FTlxlvl,
     FCheckStatus, FReCheckStatus, FPreparerID, FCheckerID, FReCheckerID, FCheckDate, FReCheckDate,
@@ -521,7 +529,11 @@ INSERT INTO t_scRecSett (FRecSettID, FBillNo, FRecSettDate, FPayAcctID, FPayBank
   (605, 'SK000605', '2026-11-25', 102, '招商银行广州分行', '755900000000002', 101, 1, 1, 2000, 2000,
    '华南公司资金上划', '资金归集', 2, 'DH0005', 3),
   (606, 'SK000606', '2025-10-01', 103, '工商银行上海分行', '100200000000003', 101, 1, 1, 3000, 3000,
-   '华东公司资金上划', '资金归集', 2, 'DH0006', 0);
+   '华东公司资金上划', '资金归集', 2, 'DH0006', 0),
+  -- A receipt from outside the centre with nothing but its date, account and amounts filled in;
+  -- dated before any range the dialog offers.
+  (620, 'SK000620', '2019-06-28', NULL, NULL, NULL, 101, 1, 1, 1200, 1200,
+   NULL, NULL, NULL, NULL, NULL);
 
 INSERT INTO t_BankType (FKey, FName, FName_cht, FName_en) VALUES
   ('CMB01', '招商银行付款文件', '招商銀行付款文件', 'CMB payment file'),

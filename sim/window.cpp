@@ -2,6 +2,7 @@
 
 #include "automation/error.h"
 #include "sim/collections.h"
+#include "sim/counted_object.h"
 #include "sim/host.h"
 #include "sim/recordset.h"
 
@@ -65,6 +66,9 @@ std::string ArgForTranscript(const ax::Variant& v) {
 }
 
 bool Window::Raise(std::string_view eventName, ax::Args& args, bool quiet) {
+  // The objects an event hands over are counted host objects like any other.
+  for (auto& a : args)
+    if (!a.isByRef()) a = Counted(winHost_, IsBill() ? "Bill" : "List", a.value());
   if (quiet) {
     try {
       events_.Raise(eventName, args);

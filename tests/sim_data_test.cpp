@@ -196,7 +196,7 @@ TEST(DemoData, ThePlugInsStatementsSeeTheDemoCentre) {
        {"FRecSettID", "FPayAcctID", "FPayAcctNumber", "FCentAcctID", "FCentAcctNumber", "FCentAcctName", "FCentBankAcnt", "FAmt", "FExplanation", "FSettleType", "FSettleNo", "FRecSettDate"},
        "601|103|01.003|101|01.001|集团资金池|755900000000001|8000|华东公司资金上划|电汇|DH0001|2026-11-20;"
        "602|102|01.002|101|01.001|集团资金池|755900000000001|15000|NULL|电汇|NULL|2026-12-01;"
-       "603|0||101|01.001|集团资金池|755900000000001|5000|外部来款|现金|NULL|2026-12-03"},
+       "603|0|NULL|101|01.001|集团资金池|755900000000001|5000|外部来款|现金|NULL|2026-12-03"},
       {__LINE__, AccountListQuery(" t_Acnt.FAutoTransfer = 1 and t_Account.FCurrencyID=1 ", ""),
        {"FID", "FAccountID", "FNumber", "FTransAcctID", "FTransAcctNumber", "FTransBank", "FTransBound", "FTransMin", "FCurrencyID", "FCurNumber", "FCurName"},
        "102|102|01.002|101|01.001|招商银行深圳分行|50000|10000|1|RMB|人民币;"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "automation/runtime.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 
 namespace sim {
@@ -121,9 +122,13 @@ TEST(SimGlComponents, ContextStringLoaderAndSecurity) {
   EXPECT_EQ(ax::DisplayText(loader.Get("LoadString", {"审核"})), "审核");
 
   ax::Object security = ax::CreateObject("KIVBase.SecurityInfo");
-  EXPECT_TRUE(ax::IsTrue(security.Get("AccessCheck", {"Language=chs;", 1, 2, 3, false})));
+  // The function test takes the context string and the codes of the call sites by reference.
+  const std::string context = ContextString(host);
+  ax::Variant c1(29), c2(11), c3(256), c4(true);
+  ax::Args codes{context, ax::ref(c1), ax::ref(c2), ax::ref(c3), ax::ref(c4)};
+  EXPECT_TRUE(ax::IsTrue(security.CallArgs("AccessCheck", codes, ax::kMethodOrGet)));
   host.settings().security = false;
-  EXPECT_FALSE(ax::IsTrue(security.Get("AccessCheck", {"Language=chs;", 1, 2, 3, false})));
+  EXPECT_FALSE(ax::IsTrue(security.CallArgs("AccessCheck", codes, ax::kMethodOrGet)));
   EXPECT_TRUE(ax::IsTrue(security.Get("IsAdministrator", {"Language=chs;", 1})));
   EXPECT_FALSE(ax::IsTrue(security.Get("IsAdministrator", {"Language=chs;", 2})));
   try {

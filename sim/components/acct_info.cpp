@@ -12,6 +12,7 @@
 #include <string>
 
 #include "automation/error.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 #include "sim/recordset.h"
@@ -29,6 +30,8 @@ class AcctInfo : public HostObject {
 
  private:
   ax::Variant GetAcctList(ax::Args& args) {
+    CallCheck(host(), "cAcctInfo.GetAcctList", args)
+        .Count(4).Context(0).Value(1, 0).Kind(2, ax::VarType::String).Value(3, "");
     std::string condition = ax::Trim(ArgText(args, 2));
     std::string sql =
         "SELECT t_Acnt.FID, t_Acnt.FID AS FAccountID, t_Acnt.FNumber, t_Acnt.FName, t_Acnt.FBank,"
@@ -49,15 +52,20 @@ class AcctInfo : public HostObject {
   }
 
   ax::Variant GetScTransferSum(ax::Args& args) {
+    CallCheck check(host(), "cAcctInfo.GetScTransferSum", args);
+    check.Count(3).Context(0).Kind(2, ax::VarType::String);
+    // The account id is passed as the account list holds it (its kind is the record set's), so
+    // only the direction and the context are checked.
     const ax::Variant& account = ax::ArgAt(args, 1);
-    std::string direction = ax::UCase(ArgText(args, 2));
+    // The direction compares exactly: the component knows "PAY" and "REC" only.
+    const std::string& direction = args[2].value().asString();
     const char* column = nullptr;
     if (direction == "PAY")
       column = "FPayAcctID";
     else if (direction == "REC")
       column = "FRecAcctID";
     else
-      throw ax::Error(ax::err::kInvalidCall, "cAcctInfo.GetScTransferSum");
+      check.Wrong(ax::err::kInvalidCall, "argument 3 must be \"PAY\" or \"REC\", \"" + direction + "\" given");
     Rows rows = host().Db().QueryNative(std::string("SELECT IFNULL(SUM(FAmt), 0) FROM t_scTransfer WHERE ") +
                                             column + "=? AND IFNULL(FVoucherID, 0)=0",
                                         {account.isMissing() ? ax::Variant::null() : account});

@@ -4,18 +4,44 @@
 // A scenario's queued `bank accept` accepts the next order whatever it holds; `bank refuse
 // "<reason>"` refuses it with that reason. With nothing queued the order is validated: a
 // positive amount and both bank account numbers are required.
+//
+// ImportPayment(order by reference, error text by reference as String) is checked as the call
+// site fixes it, after `Version` was set to "1.0.0". The bank link takes the order's items by
+// their exact keys, as it maps them onto the payment record: an item it needs that the order
+// lacks under that exact key is an error (5), never Empty. (The host dictionary's own look-ups
+// stay without regard to case, as the host library's dictionary is.) Every order the link
+// receives is kept, items in order with their values and automation kinds, for
+// `expect payment`.
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "automation/error.h"
+#include "sim/call_check.h"
 #include "sim/collections.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
+#include "sim/scenario.h"
+#include "sim/scenario_language.h"
 
 namespace sim {
 
 namespace {
 
 std::string Text(const ax::Variant& v) { return ax::DisplayText(v.isNull() ? ax::Variant() : v); }
+
+// The payment orders the bank link received, oldest first.
+struct BankOrders {
+  std::vector<std::vector<std::pair<std::string, ax::Variant>>> orders;
+};
+
+// The items the link maps onto its payment record.
+constexpr const char* kOrderItems[] = {
+    "FSource",   "FSourceID",      "FSourceNumber", "FRecAcntNumber", "FRecBranch",
+    "FPayBranch", "FRecBankNumber", "FRecBank",      "FRecName",       "FAmt",
+    "FCurrency", "FPayAcntNumber", "FPayBank",      "FPayName",       "FRecAreaName",
+    "FPayAreaName", "FPurpose",    "FExplanation",  "FUrgent",        "FPaymentMode"};
 
 class BankLink : public HostObject {
  public:
@@ -29,9 +55,23 @@ class BankLink : public HostObject {
  private:
   // ImportPayment(order, error text by reference) -> the new payment's id, or 0 on refusal.
   ax::Variant ImportPayment(ax::Args& args) {
-    if (args.size() < 2) throw ax::Error(ax::err::kWrongArgs, "Bank.ImportPayment");
-    ax::Object order(args[0].value());
-    auto item = [&order](const char* key) { return order.Item(key); };
+    CallCheck check(host(), "Bank.ImportPayment", args);
+    check.Count(2).ByRef(0).Kind(0, ax::VarType::Object).ByRef(1).Kind(1, ax::VarType::String);
+    if (version_ != "1.0.0")
+      check.Wrong(ax::err::kInvalidCall, "Version is \"" + version_ + "\", not \"1.0.0\"");
+    auto order = std::dynamic_pointer_cast<Dictionary>(args[0].value().asObject());
+    if (!order) check.Wrong(ax::err::kTypeMismatch, "argument 1 must be a dictionary");
+    host().Extension<BankOrders>()->orders.push_back(order->Entries());
+    for (const char* key : kOrderItems) {
+      bool found = false;
+      for (const auto& entry : order->Entries()) found = found || entry.first == key;
+      if (!found) check.Wrong(ax::err::kInvalidCall, std::string("the payment order has no item \"") + key + "\"");
+    }
+    auto item = [&order](const char* key) {
+      for (const auto& entry : order->Entries())
+        if (entry.first == key) return entry.second;
+      return ax::Variant();
+    };
     const std::string number = Text(item("FSourceNumber"));
 
     std::string reason;
@@ -87,7 +127,44 @@ class BankLink : public HostObject {
   std::string version_;
 };
 
+const std::vector<std::pair<std::string, ax::Variant>>& LastOrder(ScenarioRun& run) {
+  const auto& orders = run.host.Extension<BankOrders>()->orders;
+  if (orders.empty()) words::Bad("expected a payment order\n    saw none handed to the bank link");
+  return orders.back();
+}
+
+void ExpectPayment(ScenarioRun& run, const Tokens& t) {
+  const char* usage = "expect payment keys \"<key> ...\" | expect payment <key> \"<value>\" <kind>";
+  words::Need(t, 4, usage);
+  const auto& order = LastOrder(run);
+  if (t[2] == "keys") {
+    words::Max(t, 4, usage);
+    std::string keys;
+    for (const auto& entry : order) keys += (keys.empty() ? "" : " ") + entry.first;
+    words::Expect(keys == t[3], "payment order keys " + words::Quote(t[3]), "keys " + words::Quote(keys));
+    return;
+  }
+  words::Need(t, 5, usage);
+  words::Max(t, 5, usage);
+  for (const auto& [key, value] : order) {
+    if (key != t[2]) continue;
+    const std::string text = value.isNull() ? std::string("NULL") : ax::DisplayText(value);
+    words::Expect(text == run.host.Shown(t[3]) && KindName(value) == t[4],
+                  "payment " + t[2] + " " + words::Quote(run.host.Shown(t[3])) + " " + t[4],
+                  "payment " + t[2] + " " + words::Quote(text) + " " + KindName(value));
+    return;
+  }
+  words::Bad("expected payment " + t[2] + "\n    saw no item with that key");
+}
+
 }  // namespace
+
+std::vector<ScenarioCommand> BankLinkCommands() {
+  return {{ScenarioCommand::Section::Expectations, "expect payment",
+           {{"expect payment keys \"<key> ...\"", "the keys of the last payment order handed to the bank link, in order, exactly"},
+            {"expect payment <key> \"<value>\" <kind>", "an item of the last payment order: its text (NULL for Null) and automation kind (String, Long, Double, Currency, Integer, Boolean, Date, Empty, Null)"}},
+           ExpectPayment}};
+}
 
 void RegisterBankLink(Host& host) {
   host.Register("BKC_Bank.Bank", [](Host& h) -> ax::DispatchPtr {

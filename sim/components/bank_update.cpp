@@ -8,6 +8,7 @@
 #include <string>
 
 #include "automation/error.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 
@@ -25,7 +26,7 @@ class BankUpdate : public HostObject {
  private:
   // CancelPayment(context string, payment id) -> True when the payment was cancelled.
   ax::Variant CancelPayment(ax::Args& args) {
-    if (args.size() < 2) throw ax::Error(ax::err::kWrongArgs, "Update.CancelPayment");
+    CallCheck(host(), "Update.CancelPayment", args).Count(2).Context(0).Kind(1, ax::VarType::Long);
     const int32_t id = ax::CLng(args[1].value());
     const std::string what = "payment " + std::to_string(id);
 

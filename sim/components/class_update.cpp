@@ -9,6 +9,7 @@
 #include "automation/error.h"
 #include "sim/bill_window.h"
 #include "sim/collections.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 
@@ -25,7 +26,16 @@ class ClassUpdate : public HostObject {
 
  private:
   ax::Variant DeleteBill(ax::Args& args) {
-    if (args.size() < 4) throw ax::Error(ax::err::kWrongArgs, "ClassUpdate.DeleteBill");
+    CallCheck check(host(), "ClassUpdate.DeleteBill", args);
+    check.Count(7).Context(0);
+    for (size_t i = 1; i < 7; ++i) check.ByRef(i);
+    check.Kind(1, ax::VarType::Long).Kind(2, ax::VarType::Object).Kind(3, ax::VarType::Long);
+    if (!args[2].value().asObject()) check.Wrong(ax::err::kInvalidCall, "argument 3 (the class description) is Nothing");
+    for (size_t i = 4; i < 7; ++i) {
+      check.Kind(i, ax::VarType::Object);
+      if (args[i].value().asObject())
+        check.Wrong(ax::err::kInvalidCall, "argument " + std::to_string(i + 1) + " must be Nothing");
+    }
     int32_t classTypeId = ax::CLng(args[1].value());
     int32_t billId = ax::CLng(args[3].value());
     if (classTypeId != kTransferClassTypeId) Raise("未知的单据类型 " + std::to_string(classTypeId));

@@ -25,6 +25,7 @@
 #include <string>
 
 #include "automation/error.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 
@@ -100,12 +101,6 @@ class LoginObject : public HostObject {
   }
 };
 
-std::string ContextString(Host& host) {
-  int32_t user = host.CurrentUser();
-  return "Language=" + host.Language() + ";UserID=" + std::to_string(user) +
-         ";UserName=" + host.UserName(user) + ";DBName=demo;";
-}
-
 class ShareProps : public HostObject {
  public:
   explicit ShareProps(Host& host) : HostObject(host, "PropsMgr.ShareProps", "ShareProps") {
@@ -146,6 +141,15 @@ class SecurityInfo : public HostObject {
   explicit SecurityInfo(Host& host) : HostObject(host, "KIVBase.SecurityInfo", "SecurityInfo") {
     Method("AccessCheck", [this](ax::Args& args) -> ax::Variant {
       RequireContext(args, "AccessCheck");
+      // The function codes of submitting to and withdrawing from the bank, each by reference
+      // (the component may adjust them), and the show-error flag.
+      CallCheck(this->host(), "SecurityInfo.AccessCheck", args)
+          .Count(5)
+          .Context(0)
+          .ByRef(1).Value(1, 29)
+          .ByRef(2).Value(2, 11)
+          .ByRef(3).OneOf(3, {256, 512})
+          .ByRef(4).Value(4, true);
       bool allowed = this->host().SecurityAllowed();
       this->host().Note(Channel::Host, std::string("function security test: ") +
                                            (allowed ? "allowed" : "denied"));

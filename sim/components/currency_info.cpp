@@ -3,6 +3,7 @@
 // given (both Transact-SQL over t_Currency).
 #include <string>
 
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 #include "sim/recordset.h"
@@ -16,6 +17,8 @@ class CurrencyInfo : public HostObject {
   explicit CurrencyInfo(Host& host)
       : HostObject(host, "KIVGLCurrency.CurrencyInfo", "CurrencyInfo") {
     Method("GetList", [this](ax::Args& args) -> ax::Variant {
+      CallCheck(this->host(), "CurrencyInfo.GetList", args)
+          .Count(4).Context(0).Value(1, 2).Kind(2, ax::VarType::String).Kind(3, ax::VarType::String);
       std::string condition = ax::Trim(ArgText(args, 2));
       std::string order = ax::Trim(ArgText(args, 3));
       std::string sql = "SELECT FCurrencyID, FNumber, FName, FScale, FExchangeRate FROM t_Currency";

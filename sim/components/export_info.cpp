@@ -2,6 +2,7 @@
 // (bank types) each subsystem offers, and the formats' names per language.
 #include "automation/error.h"
 #include "sim/collections.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 #include "sim/recordset.h"
@@ -15,7 +16,8 @@ class ExportInfo : public HostObject {
   explicit ExportInfo(Host& host) : HostObject(host, "LmMWBExportSetting.CExportInfo", "CExportInfo") {
     // GetExportConfig(context string) -> a dictionary with the record sets "rsExportConfig"
     // (FSubSystemKey, FBankTypeKey) and "rsBanktype" (FKey, FName, FName_<language>).
-    Method("GetExportConfig", [this](ax::Args&) {
+    Method("GetExportConfig", [this](ax::Args& args) {
+      CallCheck(this->host(), "CExportInfo.GetExportConfig", args).Count(1).Context(0);
       Database& db = this->host().Db();
       auto config = NewDictionary();
       const std::string& name = this->ObjectName();

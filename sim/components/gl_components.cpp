@@ -33,7 +33,9 @@
 #include <string>
 
 #include "automation/error.h"
+#include "sim/bill_window.h"
 #include "sim/database.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 
@@ -126,11 +128,24 @@ class GLData : public HostObject {
     Method("GetAccount", [this](ax::Args& args) { return GetAccount(ax::Trim(ArgText(args, 0))); });
     Method("GetCurrency", [this](ax::Args& args) { return GetCurrency(ArgLong(args, 0)); });
     Method("WriteLog", [this](ax::Args& args) -> ax::Variant {
+      CallCheck(this->host(), "GLData.WriteLog", args)
+          .Count(3)
+          .Kind(0, ax::VarType::String)
+          .Kind(1, ax::VarType::Long)
+          .Kind(2, ax::VarType::String);
       this->host().WriteBusinessLog(ArgText(args, 0), ArgLong(args, 1), ArgText(args, 2));
       return {};
     });
     Method("AccessCheck", [this](ax::Args& args) -> ax::Variant {
       Host& h = this->host();
+      // The object type and id are those of the transfer bill's class description, with the
+      // kinds the class description holds them in.
+      auto classType = TransferClassType(h.Db());
+      CallCheck(h, "GLData.AccessCheck", args)
+          .Count(3)
+          .Value(0, classType->Get("FObjectType"))
+          .Value(1, classType->Get("FObjectID"))
+          .Kind(2, ax::VarType::Long);
       bool allowed = h.RightAllowed(h.CurrentUser(), ArgLong(args, 2));
       h.Note(Channel::Host, "object right " + ArgText(args, 2) + " of user " +
                                 std::to_string(h.CurrentUser()) + ": " +
@@ -195,8 +210,14 @@ ax::Variant LookupResult(Host& host, bool ok, ax::Variant returned) {
 class GLView : public HostObject {
  public:
   explicit GLView(Host& host) : HostObject(host, kGLView, "GLView") {
-    Method("AcntLookup", [this](ax::Args&) { return AcntLookup(); });
-    Method("SubMesLookup", [this](ax::Args& args) { return SubMesLookup(ArgLong(args, 0)); });
+    Method("AcntLookup", [this](ax::Args& args) {
+      CallCheck(this->host(), "GLView.AcntLookup", args).Count(3).Omitted(0).Value(1, 0).Value(2, 1);
+      return AcntLookup();
+    });
+    Method("SubMesLookup", [this](ax::Args& args) {
+      CallCheck(this->host(), "GLView.SubMesLookup", args).Count(2).Kind(0, ax::VarType::Long).Value(1, "");
+      return SubMesLookup(ArgLong(args, 0));
+    });
   }
 
  private:

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "automation/error.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 #include "sim/recordset.h"
@@ -18,7 +19,8 @@ class ItemInfo : public HostObject {
  public:
   explicit ItemInfo(Host& host) : HostObject(host, "Kivglitem.Iteminfo", "Iteminfo") {
     Method("GetAnyRecordSet", [this](ax::Args& args) -> ax::Variant {
-      if (args.size() < 2) throw ax::Error(ax::err::kWrongArgs, "Iteminfo.GetAnyRecordSet");
+      CallCheck(this->host(), "Iteminfo.GetAnyRecordSet", args)
+          .Count(2).Context(0).Kind(1, ax::VarType::String);
       std::string sql = ArgText(args, 1);
       this->host().RecordSql("Iteminfo.GetAnyRecordSet", sql);
       Rows rows = this->host().Db().Query(sql);

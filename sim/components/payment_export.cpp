@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "automation/error.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/scenario.h"
 #include "sim/scenario_language.h"
@@ -88,8 +89,16 @@ class PaymentExport : public HostObject {
     throw ax::AutomationError(kComponentError, description, "LmWBExport.CExport");
   }
 
-  // ExportPayBill(bank-type key, subsystem key, id list, bill kind).
+  // ExportPayBill(bank-type key by reference, subsystem key, id list by reference, bill kind).
   ax::Variant ExportPayBill(ax::Args& args) {
+    CallCheck(host(), "CExport.ExportPayBill", args)
+        .Count(4)
+        .ByRef(0)
+        .Kind(0, ax::VarType::String)
+        .Value(1, "ESC")
+        .ByRef(2)
+        .Kind(2, ax::VarType::String)
+        .Value(3, "scTransfer");
     const std::string key = ArgText(args, 0);
     const std::string subsystem = ArgText(args, 1);
     const std::string ids = ArgText(args, 2);
@@ -99,7 +108,6 @@ class PaymentExport : public HostObject {
     Database& db = host().Db();
     if (db.QueryNative("SELECT 1 FROM t_BankType WHERE FKey=?", {key}).data.empty())
       Raise("未定义的银行付款文件格式：" + key);
-    if (!ax::EqualsNoCase(billKind, "scTransfer")) Raise("不支持的单据类型：" + billKind);
 
     std::vector<std::string> lines;
     std::stringstream list(ids);

@@ -23,6 +23,7 @@
 #include <string>
 
 #include "automation/error.h"
+#include "sim/call_check.h"
 #include "sim/host.h"
 #include "sim/host_object.h"
 
@@ -37,7 +38,9 @@ class TransferUpdate : public HostObject {
     Method("Check", [this](ax::Args& args) { return Check(args); });
     Method("ReCheck", [this](ax::Args& args) { return ReCheck(args); });
     Method("DeleteVou", [this](ax::Args& args) { return DeleteVou(args); });
-    Method("GetCheckAcctTableSql", [this](ax::Args&) -> ax::Variant {
+    Method("GetCheckAcctTableSql", [this](ax::Args& args) -> ax::Variant {
+      CallCheck(this->host(), "cTransferUpdate.GetCheckAcctTableSql", args)
+          .Count(4).Context(0).Value(1, false).Value(2, 1).Value(3, true);
       return "(SELECT FAcntID FROM view_UserAcnt WHERE FUserID=" +
              std::to_string(this->host().CurrentUser()) + ") ";
     });
@@ -73,7 +76,14 @@ class TransferUpdate : public HostObject {
   }
 
   ax::Variant Check(ax::Args& args) {
-    if (args.size() < 5) throw ax::Error(ax::err::kWrongArgs, "cTransferUpdate.Check");
+    CallCheck(host(), "cTransferUpdate.Check", args)
+        .Count(5)
+        .Context(0)
+        .Kind(1, ax::VarType::Long)
+        .OneOf(2, {0, 1})
+        .Value(3, args[2].value().asLong() == 1 ? host().CurrentUser() : 0)
+        .ByRef(4)
+        .Kind(4, ax::VarType::Long);
     int32_t fid = ax::CLng(args[1].value());
     int32_t state = ax::CLng(args[2].value());
     int32_t user = ax::CLng(args[3].value());
@@ -102,7 +112,12 @@ class TransferUpdate : public HostObject {
   }
 
   ax::Variant ReCheck(ax::Args& args) {
-    if (args.size() < 4) throw ax::Error(ax::err::kWrongArgs, "cTransferUpdate.ReCheck");
+    CallCheck(host(), "cTransferUpdate.ReCheck", args)
+        .Count(4)
+        .Context(0)
+        .Kind(1, ax::VarType::Long)
+        .OneOf(2, {0, 1})
+        .Value(3, args[2].value().asLong() == 1 ? host().CurrentUser() : 0);
     int32_t fid = ax::CLng(args[1].value());
     int32_t state = ax::CLng(args[2].value());
     int32_t user = ax::CLng(args[3].value());
@@ -128,7 +143,12 @@ class TransferUpdate : public HostObject {
   }
 
   ax::Variant DeleteVou(ax::Args& args) {
-    if (args.size() < 3) throw ax::Error(ax::err::kWrongArgs, "cTransferUpdate.DeleteVou");
+    CallCheck(host(), "cTransferUpdate.DeleteVou", args)
+        .Count(3)
+        .Context(0)
+        .Kind(1, ax::VarType::Long)
+        .ByRef(2)
+        .Kind(2, ax::VarType::String);
     int32_t voucher = ax::CLng(args[1].value());
     Database& db = host().Db();
     Rows r = db.QueryNative(
@@ -157,6 +177,7 @@ class TransferUpdate : public HostObject {
   }
 
   ax::Variant GetBankType(ax::Args& args) {
+    CallCheck(host(), "cTransferUpdate.GetBankType", args).Count(2).Context(0);
     std::string account = ArgText(args, 1);
     Rows r = host().Db().QueryNative(
         "SELECT m.FID FROM t_BK_Acnt a JOIN t_submessage m ON m.FInterID=a.FBankTypeID "

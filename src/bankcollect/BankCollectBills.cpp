@@ -73,15 +73,20 @@ ax::Object FrmYHGJ::MapReceiptsToBills(const ax::Object& receipts) {
     ax::Object r = receipts.ItemObj(i);
     ax::Object m = host::NewDictionary();
     // The receipt's centre account receives; its paying account stays the paying account.
-    host::SetItem(m, "FPayAcctID", host::GetValue(r, "FPayAcctID", 0));
-    host::SetItem(m, "FPayAcctNo", host::GetValue(r, "FPayAcctNumber", ""));
-    host::SetItem(m, "PayAcctName", host::GetValue(r, "FPayAcctName", ""));
-    host::SetItem(m, "FPayBank", host::GetValue(r, "FPayBank", ""));
-    host::SetItem(m, "FPayBankAcnt", host::GetValue(r, "FPayBankAcnt", ""));
+    // Columns read with a default take it for NULL as well: a receipt from outside the centre
+    // has no paying account, and its number must not reach the bill as Null.
+    auto valueOr = [&r](std::string_view key, const ax::Variant& dflt) {
+      return NullToDefault(host::GetValue(r, key, dflt), dflt);
+    };
+    host::SetItem(m, "FPayAcctID", valueOr("FPayAcctID", 0));
+    host::SetItem(m, "FPayAcctNo", valueOr("FPayAcctNumber", ""));
+    host::SetItem(m, "PayAcctName", valueOr("FPayAcctName", ""));
+    host::SetItem(m, "FPayBank", valueOr("FPayBank", ""));
+    host::SetItem(m, "FPayBankAcnt", valueOr("FPayBankAcnt", ""));
     host::SetItem(m, "FRecAcctID", ItemOf(r, "FCentAcctID"));
     host::SetItem(m, "FRecAcctNo", ItemOf(r, "FCentAcctNumber"));
     host::SetItem(m, "FRecAcctName", ItemOf(r, "FCentAcctName"));
-    host::SetItem(m, "FRecBank", host::GetValue(r, "FCentBank", ""));
+    host::SetItem(m, "FRecBank", valueOr("FCentBank", ""));
     host::SetItem(m, "FRecBankAcnt", ItemOf(r, "FCentBankAcnt"));
     host::SetItem(m, "FCyID", ItemOf(r, "FCyID"));
     host::SetItem(m, "FExchRate", ItemOf(r, "FExchRate"));

@@ -1,0 +1,53 @@
+// Checks one late-bound call against what its call sites fix: the number of arguments, which
+// are passed by reference, their automation kinds and the constants the callers pass. A wrong
+// call raises the automation error a real late-bound call would raise, with a description that
+// names the member and what was wrong:
+//   450  wrong number of arguments
+//   13   an argument of the wrong kind
+//   5    a by-value argument where the member takes it by reference, an argument that should
+//        have been omitted, a wrong constant or context string
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+
+#include "automation/object.h"
+
+namespace sim {
+
+class Host;
+
+// The context string the host's shared properties hand out ("PropsString").
+std::string ContextString(Host& host);
+
+// The kind name of a value as a late-bound caller sees it ("Long", "String", "Empty", ...).
+std::string KindName(const ax::Variant& v);
+
+class CallCheck {
+ public:
+  // member: "Class.Member", as the error's source and in every description.
+  CallCheck(Host& host, std::string member, const ax::Args& args);
+
+  CallCheck& Count(size_t n);
+  CallCheck& Context(size_t i);                    // the host's context string, exactly
+  CallCheck& ByRef(size_t i);
+  CallCheck& ByValue(size_t i);
+  CallCheck& Omitted(size_t i);
+  CallCheck& Kind(size_t i, ax::VarType kind);
+  CallCheck& Kinds(size_t i, std::initializer_list<ax::VarType> kinds);
+  // Kind and value both exact.
+  CallCheck& Value(size_t i, const ax::Variant& expected);
+  CallCheck& OneOf(size_t i, std::initializer_list<int32_t> values);  // a Long among values
+
+  [[noreturn]] void Wrong(int32_t number, const std::string& what) const;
+
+ private:
+  const ax::Variant& At(size_t i) const;
+
+  Host& host_;
+  std::string member_;
+  const ax::Args& args_;
+};
+
+}  // namespace sim

@@ -1,0 +1,34 @@
+#include "sim/counted_object.h"
+
+#include <memory>
+
+#include "automation/error.h"
+#include "sim/contract.h"
+#include "sim/host.h"
+#include "sim/host_object.h"
+
+namespace sim {
+
+CountedObject::CountedObject(Host& host, std::string objectName, ax::DispatchPtr inner)
+    : host_(host), objectName_(std::move(objectName)), inner_(std::move(inner)) {}
+
+ax::Variant CountedObject::Invoke(std::string_view member, unsigned kind, ax::Args& args) {
+  try {
+    host_.BeforeCall(objectName_, member);
+    if (ContractLog* log = host_.Contract())
+      log->Note(objectName_, inner_->ClassName(), member, kind, args, host_.ScenarioFile());
+    return Counted(host_, objectName_, inner_->Invoke(member, kind, args));
+  } catch (const ax::AutomationError& e) {
+    host_.NoteRaised(e.Description());
+    throw;
+  }
+}
+
+ax::Variant Counted(Host& host, std::string_view objectName, const ax::Variant& v) {
+  if (!v.isObject() || !v.asObject()) return v;
+  const ax::DispatchPtr& p = v.asObject();
+  if (dynamic_cast<HostObject*>(p.get()) || dynamic_cast<CountedObject*>(p.get())) return v;
+  return ax::DispatchPtr(std::make_shared<CountedObject>(host, std::string(objectName), p));
+}
+
+}  // namespace sim
