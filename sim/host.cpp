@@ -192,7 +192,9 @@ std::string Host::UserName(int32_t userId) {
 }
 
 std::optional<std::string> Host::Translation(std::string_view text) const {
-  auto it = settings_.translations.find(ax::Trim(text));
+  // By the key exactly as asked: the resource file holds trimmed texts, and a key the caller did
+  // not trim finds nothing (as in the host's own loader).
+  auto it = settings_.translations.find(std::string(text));
   if (it == settings_.translations.end()) return std::nullopt;
   return it->second;
 }

@@ -108,6 +108,13 @@ TEST(SimCatalogue, TheLoaderUsesTheCatalogueOnlyWhenOnAndScenarioEntriesFirst) {
   ax::Object loader = ax::CreateObject("LmResLoader.Loader");
   loader.Put("LanguageID", "cht");
   auto load = [&](const char* text) { return ax::CStr(loader.Get("LoadString", {text})); };
+  // The translations are the resource file "QOR"'s: a loader not pointed at it finds none, and
+  // it looks a key up as given (the caller trims).
+  EXPECT_EQ(load("反审核"), "反审核");
+  loader.Put("ResFileBaseName", "qor");
+  EXPECT_EQ(load("反审核"), "反审核");
+  loader.Put("ResFileBaseName", "QOR");
+  EXPECT_EQ(load(" 反审核 "), " 反审核 ");
   // Off (the default of a scenario): only `translate` entries.
   EXPECT_EQ(load("审核"), "审核");
   EXPECT_EQ(load("反审核"), "取消審核");
@@ -124,7 +131,7 @@ TEST(SimCatalogue, TheLoaderUsesTheCatalogueOnlyWhenOnAndScenarioEntriesFirst) {
   loader.Put("LanguageID", "chs");
   EXPECT_EQ(load("审核"), "审核");
   std::vector<std::string> keys(host.LoaderKeys().begin(), host.LoaderKeys().end());
-  EXPECT_EQ(keys, (std::vector<std::string>{"反审核", "审核", "没有的文字"}));
+  EXPECT_EQ(keys, (std::vector<std::string>{" 反审核 ", "反审核", "审核", "没有的文字"}));
   // Chinese shows as written whatever the catalogue.
   run("language chs");
   EXPECT_EQ(host.Shown("审核"), "审核");

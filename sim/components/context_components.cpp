@@ -2,9 +2,10 @@
 //
 //   LmLangInfo.LangInfo        CurrentLanguage: the scenario's `language` (default "chs"; in a
 //                              key audit "chs" is reported as Host::kAuditLanguage).
-//   LmResLoader.Loader         ResFileBaseName, LanguageID (get/put); LoadString(text): the
-//                              scenario's `translate` entry for the trimmed text when the
-//                              loader's language is not "chs", else (`catalogue on`, sctav
+//   LmResLoader.Loader         ResFileBaseName, LanguageID (get/put); LoadString(text): with
+//                              ResFileBaseName "QOR" and a language that is not "chs", the
+//                              scenario's `translate` entry for the text exactly as given (the
+//                              loader does not trim it), else (`catalogue on`, sctav
 //                              --language) the shipped translation of that language, otherwise
 //                              the text unchanged. Every key asked for is recorded.
 //   PWLogMsg.Log               IsEnabled (True; may be set), LogStart(name) -> handle 1, 2, …
@@ -53,7 +54,10 @@ class ResLoader : public HostObject {
       if (language_.empty() || ax::EqualsNoCase(language_, "chs") ||
           language_ == Host::kAuditLanguage)
         return text;
-      auto translated = this->host().LoaderText(language_, ax::Trim(text));
+      // The translations live in the resource file of base name "QOR": a loader that was not
+      // pointed at it finds none. Keys are looked up as given, not trimmed here.
+      if (baseName_ != "QOR") return text;
+      auto translated = this->host().LoaderText(language_, text);
       return translated ? *translated : text;
     });
   }
