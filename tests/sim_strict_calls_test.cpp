@@ -409,3 +409,44 @@ TEST(SimStrictCalls, ResultDisplayAndBusinessLogTakeTheirKinds) {
 
 }  // namespace
 }  // namespace sim
+
+namespace sim {
+namespace {
+
+// The voucher window files its voucher by the bill information: each key its callers fix must be
+// there with its constant, and the header comes by reference (the window may replace it).
+TEST(SimStrictCalls, VoucherWindowNeedsTheBillInformationAndTheHeaderByReference) {
+  Host host;
+  auto info = [](const char* without, const char* key = "", ax::Variant value = {}) {
+    ax::Object d = ax::CreateObject(kDictionaryProgId);
+    const std::pair<const char*, ax::Variant> items[] = {
+        {"KeyAcctID2", 1022}, {"KeyAcctDC2", 1}, {"KeyAcctID", 1021}, {"KeyAcctDC", 0},
+        {"FCyID", 1}, {"VoucherID", 0}, {"objectID", 1.0}, {"ObjectName", "FENRMTAVExt.cTransferUpdate"},
+        {"FAmt", 100.0}, {"FFcyAmt", 100.0}, {"FPaytran", ""}, {"FDate", "2026-12-01"},
+        {"ObjectMethod", "Update"}};
+    for (const auto& [k, v] : items)
+      if (std::string(k) != without) d.Put("Item", std::string(k) == key ? value : v, {k});
+    return d;
+  };
+  auto edit = [&](const ax::Object& billInfo, const char* mode, bool byRef) {
+    ax::Object component = ax::CreateObject("Voucher.clsVoucher");
+    if (!billInfo.IsNothing()) component.PutRef("BillInfo", billInfo);
+    ax::Variant header(ax::CreateObject(kDictionaryProgId).AsVariant());
+    ax::Args args{byRef ? ax::Arg::byRef(header) : ax::Arg(header), ax::Arg(ax::Variant(mode))};
+    ax::AutomationError e(0, "");
+    if (ax::TryCall([&] { component.CallArgs("vchEdit", args, ax::kMethod); }, &e)) return std::string("ok");
+    return std::to_string(e.Number()) + " " + e.Description();
+  };
+  // A complete bill information gets as far as the header's entries (none here).
+  EXPECT_NE(edit(info(""), "Add", true).find("凭证没有分录"), std::string::npos);
+  EXPECT_EQ(edit(info(""), "Add", false).rfind("13 ", 0), 0u);
+  EXPECT_NE(edit(ax::Object(), "Add", true).find("BillInfo"), std::string::npos);
+  EXPECT_NE(edit(info("ObjectName"), "Add", true).find("缺少 ObjectName"), std::string::npos);
+  EXPECT_NE(edit(info("", "ObjectName", "cTransferUpdate"), "Add", true).find("ObjectName 不对"), std::string::npos);
+  EXPECT_NE(edit(info("", "KeyAcctDC2", 0), "Add", true).find("借贷方向"), std::string::npos);
+  EXPECT_NE(edit(info("", "ObjectMethod", "Create"), "Edit", true).find("只能新增"), std::string::npos);
+  EXPECT_NE(edit(info("", "ObjectMethod", "Update"), "Edit", true).find("VoucherID"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sim

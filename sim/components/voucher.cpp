@@ -13,6 +13,11 @@
 //               its head and lines and keeps its word and number.
 //       "Check" subject: the voucher id. Completing checks the voucher (checker = current user).
 //       "View"  subject: the voucher id. Shows the voucher; needs no answer.
+//       For "Add" and "Edit" the header must come by reference and BillInfo must hold the keys
+//       the component files the voucher by (KeyAcctID/KeyAcctDC 0 and KeyAcctID2/KeyAcctDC2 1,
+//       FCyID, VoucherID, objectID, ObjectName "FENRMTAVExt.cTransferUpdate", FAmt, FFcyAmt,
+//       FPaytran, FDate, ObjectMethod "Create" (only with "Add") or "Update"), recorded as call
+//       billinfo; a completed window hands back a new header object (with FVoucherID).
 //   VchDone             True when the last window was completed (always True after "View").
 //
 // Every window shown is a recorded call: voucher <mode> <voucher> <complete|cancel|shown>, where
@@ -169,6 +174,46 @@ class VoucherComponent : public HostObject {
     return static_cast<int32_t>(db.LastInsertId());
   }
 
+  // The bill information the window of an "Add" or "Edit" works from: every key the component
+  // uses, with the constants its callers fix. A missing key or a wrong constant fails the call,
+  // as the component cannot file the voucher for its bill then. Recorded as call "billinfo"
+  // (key=value in the order below).
+  void CheckBillInfo(const std::string& mode) {
+    static const char* const kKeys[] = {"KeyAcctID2", "KeyAcctDC2", "KeyAcctID", "KeyAcctDC", "FCyID",
+                                        "VoucherID", "objectID", "ObjectName", "FAmt", "FFcyAmt",
+                                        "FPaytran", "FDate", "ObjectMethod"};
+    if (billInfo_.IsNothing()) Raise("没有单据资料 (BillInfo)");
+    std::vector<std::string> values;
+    for (const char* key : kKeys) {
+      if (!ax::IsTrue(billInfo_.Call("Exists", {key}))) Raise(std::string("单据资料缺少 ") + key);
+      values.push_back(std::string(key) + "=" + ax::DisplayText(billInfo_.Item(key)));
+    }
+    auto number = [&](const char* key) { return ax::Val(billInfo_.Item(key)); };
+    if (number("KeyAcctDC2") != 1 || number("KeyAcctDC") != 0) Raise("单据资料的借贷方向不对");
+    if (number("KeyAcctID") <= 0 || number("KeyAcctID2") <= 0) Raise("单据资料的科目不对");
+    if (ax::DisplayText(billInfo_.Item("ObjectName")) != "FENRMTAVExt.cTransferUpdate")
+      Raise("单据资料的 ObjectName 不对: " + ax::DisplayText(billInfo_.Item("ObjectName")));
+    std::string method = ax::DisplayText(billInfo_.Item("ObjectMethod"));
+    if (method != "Create" && method != "Update") Raise("单据资料的 ObjectMethod 不对: " + method);
+    if (method == "Create" && mode != "Add") Raise("新单据的凭证只能新增");
+    if (mode == "Edit" && number("VoucherID") <= 0) Raise("修改凭证需要凭证号 (VoucherID)");
+    host().RecordCall("billinfo", values);
+  }
+
+  // The header handed back in place of the caller's: the same items and entries, as a new
+  // object, so that a caller keeping the old one would be seen using what the window replaced.
+  ax::Variant ReplacementHeader(const ax::Object& header, int32_t id) {
+    auto copy = std::make_shared<Dictionary>();
+    ax::Object keys = ax::Object::FromVariantOrNothing(header.Get("Keys"));
+    int32_t count = keys.IsNothing() ? 0 : ax::CLng(keys.Get("Count"));
+    for (int32_t i = 1; i <= count; ++i) {
+      std::string key = ax::DisplayText(keys.Item(i));
+      copy->Set(key, header.Item(key));
+    }
+    copy->Set("FVoucherID", id);
+    return ax::Variant(ax::DispatchPtr(copy));
+  }
+
   bool Answer(const std::string& mode, const std::string& voucher) {
     Reply reply = host().TakeReply("voucher", "the voucher window (" + mode + " " + voucher + ")");
     return reply.verb == "complete";
@@ -198,8 +243,11 @@ class VoucherComponent : public HostObject {
     }
 
     if (mode != "Add" && mode != "Edit") Raise("未知的凭证窗口模式 " + mode);
+    // The header goes by reference: the window may hand back another one.
+    if (!args[0].isByRef()) throw ax::Error(ax::err::kTypeMismatch, "clsVoucher.vchEdit: the header is passed by reference");
     ax::Object header = ax::Object::FromVariantOrNothing(args[0].value());
     if (header.IsNothing()) Raise("没有凭证资料");
+    CheckBillInfo(mode);
     std::vector<Line> lines = ReadLines(header);
 
     int32_t existing = 0;
@@ -218,6 +266,7 @@ class VoucherComponent : public HostObject {
     int32_t id = existing > 0 ? existing : Insert(header);
     Store(id, header, lines);
     if (billInfo_) billInfo_.Put("Item", id, {"FVoucherID"});
+    args[0].value() = ReplacementHeader(header, id);
     done_ = true;
     host().Note(Channel::Dialog, "voucher stored: " + Listing(id));
     host().RecordCall("voucher", {mode, NameOf(id), "complete"});
