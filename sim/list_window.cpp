@@ -252,6 +252,11 @@ void ListWindow::Select(const std::vector<int32_t>& fids) {
   else current_ = fids.front();
 }
 
+void ListWindow::SetCurrentRow(std::optional<int32_t> fid) {
+  if (fid && !FindRow(*fid)) throw ScenarioFailure("the list does not show bill " + std::to_string(*fid));
+  current_ = fid;
+}
+
 void ListWindow::RunHostCommand(const std::string& toolKey) {
   if (ax::EqualsNoCase(toolKey, "mnuEditModify")) {
     if (!current_) {

@@ -288,6 +288,13 @@ void Select(ScenarioRun& run, const Tokens& t) {
   run.host.CurrentList()->Select(Fids(t, 1, "select <FID>...|none"));
 }
 
+void Current(ScenarioRun& run, const Tokens& t) {
+  Need(t, 2, "current <FID>|none");
+  Max(t, 2, "current <FID>|none");
+  run.host.CurrentList()->SetCurrentRow(t[1] == "none" ? std::nullopt
+                                                       : std::optional<int32_t>(Number(t[1], "a bill id")));
+}
+
 void BankState(ScenarioRun& run, const Tokens& t) {
   Need(t, 3, "bankstate <FBillNo> <status code>");
   Database& db = run.host.Db();
@@ -410,6 +417,7 @@ std::vector<ScenarioCommand> ActionCommands() {
       {C, "click", {{"click <toolKey>", "MenuBarClick, whether or not the tool exists or is enabled; unless cancelled the host runs its own command: mnuFileSave saves, mnuEditModify opens the current row's bill, any other is recorded (expect call command \"<key>\")"}}, Click},
       {C, "save", {{"save", "the host's save: BeforeSave, insert or update of t_scTransfer (a new bill gets the next FID and \"HB\" with six digits), AfterSave"}}, Save},
       {C, "select", {{"select <FID>...|none", "the list's selection; the first is the current row"}}, Select},
+      {C, "current", {{"current <FID>|none", "the list's current row alone (List.RsId, the host's modify), the selection unchanged"}}, Current},
       {C, "refresh", {{"refresh", "the host's own refresh of the current list"}}, Refresh},
       {C, "bankstate", {{"bankstate <FBillNo> <status code>", "the bank reports a status: the payment's state and the bill's FBaseProperty6"}}, BankState},
       {C, "minimise", {{"minimise <n>|main", "minimise a window (also spelled minimize)"}}, Minimise, {"minimize"}},

@@ -155,6 +155,8 @@ class SecurityInfo : public HostObject {
           .ByRef(3).OneOf(3, {256, 512})
           .ByRef(4).Value(4, true);
       bool allowed = this->host().SecurityAllowed();
+      this->host().RecordCall("security", {ArgText(args, 1), ArgText(args, 2), ArgText(args, 3),
+                                           allowed ? "allowed" : "denied"});
       this->host().Note(Channel::Host, std::string("function security test: ") +
                                            (allowed ? "allowed" : "denied"));
       return allowed;

@@ -147,6 +147,7 @@ class GLData : public HostObject {
           .Value(1, classType->Get("FObjectID"))
           .Kind(2, ax::VarType::Long);
       bool allowed = h.RightAllowed(h.CurrentUser(), ArgLong(args, 2));
+      h.RecordCall("right", {ArgText(args, 2), allowed ? "allowed" : "denied"});
       h.Note(Channel::Host, "object right " + ArgText(args, 2) + " of user " +
                                 std::to_string(h.CurrentUser()) + ": " +
                                 (allowed ? "allowed" : "denied"));
