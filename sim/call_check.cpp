@@ -11,26 +11,6 @@ std::string ContextString(Host& host) {
          ";UserName=" + host.UserName(user) + ";DBName=demo;";
 }
 
-
-std::string KindName(const ax::Variant& v) {
-  switch (v.type()) {
-    case ax::VarType::Empty: return "Empty";
-    case ax::VarType::Null: return "Null";
-    case ax::VarType::Boolean: return "Boolean";
-    case ax::VarType::Integer: return "Integer";
-    case ax::VarType::Long: return "Long";
-    case ax::VarType::Double: return "Double";
-    case ax::VarType::Currency: return "Currency";
-    case ax::VarType::Date: return "Date";
-    case ax::VarType::String: return "String";
-    case ax::VarType::Object: return v.asObject() ? "Object" : "Nothing";
-    case ax::VarType::Missing: return "omitted";
-  }
-  return "?";
-}
-
-namespace {
-
 std::string KindName(ax::VarType t) {
   switch (t) {
     case ax::VarType::Empty: return "Empty";
@@ -47,6 +27,13 @@ std::string KindName(ax::VarType t) {
   }
   return "?";
 }
+
+std::string KindName(const ax::Variant& v) {
+  if (v.type() == ax::VarType::Object && !v.asObject()) return "Nothing";
+  return KindName(v.type());
+}
+
+namespace {
 
 std::string Position(size_t i) { return "argument " + std::to_string(i + 1); }
 

@@ -21,7 +21,9 @@ class Host;
 // The context string the host's shared properties hand out ("PropsString").
 std::string ContextString(Host& host);
 
-// The kind name of a value as a late-bound caller sees it ("Long", "String", "Empty", ...).
+// The kind of a value as the checks name it: Empty, Null, Boolean, ..., Object ("Nothing" for a
+// value that holds no object), "omitted" for an omitted argument.
+std::string KindName(ax::VarType type);
 std::string KindName(const ax::Variant& v);
 
 class CallCheck {

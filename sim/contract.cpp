@@ -2,11 +2,13 @@
 
 #include <filesystem>
 
+#include "sim/call_check.h"
+
 namespace sim {
 
 namespace {
 
-const char* KindName(unsigned kind) {
+const char* CallKindName(unsigned kind) {
   if (kind & ax::kPutRef) return "put by reference";
   if (kind & ax::kPut) return "put";
   if ((kind & ax::kMethod) && (kind & ax::kGet)) return "method or get";
@@ -14,22 +16,6 @@ const char* KindName(unsigned kind) {
   return "method";
 }
 
-const char* TypeName(const ax::Variant& v) {
-  switch (v.type()) {
-    case ax::VarType::Empty: return "Empty";
-    case ax::VarType::Null: return "Null";
-    case ax::VarType::Boolean: return "Boolean";
-    case ax::VarType::Integer: return "Integer";
-    case ax::VarType::Long: return "Long";
-    case ax::VarType::Double: return "Double";
-    case ax::VarType::Currency: return "Currency";
-    case ax::VarType::Date: return "Date";
-    case ax::VarType::String: return "String";
-    case ax::VarType::Object: return "Object";
-    case ax::VarType::Missing: return "omitted";
-  }
-  return "?";
-}
 
 }  // namespace
 
@@ -38,11 +24,11 @@ void ContractLog::Note(std::string_view object, std::string_view iface, std::str
   std::string kinds;
   for (const ax::Arg& a : args) {
     if (!kinds.empty()) kinds += ", ";
-    kinds += TypeName(a.value());
+    kinds += KindName(a.value());
     if (a.isByRef()) kinds += "&";
   }
   std::string file = std::filesystem::path(scenario).filename().string();
-  calls_[{std::string(object), std::string(iface), std::string(member), KindName(kind), kinds}].insert(file);
+  calls_[{std::string(object), std::string(iface), std::string(member), CallKindName(kind), kinds}].insert(file);
 }
 
 size_t ContractLog::Members() const {

@@ -16,7 +16,6 @@ namespace sim {
 
 namespace {
 
-
 class BankUpdate : public HostObject {
  public:
   explicit BankUpdate(Host& host) : HostObject(host, "BKS_Bank.Update", "Update") {

@@ -17,7 +17,6 @@ namespace sim {
 
 namespace {
 
-
 class ClassUpdate : public HostObject {
  public:
   explicit ClassUpdate(Host& host) : HostObject(host, "LmMClass.ClassUpdate", "ClassUpdate") {

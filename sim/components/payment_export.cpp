@@ -29,7 +29,6 @@ namespace sim {
 
 namespace {
 
-
 // What the export keeps for one run: the output folder and the last file written. A temporary
 // folder of its own goes with the run; a folder named with `output` stays.
 struct ExportState {
