@@ -282,17 +282,23 @@ side_by_side() {
 
 # ---- The simulated host and the scenario suite -----------------------------------------------
 since() { local ms=$((($(date +%s%N) - $1) / 1000000)); printf '%d.%01ds' $((ms / 1000)) $((ms % 1000 / 100)); }
-scenarios() {
-  local bits=$1 exe=build/mingw$1-sim/sctav.exe out status t
+# suite BITS WHAT [sctav options]: the whole scenario suite with the bitness's simulated host.
+suite() {
+  local bits=$1 what=$2 out status t
+  shift 2
   t=$(date +%s%N)
-  if out=$(wine "$exe" run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
+  if out=$(wine "build/mingw$bits-sim/sctav.exe" "$@" run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
   out=$(echo "$out" | tr -d '\r')
   echo "$out" | grep -v '^PASS' | sed 's/^/  /'
   if [ "$status" -eq 0 ]; then
-    ok "win$bits scenario suite linked in: $(echo "$out" | tail -1) in $(since "$t")"
+    ok "win$bits scenario suite $what: $(echo "$out" | tail -1) in $(since "$t")"
   else
-    bad "win$bits scenario suite linked in (exit $status)"
+    bad "win$bits scenario suite $what (exit $status)"
   fi
+}
+scenarios() {
+  local bits=$1
+  suite "$bits" "linked in"
   [ "$via_com" = 1 ] || return 0
   # The same suite through the registered DLL: sctav --via-com creates the plug-in's classes by
   # ProgID through CoCreateInstance and serves its windows as COM event sources.
@@ -300,15 +306,7 @@ scenarios() {
     bad "win$bits regsvr32 before the scenarios through the DLL"
     return 0
   fi
-  t=$(date +%s%N)
-  if out=$(wine "$exe" --via-com run scenarios/*.sct 2>&1); then status=0; else status=$?; fi
-  out=$(echo "$out" | tr -d '\r')
-  echo "$out" | grep -v '^PASS' | sed 's/^/  /'
-  if [ "$status" -eq 0 ]; then
-    ok "win$bits scenario suite through the DLL: $(echo "$out" | tail -1) in $(since "$t")"
-  else
-    bad "win$bits scenario suite through the DLL (exit $status)"
-  fi
+  suite "$bits" "through the DLL" --via-com
   regsvr32 "$bits" /u "$(install_dir "$bits")\\scTAVExt.dll" || bad "win$bits regsvr32 /u after the scenarios"
 }
 

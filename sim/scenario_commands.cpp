@@ -261,8 +261,7 @@ void Lookup(ScenarioRun& run, const Tokens& t) {
 
 void Click(ScenarioRun& run, const Tokens& t) {
   Need(t, 2, "click <toolKey>");
-  Window* w = run.host.Current();
-  if (!w) Bad("no window is open");
+  Window* w = &CurrentWindow(run.host);
   w->Click(t[1]);
 }
 
@@ -345,8 +344,7 @@ void Show(ScenarioRun& run, const Tokens& t) {
     }
     text = "fields of window " + std::to_string(bill->Number()) + ":\n" + fields;
   } else if (what == "tools") {
-    Window* w = host.Current();
-    if (!w) Bad("no window is open");
+    Window* w = &CurrentWindow(host);
     text = "menus of window " + std::to_string(w->Number()) + ":\n" + w->Menu().Describe();
   } else if (what == "list") {
     ListWindow* list = host.CurrentList();

@@ -26,8 +26,7 @@ std::string ToolState(const Tool& t) {
 void ExpectTool(ScenarioRun& run, const Tokens& t) {
   Host& host = run.host;
   Need(t, 4, "expect tool <key> enabled|disabled|visible|hidden|absent|present, or expect tool <key> <property> \"<value>\"");
-  Window* w = host.Current();
-  if (!w) Bad("no window is open");
+  Window* w = &CurrentWindow(host);
   auto tool = w->Menu().FindTool(t[2]);
   const std::string& what = t[3];
   if (what == "absent" || what == "present") {
@@ -65,8 +64,7 @@ void ExpectTool(ScenarioRun& run, const Tokens& t) {
 void ExpectBand(ScenarioRun& run, const Tokens& t) {
   Host& host = run.host;
   Need(t, 4, "expect band <key> \"<tool keys, comma separated>\" | kind <n> | visible|hidden");
-  Window* w = host.Current();
-  if (!w) Bad("no window is open");
+  Window* w = &CurrentWindow(host);
   auto band = w->Menu().FindBand(t[2]);
   if (!band) Bad("expected band " + t[2] + "\n    saw no such band");
   if (t[3] == "kind") {
@@ -81,13 +79,16 @@ void ExpectBand(ScenarioRun& run, const Tokens& t) {
   }
 }
 
-void ExpectFirstColumn(Host& host, const Tokens& t, bool rows) {
-  sim::Rows r;
+Rows QueryOrFail(Host& host, const std::string& select) {
   try {
-    r = host.Db().Query(t[2]);
+    return host.Db().Query(select);
   } catch (const ax::AutomationError& e) {
     Bad("the query failed: " + e.Description());
   }
+}
+
+void ExpectFirstColumn(Host& host, const Tokens& t, bool rows) {
+  sim::Rows r = QueryOrFail(host, t[2]);
   if (rows) {
     int32_t n = Number(t[3], "a row count");
     Expect(static_cast<int32_t>(r.data.size()) == n, std::to_string(n) + " rows",
@@ -129,14 +130,6 @@ std::string TableText(const Rows& r) {
     }
   }
   return out;
-}
-
-Rows QueryOrFail(Host& host, const std::string& select) {
-  try {
-    return host.Db().Query(select);
-  } catch (const ax::AutomationError& e) {
-    Bad("the query failed: " + e.Description());
-  }
 }
 
 void ExpectMessage(ScenarioRun& run, const Tokens& tokens) {
@@ -216,8 +209,7 @@ void ExpectChanged(ScenarioRun& run, const Tokens& t) {
 
 void ExpectCancelled(ScenarioRun& run, const Tokens& t) {
   Need(t, 3, "expect cancelled yes|no");
-  Window* w = run.host.Current();
-  if (!w) Bad("no window is open");
+  Window* w = &CurrentWindow(run.host);
   bool want = YesNo(t[2], "yes", "no");
   Expect(w->lastCancelled == want, want ? "cancelled by the plug-in" : "not cancelled",
          w->lastCancelled ? "cancelled by the plug-in" : "not cancelled");

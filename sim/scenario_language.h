@@ -51,6 +51,9 @@ std::vector<ScenarioCommand> ExpectationCommands();
 std::vector<ScenarioCommand> ComponentCommands();
 
 // Reading the words of a command; each throws ScenarioFailure with a message for the user.
+class Host;
+class Window;
+
 namespace words {
 [[noreturn]] void Bad(const std::string& what);
 std::string Quote(const std::string& s);  // "\"text\"" with line breaks shown
@@ -61,6 +64,7 @@ bool YesNo(const std::string& s, const char* yes, const char* no);
 ax::DateValue DateArg(const std::string& s);  // YYYY-MM-DD
 std::vector<int32_t> Fids(const Tokens& t, size_t from, const char* usage);  // ids or "none"
 void Expect(bool holds, const std::string& expected, const std::string& seen);
+Window& CurrentWindow(Host& host);  // "no window is open" when none
 }  // namespace words
 
 }  // namespace sim

@@ -6,6 +6,7 @@
 #include "automation/error.h"
 #include "sim/host.h"
 #include "sim/scenario_language.h"
+#include "sim/window.h"
 
 // Reading scripts: lines, words and the values written in them.
 namespace sim {
@@ -56,6 +57,12 @@ std::vector<int32_t> Fids(const Tokens& t, size_t from, const char* usage) {
   if (t.size() == from + 1 && t[from] == "none") return out;
   for (size_t i = from; i < t.size(); ++i) out.push_back(Number(t[i], "a bill id"));
   return out;
+}
+
+Window& CurrentWindow(Host& host) {
+  Window* w = host.Current();
+  if (!w) Bad("no window is open");
+  return *w;
 }
 
 void Expect(bool holds, const std::string& expected, const std::string& seen) {
