@@ -1,91 +1,130 @@
 #!/usr/bin/env bash
-# Benchmarks of the plug-in's cost through COM under Wine, printed side by side:
+# Benchmarks of the plug-in's cost through COM under Wine, printed side by side for each bitness:
 #  1. late-bound calls through the COM bridge with and without the DISPID cache, on one of our
-#     own objects and on Wine's Scripting.Dictionary (bench/windows/late_bound_bench.cpp);
+#     own objects and on Wine's Scripting.Dictionary, like for like (no argument: Count; one
+#     argument and a Boolean result: Exists(key)) (bench/windows/late_bound_bench.cpp);
 #  2. the refresh of a transfer list of 2000 checked bills (every cell raises ListFillRow) against
 #     the same fills of the bank-submission list (no ListFillRow handler) and their ratio
-#     (bench/scenarios/refresh_*.sct): with the core linked in, natively and under Wine, and
-#     through the registered 64-bit scTAVExt.dll (sctav --via-com). The refresh time is the
-#     scenario's run time less the same scenario without opening the list; best of three runs.
+#     (bench/scenarios/refresh_*.sct);
+#  3. centre collection over 5000 member accounts, per account (bench/scenarios/collect_centre.sct).
+# Parts 2 and 3 run with the core linked in (natively, then under Wine) and through the
+# registered scTAVExt.dll of the bitness (sctav --via-com). A time is the scenario's run time less
+# that of the same scenario without the work (the list not opened, the collection not clicked);
+# best of three runs.
 # Google Benchmark's and SQLite's source come from Debian's source packages
-# (scripts/windows-deps.sh). Not part of CI: timings are for reading. SCTAV_SKIP_WINDOWS_SIM=1
-# leaves out the Windows build of the simulated host (the runs under Wine of part 2).
+# (scripts/windows-deps.sh). Not part of CI: timings are for reading.
+#
+# Usage: windows-bench.sh [32] [64]   (default: both; SCTAV_WINDOWS_BITS="32" does the same).
+# SCTAV_SKIP_WINDOWS_SIM=1 leaves out the Windows build of the simulated host (parts 2 and 3
+# under Wine). Arguments after -- go to the late-bound benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/windows-setup.sh
+
+bitnesses=()
+bench_args=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    32|win32) bitnesses+=(32) ;;
+    64|win64) bitnesses+=(64) ;;
+    --) shift; bench_args=("$@"); break ;;
+    *) echo "usage: $0 [32] [64] [-- benchmark options]" >&2; exit 2 ;;
+  esac
+  shift
+done
+for arg in ${SCTAV_WINDOWS_BITS:-}; do bitnesses+=("${arg#win}"); done
+[ ${#bitnesses[@]} -gt 0 ] || bitnesses=(64 32)
+mapfile -t bitnesses < <(printf '%s\n' "${bitnesses[@]}" | sort -ru)
+with_sim=1; [ "${SCTAV_SKIP_WINDOWS_SIM:-0}" = "1" ] && with_sim=0
+
+setup_extra=()
+[ "$with_sim" = 1 ] && setup_extra=(tcl8.6 make)
+./scripts/windows-setup.sh "${setup_extra[@]}"
 ./scripts/windows-deps.sh benchmark
-cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 --target sctav_com_bench scTAVExt
 cmake --preset release >/dev/null
 cmake --build --preset release --target sctav
-with_sim=0
-if [ "${SCTAV_SKIP_WINDOWS_SIM:-0}" != "1" ]; then
-  ./scripts/windows-setup.sh tcl8.6 make
-  ./scripts/windows-deps.sh sqlite3
-  cmake --preset mingw64-sim >/dev/null
-  cmake --build --preset mingw64-sim --target sctav
-  with_sim=1
-fi
+for bits in "${bitnesses[@]}"; do
+  cmake --preset "mingw$bits" >/dev/null
+  cmake --build --preset "mingw$bits" --target sctav_com_bench scTAVExt
+  if [ "$with_sim" = 1 ]; then
+    SCTAV_SQLITE_BITS=$bits ./scripts/windows-deps.sh sqlite3
+    cmake --preset "mingw$bits-sim" >/dev/null
+    cmake --build --preset "mingw$bits-sim" --target sctav
+  fi
+done
 . scripts/lib/wine.sh
 wine_prefix bench
+system_dir() { case $1 in 64) echo 'C:\windows\system32' ;; 32) echo 'C:\windows\syswow64' ;; esac; }
+regsvr32() { local bits=$1; shift; "$(wine_loader "$bits")" "$(system_dir "$bits")\\regsvr32.exe" /s "$@" >/dev/null 2>&1; }
 
-echo "== late-bound calls (CPU time per call)"
-wine build/mingw64/src/com/sctav_com_bench.exe "$@" 2>&1 | tr -d '\r'
-
-# The scenarios and their set-up alone (no list opened), under build/ so that Wine reaches them
-# by the same relative path.
+# The scenarios and the same without their timed work, under build/ so that Wine reaches them by
+# the same relative path.
 scenarios=build/bench-scenarios
 mkdir -p "$scenarios"
 for list in transfer banksubmit; do
   cp "bench/scenarios/refresh_$list.sct" "$scenarios/"
-  sed -e '/^open list/d' -e '/^refresh$/d' "bench/scenarios/refresh_$list.sct" > "$scenarios/setup_$list.sct"
+  sed -e '/^open list/d' -e '/^refresh$/d' "bench/scenarios/refresh_$list.sct" > "$scenarios/setup_refresh_$list.sct"
 done
+cp bench/scenarios/collect_centre.sct "$scenarios/"
+sed -e '/^dialog centre/,$d' bench/scenarios/collect_centre.sct > "$scenarios/setup_collect_centre.sct"
 
-# best_ms RUNNER...: the shortest of three wall-clock times of `RUNNER run FILE` for each
-# refresh scenario less that of its set-up alone, in milliseconds, printed as "transfer banksubmit".
+# best_ms NAME RUNNER...: the shortest of three wall-clock times of `RUNNER run NAME.sct` less
+# the shortest of three of its set-up alone, in milliseconds.
 best_ms() {
-  local out=()
-  for list in transfer banksubmit; do
-    local best_full="" best_setup="" file t0 t1 ms
-    for file in refresh setup; do
-      for _ in 1 2 3; do
-        t0=$(date +%s%N)
-        "$@" run "$scenarios/${file}_$list.sct" >/dev/null 2>&1 || { echo "FAILED: $* run ${file}_$list.sct" >&2; return 1; }
-        t1=$(date +%s%N)
-        ms=$(( (t1 - t0) / 1000000 ))
-        if [ "$file" = refresh ]; then
-          if [ -z "$best_full" ] || [ "$ms" -lt "$best_full" ]; then best_full=$ms; fi
-        else
-          if [ -z "$best_setup" ] || [ "$ms" -lt "$best_setup" ]; then best_setup=$ms; fi
-        fi
-      done
+  local name=$1; shift
+  local file t0 t1 ms best_full="" best_setup=""
+  for file in "$name" "setup_$name"; do
+    for _ in 1 2 3; do
+      t0=$(date +%s%N)
+      "$@" run "$scenarios/$file.sct" >/dev/null 2>&1 || { echo "FAILED: $* run $file.sct" >&2; return 1; }
+      t1=$(date +%s%N)
+      ms=$(( (t1 - t0) / 1000000 ))
+      if [ "$file" = "$name" ]; then
+        if [ -z "$best_full" ] || [ "$ms" -lt "$best_full" ]; then best_full=$ms; fi
+      else
+        if [ -z "$best_setup" ] || [ "$ms" -lt "$best_setup" ]; then best_setup=$ms; fi
+      fi
     done
-    out+=($(( best_full > best_setup ? best_full - best_setup : 1 )))
   done
-  echo "${out[0]} ${out[1]}"
+  echo $(( best_full > best_setup ? best_full - best_setup : 1 ))
 }
 
-row() {  # row LABEL TRANSFER_MS BANKSUBMIT_MS
-  if [ -z "${3:-}" ]; then printf "%-34s %s\n" "$1" "(failed)"; return; fi
-  awk -v l="$1" -v t="$2" -v b="$3" 'BEGIN { printf "%-34s %10d ms %10d ms %8.1fx\n", l, t, b, t / b }'
-}
-
-echo
-echo "== 2000 bills, opened and refreshed 5 times (refresh time; best of 3)"
-printf "%-34s %13s %13s %9s\n" "" "transfer" "banksubmit" "ratio"
-read -r t b < <(best_ms build/release/sctav)
-row "core linked in, native" "$t" "$b"
-if [ "$with_sim" = 1 ]; then
-  read -r t b < <(best_ms wine build/mingw64-sim/sctav.exe)
-  row "core linked in, Wine (64-bit)" "$t" "$b"
-  install=$WINEPREFIX/drive_c/sctav
-  mkdir -p "$install"
-  cp build/mingw64/src/com/scTAVExt.dll "$install/"
-  if wine regsvr32 /s 'C:\sctav\scTAVExt.dll' >/dev/null 2>&1; then
-    read -r t b < <(best_ms wine build/mingw64-sim/sctav.exe --via-com)
-    row "through scTAVExt.dll (64-bit)" "$t" "$b"
-    wine regsvr32 /s /u 'C:\sctav\scTAVExt.dll' >/dev/null 2>&1 || true
-  else
-    echo "regsvr32 scTAVExt.dll failed: no figures through the DLL" >&2
+# measure LABEL RUNNER...: one line of the table: both refreshes, their ratio, collection per
+# account.
+accounts=5000
+measure() {
+  local label=$1; shift
+  local t b c
+  if ! t=$(best_ms refresh_transfer "$@") || ! b=$(best_ms refresh_banksubmit "$@") ||
+     ! c=$(best_ms collect_centre "$@"); then
+    printf "%-34s %s\n" "$label" "(failed)"
+    return 0
   fi
-fi
+  awk -v l="$label" -v t="$t" -v b="$b" -v c="$c" -v n="$accounts" \
+    'BEGIN { printf "%-34s %10d ms %10d ms %7.1fx %10.1f us\n", l, t, b, t / b, c * 1000 / n }'
+}
+
+header() {
+  echo
+  echo "== 2000 bills opened and refreshed 5 times; centre collection over $accounts accounts (best of 3)"
+  printf "%-34s %13s %13s %8s %13s\n" "" "transfer" "banksubmit" "ratio" "per account"
+}
+
+header
+measure "core linked in, native" build/release/sctav
+for bits in "${bitnesses[@]}"; do
+  echo
+  echo "== win$bits: late-bound calls (CPU time per call)"
+  "$(wine_loader "$bits")" "build/mingw$bits/src/com/sctav_com_bench.exe" "${bench_args[@]}" 2>&1 | tr -d '\r'
+  [ "$with_sim" = 1 ] || continue
+  header
+  measure "core linked in, Wine (win$bits)" "$(wine_loader "$bits")" "build/mingw$bits-sim/sctav.exe"
+  install=$WINEPREFIX/drive_c/sctav/win$bits
+  mkdir -p "$install"
+  cp "build/mingw$bits/src/com/scTAVExt.dll" "$install/"
+  if regsvr32 "$bits" "C:\\sctav\\win$bits\\scTAVExt.dll"; then
+    measure "through scTAVExt.dll (win$bits)" "$(wine_loader "$bits")" "build/mingw$bits-sim/sctav.exe" --via-com
+    regsvr32 "$bits" /u "C:\\sctav\\win$bits\\scTAVExt.dll" || true
+  else
+    echo "regsvr32 of the win$bits scTAVExt.dll failed: no figures through the DLL" >&2
+  fi
+done

@@ -17,11 +17,23 @@ ax::Variant CountedObject::Invoke(std::string_view member, unsigned kind, ax::Ar
     host_.BeforeCall(objectName_, member);
     if (ContractLog* log = host_.Contract())
       log->Note(objectName_, inner_->ClassName(), member, kind, args, host_.ScenarioFile());
-    return Counted(host_, objectName_, inner_->Invoke(member, kind, args));
+    return HandOut(inner_->Invoke(member, kind, args));
   } catch (const ax::AutomationError& e) {
     host_.NoteRaised(e.Description());
     throw;
   }
+}
+
+ax::Variant CountedObject::HandOut(ax::Variant result) {
+  if (!result.isObject() || !result.asObject()) return result;
+  const ax::DispatchPtr& p = result.asObject();
+  for (const auto& [returned, counted] : handedOut_)
+    if (returned == p) return counted;
+  ax::Variant counted = Counted(host_, objectName_, result);
+  if (!counted.isObject() || counted.asObject() == p) return counted;
+  handedOut_[nextHandedOut_] = {p, counted.asObject()};
+  nextHandedOut_ = (nextHandedOut_ + 1) % handedOut_.size();
+  return counted;
 }
 
 ax::Variant Counted(Host& host, std::string_view objectName, const ax::Variant& v) {

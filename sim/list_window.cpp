@@ -5,6 +5,7 @@
 #include "automation/error.h"
 #include "plugin/plugin_class.h"
 #include "sim/bill_window.h"
+#include "sim/counted_object.h"
 #include "sim/recordset.h"
 #include "sim/schema.h"
 
@@ -188,12 +189,14 @@ void ListWindow::Refill() {
   columns_ = data.columns;
   rows_.clear();
   size_t fidCol = data.ColumnIndex("FID");
-  std::vector<std::shared_ptr<Dictionary>> heads;
+  // One record set per row and one head per column, handed over in every event of its row or
+  // column, as the host does.
+  std::vector<ax::Variant> heads;
   for (const auto& c : columns_) {
     auto head = NewDictionary();
     head->Set("FFieldNameExt", FieldNameExt(c));
     head->Set("FFieldName", c);
-    heads.push_back(head);
+    heads.push_back(Counted(host(), "List", ax::Variant(ax::DispatchPtr(head))));
   }
   int32_t lRow = 0;
   for (auto& values : data.data) {
@@ -205,13 +208,12 @@ void ListWindow::Refill() {
     sim::Rows one;
     one.columns = columns_;
     one.data.push_back(values);
-    auto rowData = NewRecordset(std::move(one));
+    ax::Variant rowData = Counted(host(), "List", ax::Variant(ax::DispatchPtr(NewRecordset(std::move(one)))));
     for (size_t c = 0; c < columns_.size(); ++c) {
       ax::Variant cell(row.cells[c]);
       ax::Variant back(row.backColor);
       ax::Variant cont(true);
-      ax::Args args{ax::Arg(lRow), ax::Arg(ax::Variant(ax::DispatchPtr(rowData))),
-                    ax::Arg(ax::Variant(ax::DispatchPtr(heads[c]))), ax::Arg::byRef(cell),
+      ax::Args args{ax::Arg(lRow), ax::Arg(rowData), ax::Arg(heads[c]), ax::Arg::byRef(cell),
                     ax::Arg::byRef(back), ax::Arg::byRef(cont)};
       bool ok = Raise("ListFillRow", args, true);
       row.cells[c] = CellText(cell);

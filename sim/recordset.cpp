@@ -329,52 +329,48 @@ bool Matches(const Node& n, const std::vector<ax::Variant>& row) {
 
 class RecordsetField : public ax::Dispatch {
  public:
-  RecordsetField(std::shared_ptr<Recordset> rs, size_t column) : rs_(std::move(rs)), column_(column) {}
+  RecordsetField(Recordset& rs, size_t column) : rs_(rs), column_(column) {}
   std::string ClassName() const override { return "Field"; }
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
     ++recordsetCalls;
-    rs_->CheckOpen();
+    rs_.CheckOpen();
     if (member.empty() || Is(member, "Value") || Is(member, "OriginalValue") ||
         Is(member, "UnderlyingValue")) {
       if (kind & (ax::kPut | ax::kPutRef)) {
-        rs_->Current(column_) = ax::PutValue(args);
+        rs_.Current(column_) = ax::PutValue(args);
         return {};
       }
-      return rs_->Current(column_);
+      return rs_.Current(column_);
     }
-    if (Is(member, "Name")) return ax::Variant(rs_->rows_.columns[column_]);
+    if (Is(member, "Name")) return ax::Variant(rs_.rows_.columns[column_]);
     if (Is(member, "ActualSize")) {
-      const ax::Variant& v = rs_->Current(column_);
+      const ax::Variant& v = rs_.Current(column_);
       return static_cast<int32_t>(v.isNull() ? 0 : ax::DisplayText(v).size());
     }
     NoMember(ClassName(), member);
   }
 
  private:
-  std::shared_ptr<Recordset> rs_;
+  Recordset& rs_;  // kept alive by every handle to this field
   size_t column_;
 };
 
 class RecordsetFields : public ax::Dispatch {
  public:
-  explicit RecordsetFields(std::shared_ptr<Recordset> rs) : rs_(std::move(rs)) {}
+  explicit RecordsetFields(Recordset& rs) : rs_(rs) {}
   std::string ClassName() const override { return "Fields"; }
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
     (void)kind;
     ++recordsetCalls;
-    rs_->CheckOpen();
-    if (Is(member, "Count")) return static_cast<int32_t>(rs_->rows_.columns.size());
-    if (member.empty() || Is(member, "Item")) {
-      size_t column = rs_->Column(ax::ArgAt(args, 0));
-      return ax::Variant(std::static_pointer_cast<ax::Dispatch>(
-          std::make_shared<RecordsetField>(rs_, column)));
-    }
+    rs_.CheckOpen();
+    if (Is(member, "Count")) return static_cast<int32_t>(rs_.rows_.columns.size());
+    if (member.empty() || Is(member, "Item")) return rs_.FieldObject(rs_.Column(ax::ArgAt(args, 0)));
     if (Is(member, "Refresh")) return {};
     NoMember(ClassName(), member);
   }
 
  private:
-  std::shared_ptr<Recordset> rs_;
+  Recordset& rs_;  // kept alive by every handle to this collection
 };
 
 // ---- Recordset --------------------------------------------------------------------------------
@@ -382,6 +378,20 @@ class RecordsetFields : public ax::Dispatch {
 Recordset::Recordset(Rows rows, bool forwardOnly)
     : rows_(std::move(rows)), forwardOnly_(forwardOnly), filter_(int32_t{0}) {
   ApplyFilter({});
+}
+
+Recordset::~Recordset() = default;
+
+ax::Variant Recordset::FieldsObject() {
+  if (!fields_) fields_ = std::make_unique<RecordsetFields>(*this);
+  return ax::DispatchPtr(shared_from_this(), fields_.get());
+}
+
+ax::Variant Recordset::FieldObject(size_t column) {
+  if (fieldObjects_.size() < rows_.columns.size()) fieldObjects_.resize(rows_.columns.size());
+  auto& field = fieldObjects_[column];
+  if (!field) field = std::make_unique<RecordsetField>(*this, column);
+  return ax::DispatchPtr(shared_from_this(), field.get());
 }
 
 void Recordset::CheckOpen() const {
@@ -496,13 +506,9 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
     }
     return filter_;
   }
-  auto self = std::static_pointer_cast<Recordset>(shared_from_this());
   if (Is(member, "Fields")) {
-    auto fields = std::make_shared<RecordsetFields>(self);
-    if (args.empty() || ax::ArgAt(args, 0).isMissing())
-      return ax::Variant(std::static_pointer_cast<ax::Dispatch>(fields));
-    return ax::Variant(std::static_pointer_cast<ax::Dispatch>(
-        std::make_shared<RecordsetField>(self, Column(ax::ArgAt(args, 0)))));
+    if (args.empty() || ax::ArgAt(args, 0).isMissing()) return FieldsObject();
+    return FieldObject(Column(ax::ArgAt(args, 0)));
   }
   if (member.empty() || Is(member, "Item") || Is(member, "Collect")) {
     size_t column = Column(ax::ArgAt(args, 0));

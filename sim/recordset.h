@@ -13,13 +13,19 @@ namespace sim {
 // Members: RecordCount (rows passing the filter), EOF, BOF, MoveFirst, MoveNext, MovePrevious,
 // MoveLast, AbsolutePosition, Filter (get/put; "" or 0 clears; ADO syntax: comparisons
 // = <> < > <= >= and LIKE with '...' texts, numbers, AND/OR and parentheses),
-// Fields (collection: Count, Item(name or 0-based index) -> Field with Name and Value),
+// Fields (collection: Count, Item(name or 0-based index) -> Field with Name and Value; as in
+// ADO, one Fields object per record set and one Field object per column, each keeping its record
+// set alive),
 // Item/Collect(name) -> value, Close, State. Reading a field at EOF/BOF raises 3021.
 // A forward-only record set (ADO's forward-only cursor) reports RecordCount -1 and
 // AbsolutePosition -1; MovePrevious, MoveLast and setting AbsolutePosition raise 3251.
+class RecordsetField;
+class RecordsetFields;
+
 class Recordset : public ax::Dispatch {
  public:
   explicit Recordset(Rows rows, bool forwardOnly = false);
+  ~Recordset() override;
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override;
   std::string ClassName() const override { return "Recordset"; }
 
@@ -39,6 +45,11 @@ class Recordset : public ax::Dispatch {
   bool AtRecord() const { return !bof_ && pos_ < visible_.size(); }
   size_t Column(const ax::Variant& nameOrIndex) const;  // raises 3265 when absent
   ax::Variant& Current(size_t column);                  // raises 3021 at BOF/EOF
+  std::unique_ptr<RecordsetFields> fields_;
+  std::vector<std::unique_ptr<RecordsetField>> fieldObjects_;
+  // The Fields object and a column's Field, sharing the record set's lifetime.
+  ax::Variant FieldsObject();
+  ax::Variant FieldObject(size_t column);
   friend class RecordsetField;
   friend class RecordsetFields;
 };

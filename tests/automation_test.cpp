@@ -616,6 +616,54 @@ TEST(Automation, ObjectCallsMapOntoDispatch) {
   EXPECT_FALSE(rec->members_.Has("Thrice"));
 }
 
+TEST(Automation, ArgumentListsBeyondTheirInlineRoom) {
+  // Texts long enough to live on the heap, so that a lost or doubled element shows.
+  auto text = [](size_t i) { return "argument number " + std::to_string(i) + " of the list"; };
+  Variant shared(int32_t{0});
+  Args args;
+  for (size_t i = 0; i < Args::kInline + 5; ++i) {
+    if (i == 3) args.push_back(ref(shared));
+    else args.emplace_back(text(i));
+    // An element of the list itself, added while the list grows.
+    if (i == Args::kInline - 1) args.push_back(args[0]);
+  }
+  ASSERT_EQ(args.size(), Args::kInline + 6);
+  EXPECT_EQ(CStr(args[Args::kInline].value()), text(0));
+  EXPECT_TRUE(args[3].isByRef());
+  args[3].value() = int32_t{7};
+  EXPECT_EQ(CLng(shared), 7);
+
+  Args copy = args;                // heap to heap
+  Args moved = std::move(copy);    // takes the heap
+  EXPECT_TRUE(copy.empty());
+  ASSERT_EQ(moved.size(), args.size());
+  for (size_t i = 0; i < args.size(); ++i)
+    EXPECT_EQ(DisplayText(moved[i].value()), DisplayText(args[i].value())) << i;
+  EXPECT_EQ(&moved[3].value(), &shared);
+
+  Args few{text(1), ref(shared), omitted()};  // inline: moving copies the elements
+  Args fewMoved(std::move(few));
+  EXPECT_TRUE(few.empty());
+  EXPECT_EQ(CStr(fewMoved[0].value()), text(1));
+  EXPECT_EQ(&fewMoved[1].value(), &shared);
+  EXPECT_TRUE(fewMoved.back().value().isMissing());
+  few = fewMoved;
+  fewMoved = std::move(moved);
+  EXPECT_EQ(fewMoved.size(), args.size());
+  EXPECT_EQ(few.size(), 3u);
+
+  fewMoved.erase(fewMoved.begin() + 1);
+  EXPECT_EQ(CStr(fewMoved[1].value()), text(2));
+  EXPECT_EQ(fewMoved.size(), args.size() - 1);
+  fewMoved.resize(2);
+  fewMoved.resize(4);
+  EXPECT_EQ(CStr(fewMoved[1].value()), text(2));
+  EXPECT_TRUE(fewMoved[3].value().isMissing());
+  fewMoved.pop_back();
+  EXPECT_EQ(fewMoved.size(), 3u);
+  EXPECT_THROW(fewMoved.at(3), std::out_of_range);
+}
+
 // ---- Errors and the environment --------------------------------------------------------------
 
 TEST(Automation, ErrorsAndTryCall) {

@@ -15,8 +15,10 @@
 #include "automation/error.h"
 #include "sim/bill_window.h"
 #include "sim/collections.h"
+#include "sim/counted_object.h"
 #include "sim/host.h"
 #include "sim/menu_bar.h"
+#include "sim/recordset.h"
 #include "sim/scenario.h"
 #include "sim/scenario_language.h"
 
@@ -243,6 +245,32 @@ TEST(SimHost, PlantedFailuresHitTheNextCallOnly) {
   host.PlantFailure("HostLib.Dictionary", "CreateObject", "", 1);
   EXPECT_THROW(ax::CreateObject("HostLib.Dictionary"), ax::AutomationError);
   EXPECT_NO_THROW(ax::CreateObject("HostLib.Dictionary"));
+}
+
+TEST(SimHost, ObjectsHandedOverInEventsAreCountedOneObjectEach) {
+  sim::Host host;
+  ax::Object rs(sim::Counted(host, "List", ax::Variant(ax::DispatchPtr(sim::NewRecordset(
+                                               sim::Rows{{"FID", "FAmt"}, {{int32_t{1}, 5.0}}})))));
+  uint64_t before = host.CallCount();
+  ax::Object fields = rs.GetObj("Fields");
+  EXPECT_NE(fields.As<sim::CountedObject>(), nullptr);
+  EXPECT_TRUE(rs.GetObj("Fields").SameAs(fields));
+  ax::Object amt = fields.ItemObj("FAmt");
+  EXPECT_TRUE(fields.ItemObj("famt").SameAs(amt));
+  EXPECT_EQ(ax::CDbl(amt.Get("Value")), 5.0);
+  // Every call is a host call, reused object or not, and any of them can be made to fail.
+  EXPECT_EQ(host.CallCount() - before, 5u);
+  host.FailCallAt(host.CallCount() + 1);
+  EXPECT_THROW(rs.GetObj("Fields"), ax::AutomationError);
+  EXPECT_TRUE(rs.GetObj("Fields").SameAs(fields));
+  // Ten objects handed out in turn, then the first again: still counted, still working.
+  sim::Rows wide;
+  for (int i = 0; i < 10; ++i) wide.columns.push_back("C" + std::to_string(i));
+  wide.data.push_back(std::vector<ax::Variant>(10, ax::Variant(int32_t{3})));
+  ax::Object wideFields = ax::Object(sim::Counted(host, "List",
+      ax::Variant(ax::DispatchPtr(sim::NewRecordset(std::move(wide)))))).GetObj("Fields");
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(ax::CLng(wideFields.ItemObj("C" + std::to_string(i)).Get("Value")), 3);
+  EXPECT_NE(wideFields.ItemObj("C0").As<sim::CountedObject>(), nullptr);
 }
 
 TEST(SimHost, QuestionsTakeQueuedAnswersAndOtherBoxesQueueUp) {

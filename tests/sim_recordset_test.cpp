@@ -201,6 +201,30 @@ TEST(Recordset, FieldsByIndexAndName) {
   EXPECT_EQ(ax::DisplayText(NewRecordset(Bills())->Value("fname")), "华南公司结算户");
 }
 
+TEST(Recordset, OneFieldsObjectAndOneFieldPerColumnEachKeepingTheRecordSet) {
+  ax::Object rs(NewRecordset(Bills()));
+  ax::Object fields = rs.GetObj("Fields");
+  EXPECT_TRUE(rs.GetObj("Fields").SameAs(fields));
+  ax::Object amt = fields.ItemObj("FAmt");
+  EXPECT_TRUE(fields.ItemObj("famt").SameAs(amt));
+  EXPECT_TRUE(fields.ItemObj(int32_t{2}).SameAs(amt));
+  EXPECT_TRUE(rs.GetObj("Fields", {"FAmt"}).SameAs(amt));
+  EXPECT_FALSE(fields.ItemObj("FID").SameAs(amt));
+  // The record set lives while any of its Fields or Field objects is held.
+  rs.Call("MoveNext");
+  rs.Reset();
+  fields.Reset();
+  EXPECT_EQ(ax::DisplayText(amt.Get("Value")), "30000");
+  ax::Object parent = ax::Object(NewRecordset(Bills())).GetObj("Fields");
+  EXPECT_EQ(ax::CLng(parent.Get("Count")), 5);
+  EXPECT_EQ(ax::DisplayText(parent.ItemObj("FBillNo").Get("Value")), "HB000001");
+  // Closing the record set closes what it handed out.
+  ax::Object open(NewRecordset(Bills()));
+  ax::Object id = open.GetObj("Fields").ItemObj("FID");
+  open.Call("Close");
+  EXPECT_EQ(Outcome([&] { return id.Get("Value"); }), "error 3704");
+}
+
 TEST(Collections, DictionaryOperations) {
   auto d = NewDictionary();
   ax::Object o(d);

@@ -2,11 +2,66 @@
 
 #include "automation/error.h"
 
+#include <stdexcept>
+
 namespace ax {
 
 std::unique_ptr<Connection> Dispatch::Advise(EventSink& sink) {
   (void)sink;
   throw Error(err::kTypeMismatch, ClassName());
+}
+
+// ---- Args ------------------------------------------------------------------------------------
+
+Arg& Args::at(size_t i) {
+  if (i >= size_) throw std::out_of_range("argument index");
+  return data_[i];
+}
+
+const Arg& Args::at(size_t i) const {
+  if (i >= size_) throw std::out_of_range("argument index");
+  return data_[i];
+}
+
+Arg* Args::erase(Arg* position) {
+  for (Arg* p = position; p + 1 < end(); ++p) *p = std::move(p[1]);
+  back().~Arg();
+  --size_;
+  return position;
+}
+
+void Args::Grow(size_t atLeast) {
+  size_t capacity = capacity_ * 2 > atLeast ? capacity_ * 2 : atLeast;
+  Arg* grown = static_cast<Arg*>(::operator new(capacity * sizeof(Arg)));
+  for (size_t i = 0; i < size_; ++i) {
+    ::new (static_cast<void*>(grown + i)) Arg(std::move(data_[i]));
+    data_[i].~Arg();
+  }
+  FreeHeap();
+  data_ = grown;
+  capacity_ = capacity;
+}
+
+void Args::FreeHeap() noexcept {
+  if (data_ != Inline()) ::operator delete(data_);
+  data_ = Inline();
+  capacity_ = kInline;
+}
+
+void Args::TakeFrom(Args& other) noexcept {
+  if (other.data_ != other.Inline()) {
+    data_ = other.data_;
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    other.data_ = other.Inline();
+    other.size_ = 0;
+    other.capacity_ = kInline;
+    return;
+  }
+  for (size_t i = 0; i < other.size_; ++i)
+    ::new (static_cast<void*>(Inline() + i)) Arg(std::move(other.data_[i]));
+  size_ = other.size_;
+  other.clear();
 }
 
 // ---- Object ----------------------------------------------------------------------------------

@@ -6,6 +6,8 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <new>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,7 +47,101 @@ class Arg {
 inline Arg ref(Variant& v) { return Arg::byRef(v); }
 inline Arg omitted() { return Arg::omitted(); }
 
-using Args = std::vector<Arg>;
+// The arguments of one call, in order. Holds up to kInline arguments without allocating (a call
+// the host makes per cell, and most calls the plug-in makes, pass no more); more go to the heap.
+// The subset of std::vector's interface the calls use.
+class Args {
+ public:
+  static constexpr size_t kInline = 8;
+  using value_type = Arg;
+  using size_type = size_t;
+  using iterator = Arg*;
+  using const_iterator = const Arg*;
+
+  Args() noexcept = default;
+  Args(std::initializer_list<Arg> init) {
+    reserve(init.size());
+    for (const Arg& a : init) emplace_back(a);
+  }
+  Args(const Args& other) {
+    reserve(other.size_);
+    for (const Arg& a : other) emplace_back(a);
+  }
+  Args(Args&& other) noexcept { TakeFrom(other); }
+  Args& operator=(const Args& other) {
+    if (this != &other) {
+      clear();
+      reserve(other.size_);
+      for (const Arg& a : other) emplace_back(a);
+    }
+    return *this;
+  }
+  Args& operator=(Args&& other) noexcept {
+    if (this != &other) {
+      clear();
+      FreeHeap();
+      TakeFrom(other);
+    }
+    return *this;
+  }
+  ~Args() {
+    clear();
+    FreeHeap();
+  }
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  Arg& operator[](size_t i) { return data_[i]; }
+  const Arg& operator[](size_t i) const { return data_[i]; }
+  Arg& at(size_t i);
+  const Arg& at(size_t i) const;
+  Arg& back() { return data_[size_ - 1]; }
+  const Arg& back() const { return data_[size_ - 1]; }
+  Arg* begin() { return data_; }
+  Arg* end() { return data_ + size_; }
+  const Arg* begin() const { return data_; }
+  const Arg* end() const { return data_ + size_; }
+
+  void reserve(size_t n) {
+    if (n > capacity_) Grow(n);
+  }
+  template <class... T>
+  Arg& emplace_back(T&&... v) {
+    if (size_ == capacity_) {
+      Arg made(std::forward<T>(v)...);  // v may refer to an argument of this list
+      Grow(size_ + 1);
+      return *::new (static_cast<void*>(data_ + size_++)) Arg(std::move(made));
+    }
+    return *::new (static_cast<void*>(data_ + size_++)) Arg(std::forward<T>(v)...);
+  }
+  void push_back(const Arg& a) { emplace_back(a); }
+  void push_back(Arg&& a) { emplace_back(std::move(a)); }
+  void pop_back() {
+    data_[--size_].~Arg();
+  }
+  // Shortens the list, or lengthens it with omitted arguments.
+  void resize(size_t n) {
+    while (size_ > n) pop_back();
+    reserve(n);
+    while (size_ < n) emplace_back();
+  }
+  Arg* erase(Arg* position);
+  void clear() noexcept {
+    for (size_t i = size_; i-- > 0;) data_[i].~Arg();
+    size_ = 0;
+  }
+
+ private:
+  Arg* Inline() { return reinterpret_cast<Arg*>(inline_); }
+  void Grow(size_t atLeast);
+  void FreeHeap() noexcept;
+  void TakeFrom(Args& other) noexcept;
+
+  alignas(Arg) unsigned char inline_[kInline * sizeof(Arg)];
+  Arg* data_ = Inline();
+  size_t size_ = 0;
+  size_t capacity_ = kInline;
+};
 
 // Receiver of an event source's events: the plug-in classes implement it.
 class EventSink {

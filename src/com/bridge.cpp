@@ -15,16 +15,53 @@ namespace sccom {
 
 // ---- Text ---------------------------------------------------------------------------------
 
+namespace {
+
+// Most texts that cross (member names, column names, codes) are ASCII: they are widened and
+// narrowed character by character, without asking the system for the length first.
+bool IsAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool IsAscii(std::wstring_view s) {
+  for (wchar_t c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+// UTF-16 length of utf8, and the conversion into out (of that length).
+int WideLength(std::string_view utf8) {
+  if (IsAscii(utf8)) return static_cast<int>(utf8.size());
+  return MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+}
+
+void WidenInto(std::string_view utf8, wchar_t* out, int length) {
+  if (static_cast<size_t>(length) == utf8.size() && IsAscii(utf8)) {
+    for (size_t i = 0; i < utf8.size(); ++i) out[i] = static_cast<wchar_t>(utf8[i]);
+    return;
+  }
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out, length);
+}
+
+}  // namespace
+
 std::wstring Widen(std::string_view utf8) {
   if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  int n = WideLength(utf8);
   std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  WidenInto(utf8, out.data(), n);
   return out;
 }
 
 std::string Narrow(std::wstring_view utf16) {
   if (utf16.empty()) return {};
+  if (IsAscii(utf16)) {
+    std::string out(utf16.size(), '\0');
+    for (size_t i = 0; i < utf16.size(); ++i) out[i] = static_cast<char>(utf16[i]);
+    return out;
+  }
   int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr,
                               0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
@@ -34,8 +71,12 @@ std::string Narrow(std::wstring_view utf16) {
 }
 
 Bstr MakeBstr(std::string_view utf8) {
-  Bstr b(Widen(utf8));
+  // Converted straight into the string's own buffer (an empty text is an empty string, not a
+  // null one).
+  int n = utf8.empty() ? 0 : WideLength(utf8);
+  Bstr b = Bstr::Attach(SysAllocStringLen(nullptr, static_cast<UINT>(n)));
   if (!b.get()) throw std::bad_alloc();
+  if (n > 0) WidenInto(utf8, b.get(), n);
   return b;
 }
 

@@ -1,6 +1,10 @@
 #include "dispatch_server.h"
 
+#include <array>
+#include <cstdint>
+#include <map>
 #include <unordered_map>
+#include <vector>
 
 #include "automation/error.h"
 #include "bridge.h"
@@ -14,7 +18,163 @@ std::unordered_map<const ax::Dispatch*, DispatchServer*>& Servers() {
   return *map;
 }
 
+// The DISPIDs of every served object.
+MemberIds& ServedMemberIds() {
+  static auto* ids = new MemberIds();  // never destroyed, like the server table
+  return *ids;
+}
+
+// Type information of the served objects of one class: the class's name and identifier, a
+// dispatch interface without described members. One object per class while any server or client
+// holds it.
+class ServedTypeInfo final : public ComObject<ITypeInfo> {
+ public:
+  static ComPtr<ITypeInfo> For(const std::string& className) {
+    auto& live = Live();
+    auto found = live.find(className);
+    if (found != live.end()) return ComPtr<ITypeInfo>(found->second);
+    auto info = MakeCom<ServedTypeInfo>(className);
+    live[className] = info.get();
+    return ComPtr<ITypeInfo>(info.get());
+  }
+
+  explicit ServedTypeInfo(std::string name) : name_(std::move(name)) {
+    attr_.guid = ServedTypeId(name_);
+    attr_.lcid = LOCALE_NEUTRAL;
+    attr_.memidConstructor = MEMBERID_NIL;
+    attr_.memidDestructor = MEMBERID_NIL;
+    attr_.typekind = TKIND_DISPATCH;
+    attr_.wTypeFlags = TYPEFLAG_FDISPATCHABLE;
+    attr_.cbSizeVft = 7 * sizeof(void*);
+    attr_.cbAlignment = sizeof(void*);
+    attr_.wMajorVerNum = 1;
+  }
+  ~ServedTypeInfo() override {
+    auto& live = Live();
+    auto found = live.find(name_);
+    if (found != live.end() && found->second == this) live.erase(found);
+  }
+
+  // The attributes live in the object; a client releases them before it releases the object.
+  STDMETHODIMP GetTypeAttr(TYPEATTR** out) override {
+    if (!out) return E_POINTER;
+    *out = &attr_;
+    return S_OK;
+  }
+  STDMETHODIMP_(void) ReleaseTypeAttr(TYPEATTR*) override {}
+  STDMETHODIMP GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
+                                BSTR* helpFile) override {
+    if (doc) *doc = nullptr;
+    if (context) *context = 0;
+    if (helpFile) *helpFile = nullptr;
+    if (name) *name = nullptr;
+    if (id != MEMBERID_NIL) return TYPE_E_ELEMENTNOTFOUND;
+    if (!name) return S_OK;
+    return Guard(IID_ITypeInfo, [&]() -> HRESULT {
+      *name = MakeBstr(name_).Detach();
+      return S_OK;
+    });
+  }
+
+  STDMETHODIMP GetTypeComp(ITypeComp** out) override { return None(out); }
+  STDMETHODIMP GetFuncDesc(UINT, FUNCDESC** out) override { return NotFound(out); }
+  STDMETHODIMP GetVarDesc(UINT, VARDESC** out) override { return NotFound(out); }
+  STDMETHODIMP GetNames(MEMBERID, BSTR*, UINT, UINT* count) override {
+    if (count) *count = 0;
+    return TYPE_E_ELEMENTNOTFOUND;
+  }
+  STDMETHODIMP GetRefTypeOfImplType(UINT, HREFTYPE* out) override { return NotFound(out); }
+  STDMETHODIMP GetImplTypeFlags(UINT, INT* out) override { return NotFound(out); }
+  STDMETHODIMP GetIDsOfNames(LPOLESTR*, UINT count, MEMBERID* ids) override {
+    if (ids)
+      for (UINT i = 0; i < count; ++i) ids[i] = MEMBERID_NIL;
+    return DISP_E_UNKNOWNNAME;
+  }
+  STDMETHODIMP Invoke(PVOID, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+  STDMETHODIMP GetDllEntry(MEMBERID, INVOKEKIND, BSTR* dll, BSTR* name, WORD* ordinal) override {
+    if (dll) *dll = nullptr;
+    if (name) *name = nullptr;
+    if (ordinal) *ordinal = 0;
+    return TYPE_E_BADMODULEKIND;
+  }
+  STDMETHODIMP GetRefTypeInfo(HREFTYPE, ITypeInfo** out) override { return NotFound(out); }
+  STDMETHODIMP AddressOfMember(MEMBERID, INVOKEKIND, PVOID* out) override { return None(out); }
+  STDMETHODIMP CreateInstance(IUnknown*, REFIID, PVOID* out) override {
+    if (out) *out = nullptr;
+    return TYPE_E_BADMODULEKIND;
+  }
+  STDMETHODIMP GetMops(MEMBERID, BSTR* out) override {
+    if (out) *out = nullptr;
+    return S_OK;
+  }
+  STDMETHODIMP GetContainingTypeLib(ITypeLib** out, UINT* index) override {
+    if (index) *index = 0;
+    return None(out);
+  }
+  STDMETHODIMP_(void) ReleaseFuncDesc(FUNCDESC*) override {}
+  STDMETHODIMP_(void) ReleaseVarDesc(VARDESC*) override {}
+
+ protected:
+  void* Find(REFIID iid) override {
+    if (iid == IID_IUnknown || iid == IID_ITypeInfo) return static_cast<ITypeInfo*>(this);
+    return nullptr;
+  }
+
+ private:
+  static std::map<std::string, ServedTypeInfo*>& Live() {
+    static auto* live = new std::map<std::string, ServedTypeInfo*>();
+    return *live;
+  }
+  template <class T>
+  static HRESULT None(T** out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+  }
+  template <class T>
+  static HRESULT NotFound(T* out) {
+    if (out) *out = {};
+    return TYPE_E_ELEMENTNOTFOUND;
+  }
+
+  std::string name_;
+  TYPEATTR attr_{};
+};
+
 }  // namespace
+
+GUID ServedTypeId(std::string_view className) {
+  // The DISPIDs of served objects are handed out in the order members are first asked for, so
+  // they hold for this load of the module only: a client must not apply what it learnt from an
+  // earlier load (the module unloaded and loaded again in the same process) to this one. The
+  // identifier is therefore made from the class name and a value drawn once per load: two 64-bit
+  // FNV-1a hashes, differently seeded, laid out as a version 5 style identifier.
+  static const uint64_t load = [] {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return static_cast<uint64_t>(now.QuadPart) ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 40);
+  }();
+  auto fnv = [&](uint64_t hash) {
+    for (int i = 0; i < 8; ++i) {
+      hash ^= (load >> (8 * i)) & 0xff;
+      hash *= 0x100000001b3ULL;
+    }
+    for (char c : className) {
+      hash ^= static_cast<unsigned char>(c);
+      hash *= 0x100000001b3ULL;
+    }
+    return hash;
+  };
+  uint64_t high = fnv(0xcbf29ce484222325ULL), low = fnv(0x84222325cbf29ce4ULL);
+  GUID id;
+  id.Data1 = static_cast<uint32_t>(high >> 32);
+  id.Data2 = static_cast<uint16_t>(high >> 16);
+  id.Data3 = static_cast<uint16_t>((high & 0x0fff) | 0x5000);
+  for (int i = 0; i < 8; ++i) id.Data4[i] = static_cast<unsigned char>(low >> (56 - 8 * i));
+  id.Data4[0] = static_cast<unsigned char>((id.Data4[0] & 0x3f) | 0x80);
+  return id;
+}
 
 DispatchServer* FindServer(const ax::Dispatch* object) {
   auto found = Servers().find(object);
@@ -41,34 +201,46 @@ void InvokeWithArgs(DISPPARAMS* params, VARIANT* result,
   }
   // Argument order: positional ones first (rgvarg holds them last to first), then the value
   // of a property put.
-  std::vector<const VARIANT*> sources;
-  sources.reserve(count);
-  for (UINT k = count; k-- > named;) sources.push_back(&params->rgvarg[k]);
-  for (UINT j = 0; j < named; ++j) sources.push_back(&params->rgvarg[j]);
+  const UINT positional = count - named;
+  auto source = [&](UINT i) -> const VARIANT& {
+    return i < positional ? params->rgvarg[count - 1 - i] : params->rgvarg[i - positional];
+  };
 
-  std::vector<ax::Variant> values(count);
-  std::vector<ax::Variant> original(count);
+  // By-reference arguments are read into values (whose addresses the handler writes through)
+  // and written back when the handler changed them; a call with a few arguments, as the host's
+  // per-cell events are, allocates nothing for them.
+  std::array<ax::Variant, ax::Args::kInline> inlineValues, inlineOriginal;
+  std::vector<ax::Variant> heapValues, heapOriginal;
+  ax::Variant* values = inlineValues.data();
+  ax::Variant* original = inlineOriginal.data();
+  if (count > inlineValues.size()) {
+    heapValues.resize(count);
+    heapOriginal.resize(count);
+    values = heapValues.data();
+    original = heapOriginal.data();
+  }
   ax::Args args;
   args.reserve(count);
   for (UINT i = 0; i < count; ++i) {
-    values[i] = FromVariant(*sources[i]);
-    if (sources[i]->vt & VT_BYREF) {
+    const VARIANT& in = source(i);
+    if (in.vt & VT_BYREF) {
+      values[i] = FromVariant(in);
       original[i] = values[i];
       args.push_back(ax::Arg::byRef(values[i]));
     } else {
-      args.push_back(ax::Arg(values[i]));
+      args.emplace_back(FromVariant(in));
     }
   }
   ax::Variant returned = fn(args);
   for (UINT i = 0; i < count; ++i) {
-    if ((sources[i]->vt & VT_BYREF) && !SameValue(original[i], values[i])) {
-      WriteBack(*sources[i], values[i]);
-    }
+    const VARIANT& in = source(i);
+    if ((in.vt & VT_BYREF) && !SameValue(original[i], values[i])) WriteBack(in, values[i]);
   }
   if (result) ToVariant(returned, result);
 }
 
-DispatchServer::DispatchServer(ax::DispatchPtr target) : target_(std::move(target)) {
+DispatchServer::DispatchServer(ax::DispatchPtr target)
+    : target_(std::move(target)), ids_(ServedMemberIds()) {
   Servers()[target_.get()] = this;
 }
 
@@ -105,13 +277,19 @@ DISPID MemberIds::IdOf(const std::string& name) {
 
 STDMETHODIMP DispatchServer::GetTypeInfoCount(UINT* count) {
   if (!count) return E_POINTER;
-  *count = 0;
+  *count = 1;
   return S_OK;
 }
 
-STDMETHODIMP DispatchServer::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return DISP_E_BADINDEX;
+STDMETHODIMP DispatchServer::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+  if (!info) return E_POINTER;
+  *info = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  return Guard(IID_IDispatch, [&]() -> HRESULT {
+    if (!typeInfo_) typeInfo_ = ServedTypeInfo::For(target_ ? target_->ClassName() : "Object");
+    *info = typeInfo_.CopyOut();
+    return S_OK;
+  });
 }
 
 STDMETHODIMP DispatchServer::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,

@@ -48,6 +48,11 @@ class MemberIds {
   std::deque<std::string> names_;
 };
 
+// Every object served by a DispatchServer has type information naming its class (ClassName())
+// under an identifier made from the name and this load of the module, and all of them take
+// their DISPIDs from one table, so that a client keeping DISPIDs per type (as the bridge does)
+// can never call one class's member by another's DISPID, nor by the DISPID an earlier load of the
+// module gave. The members themselves are not described: clients ask the object.
 class DispatchServer : public ComObject<IDispatch, IAxObject> {
  public:
   explicit DispatchServer(ax::DispatchPtr target);
@@ -70,8 +75,13 @@ class DispatchServer : public ComObject<IDispatch, IAxObject> {
 
  private:
   ax::DispatchPtr target_;
-  MemberIds ids_;
+  MemberIds& ids_;              // the table every served object shares
+  ComPtr<ITypeInfo> typeInfo_;  // made on the first request
 };
+
+// The identifier of the type information of served objects of class className, for this load
+// of the module.
+GUID ServedTypeId(std::string_view className);
 
 // The server already serving object, if any.
 DispatchServer* FindServer(const ax::Dispatch* object);

@@ -233,13 +233,21 @@ class Recorder : public ax::Dispatch {
   ax::Variant value;
 };
 
-// Forwards to another IDispatch and counts name look-ups.
+// Forwards to another IDispatch and counts name look-ups; with typeInfo false it hides the
+// object's type information.
 class CountingDispatch final : public ComObject<IDispatch> {
  public:
-  explicit CountingDispatch(ComPtr<IDispatch> inner) : inner_(std::move(inner)) {}
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override { return inner_->GetTypeInfoCount(n); }
+  explicit CountingDispatch(ComPtr<IDispatch> inner, bool typeInfo = true)
+      : inner_(std::move(inner)), typeInfo_(typeInfo) {}
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+    if (typeInfo_) return inner_->GetTypeInfoCount(n);
+    if (n) *n = 0;
+    return n ? S_OK : E_POINTER;
+  }
   STDMETHODIMP GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override {
-    return inner_->GetTypeInfo(i, l, t);
+    if (typeInfo_) return inner_->GetTypeInfo(i, l, t);
+    if (t) *t = nullptr;
+    return DISP_E_BADINDEX;
   }
   STDMETHODIMP GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l, DISPID* d) override {
     ++lookups;
@@ -258,15 +266,20 @@ class CountingDispatch final : public ComObject<IDispatch> {
 
  private:
   ComPtr<IDispatch> inner_;
+  bool typeInfo_;
 };
 
-// A Recorder reached only through COM: ComDispatch -> IDispatch -> DispatchServer -> Recorder.
+// A Recorder reached only through COM: ComDispatch -> IDispatch -> DispatchServer -> Recorder,
+// as an object without type information unless typeInfo.
 struct ThroughCom {
+  explicit ThroughCom(bool typeInfo = false)
+      : counting(MakeCom<CountingDispatch>(ComPtr<IDispatch>::Attach(new DispatchServer(recorder)),
+                                           typeInfo)),
+        object(std::make_shared<ComDispatch>(ComPtr<IDispatch>(counting.get()),
+                                             static_cast<IUnknown*>(counting.get()))) {}
   std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
-  ComPtr<CountingDispatch> counting =
-      MakeCom<CountingDispatch>(ComPtr<IDispatch>::Attach(new DispatchServer(recorder)));
-  ax::Object object{std::make_shared<ComDispatch>(ComPtr<IDispatch>(counting.get()),
-                                                  static_cast<IUnknown*>(counting.get()))};
+  ComPtr<CountingDispatch> counting;
+  ax::Object object;
 };
 
 TEST(BridgeCalls, ArgumentsResultsAndReferencesCrossBothWays) {
@@ -364,6 +377,52 @@ TEST(BridgeCalls, MemberNamesAreLookedUpOncePerTypeOrPerUntypedObject) {
   EXPECT_EQ(y.counting->lookups, 2);
   EXPECT_EQ(ax::CLng(x.recorder->value), 9);
   EXPECT_EQ(ax::CLng(y.recorder->value), 8);
+}
+
+// The objects we serve name their class in their type information and share its look-ups.
+class Other final : public ax::Dispatch {
+ public:
+  ax::Variant Invoke(std::string_view member, unsigned, ax::Args& args) override {
+    if (ax::EqualsNoCase(member, "Value")) return int32_t{-1};
+    if (ax::EqualsNoCase(member, "Echo")) return ax::Concat("other ", ax::ArgAt(args, 0));
+    throw ax::Error(ax::err::kNoMember);
+  }
+  std::string ClassName() const override { return "Other"; }
+};
+
+TEST(BridgeCalls, ServedObjectsNameTheirClassAndShareItsLookUps) {
+  ThroughCom one(true), two(true);
+  EXPECT_EQ(ax::CLng(one.object.Get("Echo", {1})), 1);
+  one.object.Put("Value", int32_t{5});
+  two.object.Put("Value", int32_t{6});
+  EXPECT_EQ(ax::CLng(two.object.Get("Echo", {2})), 2);
+  EXPECT_EQ(two.counting->lookups, 0) << "a second object of a class seen costs no look-up";
+  EXPECT_EQ(ax::CLng(one.recorder->value), 5);
+  EXPECT_EQ(ax::CLng(two.recorder->value), 6);
+  EXPECT_EQ(one.object.TypeName(), "Recorder");
+  EXPECT_FALSE(one.object.Supports("BillInterface"));
+
+  // Another class with members of the same names, the members asked in the other order.
+  auto otherServer = ComPtr<IDispatch>::Attach(new DispatchServer(std::make_shared<Other>()));
+  auto counting = MakeCom<CountingDispatch>(otherServer);
+  ax::Object other(std::make_shared<ComDispatch>(ComPtr<IDispatch>(counting.get()),
+                                                 static_cast<IUnknown*>(counting.get())));
+  EXPECT_EQ(ax::CLng(other.Get("Value")), -1);
+  EXPECT_EQ(ax::CStr(other.Get("Echo", {"x"})), "other x");
+  EXPECT_EQ(other.TypeName(), "Other");
+  EXPECT_FALSE(IsEqualGUID(ServedTypeId("Recorder"), ServedTypeId("Other")));
+  EXPECT_TRUE(IsEqualGUID(ServedTypeId("Other"), ServedTypeId("Other")));
+
+  // The type information lives while it is held, and is the same object for one class.
+  ComPtr<ITypeInfo> a, b;
+  ASSERT_EQ(one.counting->GetTypeInfo(0, 0, a.put()), S_OK);
+  ASSERT_EQ(two.counting->GetTypeInfo(0, 0, b.put()), S_OK);
+  EXPECT_EQ(a.get(), b.get());
+  TYPEATTR* attr = nullptr;
+  ASSERT_EQ(a->GetTypeAttr(&attr), S_OK);
+  EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
+  EXPECT_TRUE(IsEqualGUID(attr->guid, ServedTypeId("Recorder")));
+  a->ReleaseTypeAttr(attr);
 }
 
 TEST(BridgeCalls, SystemObjectsShareTheirTypesLookUps) {
