@@ -74,6 +74,87 @@ void BM_Dictionary(benchmark::State& state) {
 }
 BENCHMARK(BM_Dictionary)->ArgsProduct({{kNoArgument, kOneArgument}, {0, 1}});
 
+// An object handing out a child of its own (as a record set hands out its Fields): each call
+// brings the child across, into a fresh wrapper that lives for the one use, as the plug-in's
+// per-cell handler uses a record set's Fields and Field.
+class Parent : public ax::Dispatch {
+ public:
+  ax::Variant Invoke(std::string_view member, unsigned, ax::Args&) override {
+    if (ax::EqualsNoCase(member, "Child")) return child_;
+    throw ax::Error(ax::err::kNoMember);
+  }
+  std::string ClassName() const override { return "Parent"; }
+
+ private:
+  ax::Variant child_{ax::DispatchPtr(std::make_shared<Echo>())};
+};
+
+// An IDispatch of another module, as the host's objects are to the plug-in: forwards every
+// call to one of our served objects but does not let the bridge see that it is ours, so the
+// bridge wraps it and looks its members up as it does a host object's.
+class Foreign final : public sccom::ComObject<IDispatch> {
+ public:
+  explicit Foreign(sccom::ComPtr<IDispatch> inner) : inner_(std::move(inner)) {}
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override { return inner_->GetTypeInfoCount(n); }
+  STDMETHODIMP GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return inner_->GetTypeInfo(i, l, t); }
+  STDMETHODIMP GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l, DISPID* d) override {
+    return inner_->GetIDsOfNames(r, n, c, l, d);
+  }
+  STDMETHODIMP Invoke(DISPID d, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e,
+                      UINT* a) override {
+    return inner_->Invoke(d, r, l, f, p, v, e, a);
+  }
+
+ protected:
+  void* Find(REFIID iid) override {
+    return iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+  }
+
+ private:
+  sccom::ComPtr<IDispatch> inner_;
+};
+
+// A host-like parent: each Child is a fresh object of another module (served anew, as the
+// simulated host serves an object for each call that hands it over).
+class ForeignParent : public ax::Dispatch {
+ public:
+  ax::Variant Invoke(std::string_view member, unsigned, ax::Args&) override {
+    if (!ax::EqualsNoCase(member, "Child")) throw ax::Error(ax::err::kNoMember);
+    auto server = sccom::ComPtr<IDispatch>::Attach(new sccom::DispatchServer(child_));
+    auto foreign = sccom::MakeCom<Foreign>(server);
+    return ax::Variant(sccom::WrapDispatch(foreign.get()).ptr());
+  }
+  std::string ClassName() const override { return "ForeignParent"; }
+
+ private:
+  std::shared_ptr<Echo> child_ = std::make_shared<Echo>();
+};
+
+void BM_ForeignObjectCrossing(benchmark::State& state) {
+  auto server = sccom::ComPtr<IDispatch>::Attach(new sccom::DispatchServer(std::make_shared<ForeignParent>()));
+  auto foreign = sccom::MakeCom<Foreign>(server);
+  ax::Object parent = ThroughCom(foreign.get());
+  if (state.range(0) == 0) {
+    for (auto _ : state) benchmark::DoNotOptimize(parent.GetObj("Child"));
+  } else {
+    for (auto _ : state) benchmark::DoNotOptimize(parent.GetObj("Child").Get("Count"));
+  }
+  state.SetLabel(state.range(0) ? "Child, then Count on it" : "Child");
+}
+BENCHMARK(BM_ForeignObjectCrossing)->Arg(0)->Arg(1);
+
+void BM_ObjectCrossing(benchmark::State& state) {
+  auto server = sccom::ComPtr<IDispatch>::Attach(new sccom::DispatchServer(std::make_shared<Parent>()));
+  ax::Object parent = ThroughCom(server.get());
+  if (state.range(0) == 0) {
+    for (auto _ : state) benchmark::DoNotOptimize(parent.GetObj("Child"));
+  } else {
+    for (auto _ : state) benchmark::DoNotOptimize(parent.GetObj("Child").Get("Count"));
+  }
+  state.SetLabel(state.range(0) ? "Child, then Count on it" : "Child");
+}
+BENCHMARK(BM_ObjectCrossing)->Arg(0)->Arg(1);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -10,6 +10,7 @@
 #include "dispatch_server.h"
 #include "guids.h"
 #include "module.h"
+#include "reusing_map.h"
 
 namespace sccom {
 
@@ -607,8 +608,9 @@ namespace {
 // One ComDispatch per COM identity and one DispatchServer per automation object. Deliberately
 // never destroyed: wrappers held by static caches may still unregister themselves during the
 // module's static destruction.
-std::unordered_map<IUnknown*, std::weak_ptr<ComDispatch>>& Wrappers() {
-  static auto* map = new std::unordered_map<IUnknown*, std::weak_ptr<ComDispatch>>();
+using WrapperTable = ReusingMap<IUnknown*, std::weak_ptr<ComDispatch>>;
+WrapperTable& Wrappers() {
+  static auto* map = new WrapperTable();
   return *map;
 }
 
@@ -631,7 +633,7 @@ ax::Object WrapDispatch(IDispatch* dispatch) {
     if (auto existing = found->second.lock()) return ax::Object(existing);
   }
   auto wrapper = std::make_shared<ComDispatch>(ComPtr<IDispatch>(dispatch), identity.get());
-  wrappers[identity.get()] = wrapper;
+  wrappers.Set(identity.get(), wrapper);
   return ax::Object(wrapper);
 }
 
@@ -640,7 +642,7 @@ void ForgetWrapper(IUnknown* identity, const ComDispatch* wrapper) {
   auto found = wrappers.find(identity);
   if (found == wrappers.end()) return;
   auto alive = found->second.lock();
-  if (!alive || alive.get() == wrapper) wrappers.erase(found);
+  if (!alive || alive.get() == wrapper) wrappers.Erase(found);
 }
 
 ComPtr<IDispatch> ExposeDispatch(const ax::DispatchPtr& object) {

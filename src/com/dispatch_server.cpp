@@ -2,19 +2,20 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <unordered_map>
 #include <vector>
 
 #include "automation/error.h"
 #include "bridge.h"
+#include "reusing_map.h"
 
 namespace sccom {
 
 namespace {
 
-std::unordered_map<const ax::Dispatch*, DispatchServer*>& Servers() {
-  static auto* map = new std::unordered_map<const ax::Dispatch*, DispatchServer*>();
+using ServerTable = ReusingMap<const ax::Dispatch*, DispatchServer*>;
+ServerTable& Servers() {
+  static auto* map = new ServerTable();
   return *map;
 }
 
@@ -23,124 +24,6 @@ MemberIds& ServedMemberIds() {
   static auto* ids = new MemberIds();  // never destroyed, like the server table
   return *ids;
 }
-
-// Type information of the served objects of one class: the class's name and identifier, a
-// dispatch interface without described members. One object per class while any server or client
-// holds it.
-class ServedTypeInfo final : public ComObject<ITypeInfo> {
- public:
-  static ComPtr<ITypeInfo> For(const std::string& className) {
-    auto& live = Live();
-    auto found = live.find(className);
-    if (found != live.end()) return ComPtr<ITypeInfo>(found->second);
-    auto info = MakeCom<ServedTypeInfo>(className);
-    live[className] = info.get();
-    return ComPtr<ITypeInfo>(info.get());
-  }
-
-  explicit ServedTypeInfo(std::string name) : name_(std::move(name)) {
-    attr_.guid = ServedTypeId(name_);
-    attr_.lcid = LOCALE_NEUTRAL;
-    attr_.memidConstructor = MEMBERID_NIL;
-    attr_.memidDestructor = MEMBERID_NIL;
-    attr_.typekind = TKIND_DISPATCH;
-    attr_.wTypeFlags = TYPEFLAG_FDISPATCHABLE;
-    attr_.cbSizeVft = 7 * sizeof(void*);
-    attr_.cbAlignment = sizeof(void*);
-    attr_.wMajorVerNum = 1;
-  }
-  ~ServedTypeInfo() override {
-    auto& live = Live();
-    auto found = live.find(name_);
-    if (found != live.end() && found->second == this) live.erase(found);
-  }
-
-  // The attributes live in the object; a client releases them before it releases the object.
-  STDMETHODIMP GetTypeAttr(TYPEATTR** out) override {
-    if (!out) return E_POINTER;
-    *out = &attr_;
-    return S_OK;
-  }
-  STDMETHODIMP_(void) ReleaseTypeAttr(TYPEATTR*) override {}
-  STDMETHODIMP GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
-                                BSTR* helpFile) override {
-    if (doc) *doc = nullptr;
-    if (context) *context = 0;
-    if (helpFile) *helpFile = nullptr;
-    if (name) *name = nullptr;
-    if (id != MEMBERID_NIL) return TYPE_E_ELEMENTNOTFOUND;
-    if (!name) return S_OK;
-    return Guard(IID_ITypeInfo, [&]() -> HRESULT {
-      *name = MakeBstr(name_).Detach();
-      return S_OK;
-    });
-  }
-
-  STDMETHODIMP GetTypeComp(ITypeComp** out) override { return None(out); }
-  STDMETHODIMP GetFuncDesc(UINT, FUNCDESC** out) override { return NotFound(out); }
-  STDMETHODIMP GetVarDesc(UINT, VARDESC** out) override { return NotFound(out); }
-  STDMETHODIMP GetNames(MEMBERID, BSTR*, UINT, UINT* count) override {
-    if (count) *count = 0;
-    return TYPE_E_ELEMENTNOTFOUND;
-  }
-  STDMETHODIMP GetRefTypeOfImplType(UINT, HREFTYPE* out) override { return NotFound(out); }
-  STDMETHODIMP GetImplTypeFlags(UINT, INT* out) override { return NotFound(out); }
-  STDMETHODIMP GetIDsOfNames(LPOLESTR*, UINT count, MEMBERID* ids) override {
-    if (ids)
-      for (UINT i = 0; i < count; ++i) ids[i] = MEMBERID_NIL;
-    return DISP_E_UNKNOWNNAME;
-  }
-  STDMETHODIMP Invoke(PVOID, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return DISP_E_MEMBERNOTFOUND;
-  }
-  STDMETHODIMP GetDllEntry(MEMBERID, INVOKEKIND, BSTR* dll, BSTR* name, WORD* ordinal) override {
-    if (dll) *dll = nullptr;
-    if (name) *name = nullptr;
-    if (ordinal) *ordinal = 0;
-    return TYPE_E_BADMODULEKIND;
-  }
-  STDMETHODIMP GetRefTypeInfo(HREFTYPE, ITypeInfo** out) override { return NotFound(out); }
-  STDMETHODIMP AddressOfMember(MEMBERID, INVOKEKIND, PVOID* out) override { return None(out); }
-  STDMETHODIMP CreateInstance(IUnknown*, REFIID, PVOID* out) override {
-    if (out) *out = nullptr;
-    return TYPE_E_BADMODULEKIND;
-  }
-  STDMETHODIMP GetMops(MEMBERID, BSTR* out) override {
-    if (out) *out = nullptr;
-    return S_OK;
-  }
-  STDMETHODIMP GetContainingTypeLib(ITypeLib** out, UINT* index) override {
-    if (index) *index = 0;
-    return None(out);
-  }
-  STDMETHODIMP_(void) ReleaseFuncDesc(FUNCDESC*) override {}
-  STDMETHODIMP_(void) ReleaseVarDesc(VARDESC*) override {}
-
- protected:
-  void* Find(REFIID iid) override {
-    if (iid == IID_IUnknown || iid == IID_ITypeInfo) return static_cast<ITypeInfo*>(this);
-    return nullptr;
-  }
-
- private:
-  static std::map<std::string, ServedTypeInfo*>& Live() {
-    static auto* live = new std::map<std::string, ServedTypeInfo*>();
-    return *live;
-  }
-  template <class T>
-  static HRESULT None(T** out) {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
-  }
-  template <class T>
-  static HRESULT NotFound(T* out) {
-    if (out) *out = {};
-    return TYPE_E_ELEMENTNOTFOUND;
-  }
-
-  std::string name_;
-  TYPEATTR attr_{};
-};
 
 }  // namespace
 
@@ -174,6 +57,108 @@ GUID ServedTypeId(std::string_view className) {
   for (int i = 0; i < 8; ++i) id.Data4[i] = static_cast<unsigned char>(low >> (56 - 8 * i));
   id.Data4[0] = static_cast<unsigned char>((id.Data4[0] & 0x3f) | 0x80);
   return id;
+}
+
+void ServedTypeInfo::Name(std::string className) {
+  name_ = className.empty() ? std::string("Object") : std::move(className);
+  attr_ = TYPEATTR{};
+  attr_.guid = ServedTypeId(name_);
+  attr_.lcid = LOCALE_NEUTRAL;
+  attr_.memidConstructor = MEMBERID_NIL;
+  attr_.memidDestructor = MEMBERID_NIL;
+  attr_.typekind = TKIND_DISPATCH;
+  attr_.wTypeFlags = TYPEFLAG_FDISPATCHABLE;
+  attr_.cbSizeVft = 7 * sizeof(void*);
+  attr_.cbAlignment = sizeof(void*);
+  attr_.wMajorVerNum = 1;
+}
+
+namespace {
+
+template <class T>
+HRESULT NotImplemented(T** out) {
+  if (out) *out = nullptr;
+  return E_NOTIMPL;
+}
+
+template <class T>
+HRESULT NotFound(T* out) {
+  if (out) *out = {};
+  return TYPE_E_ELEMENTNOTFOUND;
+}
+
+}  // namespace
+
+STDMETHODIMP ServedTypeInfo::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (iid != IID_IUnknown && iid != IID_ITypeInfo) return E_NOINTERFACE;
+  *out = static_cast<ITypeInfo*>(this);
+  AddRef();
+  return S_OK;
+}
+
+// The attributes live in the object; a client releases them before it releases the object.
+STDMETHODIMP ServedTypeInfo::GetTypeAttr(TYPEATTR** out) {
+  if (!out) return E_POINTER;
+  *out = &attr_;
+  return S_OK;
+}
+
+STDMETHODIMP ServedTypeInfo::GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
+                                              BSTR* helpFile) {
+  if (doc) *doc = nullptr;
+  if (context) *context = 0;
+  if (helpFile) *helpFile = nullptr;
+  if (name) *name = nullptr;
+  if (id != MEMBERID_NIL) return TYPE_E_ELEMENTNOTFOUND;
+  if (!name) return S_OK;
+  return Guard(IID_ITypeInfo, [&]() -> HRESULT {
+    *name = MakeBstr(name_).Detach();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP ServedTypeInfo::GetTypeComp(ITypeComp** out) { return NotImplemented(out); }
+STDMETHODIMP ServedTypeInfo::GetFuncDesc(UINT, FUNCDESC** out) { return NotFound(out); }
+STDMETHODIMP ServedTypeInfo::GetVarDesc(UINT, VARDESC** out) { return NotFound(out); }
+STDMETHODIMP ServedTypeInfo::GetNames(MEMBERID, BSTR*, UINT, UINT* count) {
+  if (count) *count = 0;
+  return TYPE_E_ELEMENTNOTFOUND;
+}
+STDMETHODIMP ServedTypeInfo::GetRefTypeOfImplType(UINT, HREFTYPE* out) { return NotFound(out); }
+STDMETHODIMP ServedTypeInfo::GetImplTypeFlags(UINT, INT* out) { return NotFound(out); }
+STDMETHODIMP ServedTypeInfo::GetIDsOfNames(LPOLESTR*, UINT count, MEMBERID* ids) {
+  if (ids)
+    for (UINT i = 0; i < count; ++i) ids[i] = MEMBERID_NIL;
+  return DISP_E_UNKNOWNNAME;
+}
+STDMETHODIMP ServedTypeInfo::Invoke(PVOID, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                    UINT*) {
+  return DISP_E_MEMBERNOTFOUND;
+}
+STDMETHODIMP ServedTypeInfo::GetDllEntry(MEMBERID, INVOKEKIND, BSTR* dll, BSTR* name,
+                                         WORD* ordinal) {
+  if (dll) *dll = nullptr;
+  if (name) *name = nullptr;
+  if (ordinal) *ordinal = 0;
+  return TYPE_E_BADMODULEKIND;
+}
+STDMETHODIMP ServedTypeInfo::GetRefTypeInfo(HREFTYPE, ITypeInfo** out) { return NotFound(out); }
+STDMETHODIMP ServedTypeInfo::AddressOfMember(MEMBERID, INVOKEKIND, PVOID* out) {
+  return NotImplemented(out);
+}
+STDMETHODIMP ServedTypeInfo::CreateInstance(IUnknown*, REFIID, PVOID* out) {
+  if (out) *out = nullptr;
+  return TYPE_E_BADMODULEKIND;
+}
+STDMETHODIMP ServedTypeInfo::GetMops(MEMBERID, BSTR* out) {
+  if (out) *out = nullptr;
+  return S_OK;
+}
+STDMETHODIMP ServedTypeInfo::GetContainingTypeLib(ITypeLib** out, UINT* index) {
+  if (index) *index = 0;
+  return NotImplemented(out);
 }
 
 DispatchServer* FindServer(const ax::Dispatch* object) {
@@ -240,13 +225,13 @@ void InvokeWithArgs(DISPPARAMS* params, VARIANT* result,
 }
 
 DispatchServer::DispatchServer(ax::DispatchPtr target)
-    : target_(std::move(target)), ids_(ServedMemberIds()) {
-  Servers()[target_.get()] = this;
+    : target_(std::move(target)), ids_(ServedMemberIds()), typeInfo_(*static_cast<IDispatch*>(this)) {
+  Servers().Set(target_.get(), this);
 }
 
 DispatchServer::~DispatchServer() {
   auto found = Servers().find(target_.get());
-  if (found != Servers().end() && found->second == this) Servers().erase(found);
+  if (found != Servers().end() && found->second == this) Servers().Erase(found);
 }
 
 void* DispatchServer::Find(REFIID iid) {
@@ -286,8 +271,9 @@ STDMETHODIMP DispatchServer::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
   *info = nullptr;
   if (index != 0) return DISP_E_BADINDEX;
   return Guard(IID_IDispatch, [&]() -> HRESULT {
-    if (!typeInfo_) typeInfo_ = ServedTypeInfo::For(target_ ? target_->ClassName() : "Object");
-    *info = typeInfo_.CopyOut();
+    if (!typeInfo_.Named()) typeInfo_.Name(target_ ? target_->ClassName() : std::string());
+    typeInfo_.AddRef();
+    *info = &typeInfo_;
     return S_OK;
   });
 }

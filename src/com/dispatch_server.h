@@ -48,6 +48,46 @@ class MemberIds {
   std::deque<std::string> names_;
 };
 
+// The type information of one served object (see DispatchServer): a part of the object that
+// lives as long as it does, naming the object's class; a dispatch interface whose members are
+// not described (clients ask the object).
+class ServedTypeInfo final : public ITypeInfo {
+ public:
+  explicit ServedTypeInfo(IUnknown& owner) : owner_(owner) {}
+  bool Named() const { return !name_.empty(); }
+  void Name(std::string className);
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+  STDMETHODIMP_(ULONG) AddRef() override { return owner_.AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return owner_.Release(); }
+
+  STDMETHODIMP GetTypeAttr(TYPEATTR** out) override;
+  STDMETHODIMP_(void) ReleaseTypeAttr(TYPEATTR*) override {}
+  STDMETHODIMP GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
+                                BSTR* helpFile) override;
+  STDMETHODIMP GetTypeComp(ITypeComp** out) override;
+  STDMETHODIMP GetFuncDesc(UINT, FUNCDESC** out) override;
+  STDMETHODIMP GetVarDesc(UINT, VARDESC** out) override;
+  STDMETHODIMP GetNames(MEMBERID, BSTR*, UINT, UINT* count) override;
+  STDMETHODIMP GetRefTypeOfImplType(UINT, HREFTYPE* out) override;
+  STDMETHODIMP GetImplTypeFlags(UINT, INT* out) override;
+  STDMETHODIMP GetIDsOfNames(LPOLESTR*, UINT count, MEMBERID* ids) override;
+  STDMETHODIMP Invoke(PVOID, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override;
+  STDMETHODIMP GetDllEntry(MEMBERID, INVOKEKIND, BSTR* dll, BSTR* name, WORD* ordinal) override;
+  STDMETHODIMP GetRefTypeInfo(HREFTYPE, ITypeInfo** out) override;
+  STDMETHODIMP AddressOfMember(MEMBERID, INVOKEKIND, PVOID* out) override;
+  STDMETHODIMP CreateInstance(IUnknown*, REFIID, PVOID* out) override;
+  STDMETHODIMP GetMops(MEMBERID, BSTR* out) override;
+  STDMETHODIMP GetContainingTypeLib(ITypeLib** out, UINT* index) override;
+  STDMETHODIMP_(void) ReleaseFuncDesc(FUNCDESC*) override {}
+  STDMETHODIMP_(void) ReleaseVarDesc(VARDESC*) override {}
+
+ private:
+  IUnknown& owner_;  // counts this object's references
+  std::string name_;
+  TYPEATTR attr_{};
+};
+
 // Every object served by a DispatchServer has type information naming its class (ClassName())
 // under an identifier made from the name and this load of the module, and all of them take
 // their DISPIDs from one table, so that a client keeping DISPIDs per type (as the bridge does)
@@ -75,8 +115,8 @@ class DispatchServer : public ComObject<IDispatch, IAxObject> {
 
  private:
   ax::DispatchPtr target_;
-  MemberIds& ids_;              // the table every served object shares
-  ComPtr<ITypeInfo> typeInfo_;  // made on the first request
+  MemberIds& ids_;            // the table every served object shares
+  ServedTypeInfo typeInfo_;   // named on the first request
 };
 
 // The identifier of the type information of served objects of class className, for this load

@@ -14,6 +14,7 @@
 #include "event_source_server.h"
 #include "guids.h"
 #include "module.h"
+#include "reusing_map.h"
 #include "server.h"
 
 namespace sccom {
@@ -413,16 +414,43 @@ TEST(BridgeCalls, ServedObjectsNameTheirClassAndShareItsLookUps) {
   EXPECT_FALSE(IsEqualGUID(ServedTypeId("Recorder"), ServedTypeId("Other")));
   EXPECT_TRUE(IsEqualGUID(ServedTypeId("Other"), ServedTypeId("Other")));
 
-  // The type information lives while it is held, and is the same object for one class.
+  // Each object's type information is part of it: held, it keeps the object; both objects of
+  // the class name the one type.
   ComPtr<ITypeInfo> a, b;
-  ASSERT_EQ(one.counting->GetTypeInfo(0, 0, a.put()), S_OK);
+  {
+    ThroughCom held(true);
+    ASSERT_EQ(held.counting->GetTypeInfo(0, 0, a.put()), S_OK);
+  }
   ASSERT_EQ(two.counting->GetTypeInfo(0, 0, b.put()), S_OK);
-  EXPECT_EQ(a.get(), b.get());
-  TYPEATTR* attr = nullptr;
-  ASSERT_EQ(a->GetTypeAttr(&attr), S_OK);
-  EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
-  EXPECT_TRUE(IsEqualGUID(attr->guid, ServedTypeId("Recorder")));
-  a->ReleaseTypeAttr(attr);
+  for (ITypeInfo* info : {a.get(), b.get()}) {
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
+    EXPECT_TRUE(IsEqualGUID(attr->guid, ServedTypeId("Recorder")));
+    info->ReleaseTypeAttr(attr);
+    Bstr name;
+    ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(Narrow(name.view()), "Recorder");
+  }
+  ComPtr<IUnknown> same;
+  EXPECT_EQ(a->QueryInterface(IID_ITypeInfo, same.put_void()), S_OK);
+  EXPECT_EQ(a->QueryInterface(IID_IDispatch, same.put_void()), E_NOINTERFACE);
+}
+
+TEST(BridgeCalls, TablesOfCrossingObjectsReuseTheirEntries) {
+  ReusingMap<int, std::shared_ptr<int>> table;
+  auto value = std::make_shared<int>(1);
+  table.Set(1, value);
+  table.Set(1, value);
+  EXPECT_EQ(table.size(), 1u);
+  EXPECT_EQ(value.use_count(), 2);
+  table.Erase(table.find(1));
+  EXPECT_EQ(value.use_count(), 1) << "a kept entry holds nothing";
+  for (int i = 0; i < 200; ++i) table.Set(i, std::make_shared<int>(i));
+  for (int i = 0; i < 200; i += 2) table.Erase(table.find(i));
+  for (int i = 0; i < 200; i += 2) table.Set(i, std::make_shared<int>(-i));
+  ASSERT_EQ(table.size(), 200u);
+  for (int i = 0; i < 200; ++i) EXPECT_EQ(*table.at(i), i % 2 ? i : -i) << i;
 }
 
 TEST(BridgeCalls, SystemObjectsShareTheirTypesLookUps) {
