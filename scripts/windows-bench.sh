@@ -2,7 +2,8 @@
 # Benchmarks of the plug-in's cost through COM under Wine, printed side by side for each bitness:
 #  1. late-bound calls through the COM bridge with and without the DISPID cache, on one of our
 #     own objects and on Wine's Scripting.Dictionary, like for like (no argument: Count; one
-#     argument and a Boolean result: Exists(key)) (bench/windows/late_bound_bench.cpp);
+#     argument and a Boolean result: Exists(key)), and what an object handed across costs
+#     (bench/windows/late_bound_bench.cpp);
 #  2. the refresh of a transfer list of 2000 checked bills (every cell raises ListFillRow) against
 #     the same fills of the bank-submission list (no ListFillRow handler) and their ratio
 #     (bench/scenarios/refresh_*.sct);
@@ -42,15 +43,8 @@ setup_extra=()
 ./scripts/windows-deps.sh benchmark
 cmake --preset release >/dev/null
 cmake --build --preset release --target sctav
-for bits in "${bitnesses[@]}"; do
-  cmake --preset "mingw$bits" >/dev/null
-  cmake --build --preset "mingw$bits" --target sctav_com_bench scTAVExt
-  if [ "$with_sim" = 1 ]; then
-    SCTAV_SQLITE_BITS=$bits ./scripts/windows-deps.sh sqlite3
-    cmake --preset "mingw$bits-sim" >/dev/null
-    cmake --build --preset "mingw$bits-sim" --target sctav
-  fi
-done
+. scripts/lib/windows-build.sh
+for bits in "${bitnesses[@]}"; do windows_build "$bits" "$with_sim" sctav_com_bench scTAVExt; done
 . scripts/lib/wine.sh
 wine_prefix bench
 system_dir() { case $1 in 64) echo 'C:\windows\system32' ;; 32) echo 'C:\windows\syswow64' ;; esac; }

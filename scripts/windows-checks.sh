@@ -45,6 +45,7 @@ setup_extra=()
 [ "$sim" = 1 ] && setup_extra=(tcl8.6 make)
 ./scripts/windows-setup.sh "${setup_extra[@]}"
 . scripts/lib/wine.sh
+. scripts/lib/windows-build.sh
 
 passed=0
 failed=0
@@ -71,16 +72,7 @@ regsvr32() { local bits=$1; shift; "$(wine_loader "$bits")" "$(system_dir "$bits
 other() { case $1 in 64) echo 32 ;; 32) echo 64 ;; esac; }
 
 # ---- Build -----------------------------------------------------------------------------------
-build() {
-  local bits=$1
-  cmake --preset "mingw$bits" >/dev/null
-  cmake --build --preset "mingw$bits" --target scTAVExt sctav_com_tests
-  if [ "$sim" = 1 ]; then
-    SCTAV_SQLITE_BITS=$bits ./scripts/windows-deps.sh sqlite3
-    cmake --preset "mingw$bits-sim" >/dev/null
-    cmake --build --preset "mingw$bits-sim" --target sctav
-  fi
-}
+build() { windows_build "$1" "$sim" scTAVExt sctav_com_tests; }
 
 # ---- Inspect the DLL -------------------------------------------------------------------------
 expected_exports=$'DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer'

@@ -167,22 +167,11 @@ void TsqlDatetime(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 size_t Rows::ColumnIndex(std::string_view name) const {
   for (size_t i = 0; i < columns.size(); ++i)
-    if (EqualNoCase(columns[i], name)) return i;
+    if (ax::EqualsNoCase(columns[i], name)) return i;
   return std::string::npos;
 }
 

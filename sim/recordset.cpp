@@ -452,6 +452,11 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
     return {};
   }
   CheckOpen();
+  // The members the plug-in reads per cell first.
+  if (Is(member, "Fields")) {
+    if (args.empty() || ax::ArgAt(args, 0).isMissing()) return FieldsObject();
+    return FieldObject(Column(ax::ArgAt(args, 0)));
+  }
   const size_t n = visible_.size();
   // A forward-only cursor does not know its count and cannot move back.
   if (Is(member, "RecordCount")) return forwardOnly_ ? int32_t{-1} : static_cast<int32_t>(n);
@@ -505,10 +510,6 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
       return {};
     }
     return filter_;
-  }
-  if (Is(member, "Fields")) {
-    if (args.empty() || ax::ArgAt(args, 0).isMissing()) return FieldsObject();
-    return FieldObject(Column(ax::ArgAt(args, 0)));
   }
   if (member.empty() || Is(member, "Item") || Is(member, "Collect")) {
     size_t column = Column(ax::ArgAt(args, 0));

@@ -963,14 +963,6 @@ std::string Replace(std::string_view s, std::string_view find, std::string_view 
   return out;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 // ---- Comparison and arithmetic ---------------------------------------------------------------
 
 Variant Compare(const Variant& a, const Variant& b, int& order) {

@@ -152,7 +152,19 @@ inline int32_t InStr(std::string_view haystack, std::string_view needle) {
   return InStr(1, haystack, needle, false);
 }
 std::string Replace(std::string_view s, std::string_view find, std::string_view with);
-bool EqualsNoCase(std::string_view a, std::string_view b);  // ASCII case-insensitive equality
+// ASCII case-insensitive equality. Inline: member and column names are compared by it on every
+// late-bound call the simulated host answers.
+inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x == y) continue;
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
 
 // ---- Comparison and arithmetic ------------------------------------------------------------
 // Variant comparison as the automation "=": numbers against numeric text compare as numbers;

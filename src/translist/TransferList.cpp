@@ -121,7 +121,11 @@ void scTransferListExt::ListFillRow(int32_t lRow, const ax::Object& RowData,
     return;
   }
 
-  std::string column = TextOf(HeadDict.Item("FFieldNameExt"));
+  // The column's name is only compared: read where it is when it is a text.
+  ax::Variant head = HeadDict.Item("FFieldNameExt");
+  std::string converted;
+  std::string_view column = head.isString() ? std::string_view(head.asString())
+                                            : std::string_view(converted = TextOf(head));
   if (column == "view_BKPaymentTAV.FSubmitState") CellData = BankStatusText(TextOf(CellData));
   if (column == "view_BKPaymentTAV.FCommitPayStatus") {
     if (ax::VarEqual(checkStatus, 1) && ax::Val(TextOf(CellData)) == 1) {
