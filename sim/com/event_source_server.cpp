@@ -7,6 +7,7 @@
 #include "bridge.h"
 #include "com_object.h"
 #include "dispatch_server.h"
+#include "type_info_stubs.h"
 
 #include <olectl.h>
 
@@ -17,7 +18,7 @@ namespace {
 // Type information for a served event source, made from its EventClass: enough for clients
 // that name events by DISPID and find interfaces through the class (GetTypeAttr, GetFuncDesc,
 // GetNames, GetDocumentation, GetIDsOfNames and the class's implemented types).
-class ClassTypeInfo final : public ComObject<ITypeInfo> {
+class ClassTypeInfo final : public TypeInfoStubs<ComObject<ITypeInfo>> {
  public:
   enum class Kind { Class, Interface, Events };
 
@@ -162,24 +163,6 @@ class ClassTypeInfo final : public ComObject<ITypeInfo> {
     return S_OK;
   }
 
-  STDMETHODIMP GetTypeComp(ITypeComp** out) override { return NotImplemented(out); }
-  STDMETHODIMP GetVarDesc(UINT, VARDESC** out) override {
-    if (out) *out = nullptr;
-    return TYPE_E_ELEMENTNOTFOUND;
-  }
-  STDMETHODIMP_(void) ReleaseVarDesc(VARDESC*) override {}
-  STDMETHODIMP Invoke(PVOID, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override { return E_NOTIMPL; }
-  STDMETHODIMP AddressOfMember(MEMBERID, INVOKEKIND, PVOID*) override { return E_NOTIMPL; }
-  STDMETHODIMP CreateInstance(IUnknown*, REFIID, PVOID*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetMops(MEMBERID, BSTR* mops) override {
-    if (mops) *mops = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetContainingTypeLib(ITypeLib** out, UINT*) override { return NotImplemented(out); }
-
  protected:
   void* Find(REFIID iid) override {
     if (iid == IID_IUnknown || iid == IID_ITypeInfo) return static_cast<ITypeInfo*>(this);
@@ -187,11 +170,6 @@ class ClassTypeInfo final : public ComObject<ITypeInfo> {
   }
 
  private:
-  template <class T>
-  static HRESULT NotImplemented(T** out) {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
-  }
   GUID Guid() const {
     switch (kind_) {
       case Kind::Class: return class_->classId;

@@ -76,12 +76,6 @@ void ServedTypeInfo::Name(std::string className) {
 namespace {
 
 template <class T>
-HRESULT NotImplemented(T** out) {
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-
-template <class T>
 HRESULT NotFound(T* out) {
   if (out) *out = {};
   return TYPE_E_ELEMENTNOTFOUND;
@@ -119,46 +113,18 @@ STDMETHODIMP ServedTypeInfo::GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc
   });
 }
 
-STDMETHODIMP ServedTypeInfo::GetTypeComp(ITypeComp** out) { return NotImplemented(out); }
 STDMETHODIMP ServedTypeInfo::GetFuncDesc(UINT, FUNCDESC** out) { return NotFound(out); }
-STDMETHODIMP ServedTypeInfo::GetVarDesc(UINT, VARDESC** out) { return NotFound(out); }
 STDMETHODIMP ServedTypeInfo::GetNames(MEMBERID, BSTR*, UINT, UINT* count) {
   if (count) *count = 0;
   return TYPE_E_ELEMENTNOTFOUND;
 }
 STDMETHODIMP ServedTypeInfo::GetRefTypeOfImplType(UINT, HREFTYPE* out) { return NotFound(out); }
 STDMETHODIMP ServedTypeInfo::GetImplTypeFlags(UINT, INT* out) { return NotFound(out); }
+STDMETHODIMP ServedTypeInfo::GetRefTypeInfo(HREFTYPE, ITypeInfo** out) { return NotFound(out); }
 STDMETHODIMP ServedTypeInfo::GetIDsOfNames(LPOLESTR*, UINT count, MEMBERID* ids) {
   if (ids)
     for (UINT i = 0; i < count; ++i) ids[i] = MEMBERID_NIL;
   return DISP_E_UNKNOWNNAME;
-}
-STDMETHODIMP ServedTypeInfo::Invoke(PVOID, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                    UINT*) {
-  return DISP_E_MEMBERNOTFOUND;
-}
-STDMETHODIMP ServedTypeInfo::GetDllEntry(MEMBERID, INVOKEKIND, BSTR* dll, BSTR* name,
-                                         WORD* ordinal) {
-  if (dll) *dll = nullptr;
-  if (name) *name = nullptr;
-  if (ordinal) *ordinal = 0;
-  return TYPE_E_BADMODULEKIND;
-}
-STDMETHODIMP ServedTypeInfo::GetRefTypeInfo(HREFTYPE, ITypeInfo** out) { return NotFound(out); }
-STDMETHODIMP ServedTypeInfo::AddressOfMember(MEMBERID, INVOKEKIND, PVOID* out) {
-  return NotImplemented(out);
-}
-STDMETHODIMP ServedTypeInfo::CreateInstance(IUnknown*, REFIID, PVOID* out) {
-  if (out) *out = nullptr;
-  return TYPE_E_BADMODULEKIND;
-}
-STDMETHODIMP ServedTypeInfo::GetMops(MEMBERID, BSTR* out) {
-  if (out) *out = nullptr;
-  return S_OK;
-}
-STDMETHODIMP ServedTypeInfo::GetContainingTypeLib(ITypeLib** out, UINT* index) {
-  if (index) *index = 0;
-  return NotImplemented(out);
 }
 
 DispatchServer* FindServer(const ax::Dispatch* object) {

@@ -15,6 +15,7 @@
 #include "automation/object.h"
 #include "com_object.h"
 #include "guids.h"
+#include "type_info_stubs.h"
 
 namespace sccom {
 
@@ -51,7 +52,7 @@ class MemberIds {
 // The type information of one served object (see DispatchServer): a part of the object that
 // lives as long as it does, naming the object's class; a dispatch interface whose members are
 // not described (clients ask the object).
-class ServedTypeInfo final : public ITypeInfo {
+class ServedTypeInfo final : public TypeInfoStubs<ITypeInfo> {
  public:
   explicit ServedTypeInfo(IUnknown& owner) : owner_(owner) {}
   bool Named() const { return !name_.empty(); }
@@ -65,22 +66,13 @@ class ServedTypeInfo final : public ITypeInfo {
   STDMETHODIMP_(void) ReleaseTypeAttr(TYPEATTR*) override {}
   STDMETHODIMP GetDocumentation(MEMBERID id, BSTR* name, BSTR* doc, DWORD* context,
                                 BSTR* helpFile) override;
-  STDMETHODIMP GetTypeComp(ITypeComp** out) override;
   STDMETHODIMP GetFuncDesc(UINT, FUNCDESC** out) override;
-  STDMETHODIMP GetVarDesc(UINT, VARDESC** out) override;
   STDMETHODIMP GetNames(MEMBERID, BSTR*, UINT, UINT* count) override;
   STDMETHODIMP GetRefTypeOfImplType(UINT, HREFTYPE* out) override;
   STDMETHODIMP GetImplTypeFlags(UINT, INT* out) override;
   STDMETHODIMP GetIDsOfNames(LPOLESTR*, UINT count, MEMBERID* ids) override;
-  STDMETHODIMP Invoke(PVOID, MEMBERID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override;
-  STDMETHODIMP GetDllEntry(MEMBERID, INVOKEKIND, BSTR* dll, BSTR* name, WORD* ordinal) override;
   STDMETHODIMP GetRefTypeInfo(HREFTYPE, ITypeInfo** out) override;
-  STDMETHODIMP AddressOfMember(MEMBERID, INVOKEKIND, PVOID* out) override;
-  STDMETHODIMP CreateInstance(IUnknown*, REFIID, PVOID* out) override;
-  STDMETHODIMP GetMops(MEMBERID, BSTR* out) override;
-  STDMETHODIMP GetContainingTypeLib(ITypeLib** out, UINT* index) override;
   STDMETHODIMP_(void) ReleaseFuncDesc(FUNCDESC*) override {}
-  STDMETHODIMP_(void) ReleaseVarDesc(VARDESC*) override {}
 
  private:
   IUnknown& owner_;  // counts this object's references

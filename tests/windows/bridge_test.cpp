@@ -2,6 +2,7 @@
 // DISPID cache, events through connection points and the plug-in classes' factory.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <thread>
@@ -270,12 +271,19 @@ class CountingDispatch final : public ComObject<IDispatch> {
   bool typeInfo_;
 };
 
-// A Recorder reached only through COM: ComDispatch -> IDispatch -> DispatchServer -> Recorder,
-// as an object without type information unless typeInfo.
+// A Recorder reached only through COM: ComDispatch -> IDispatch (counting) -> served Recorder.
+// By default served by a DispatchServer and seen without type information unless typeInfo;
+// TypedThroughCom serves it as an event source of a type.
 struct ThroughCom {
+  using Serve = std::function<ComPtr<IDispatch>(const std::shared_ptr<Recorder>&)>;
   explicit ThroughCom(bool typeInfo = false)
-      : counting(MakeCom<CountingDispatch>(ComPtr<IDispatch>::Attach(new DispatchServer(recorder)),
-                                           typeInfo)),
+      : ThroughCom(
+            [](const std::shared_ptr<Recorder>& r) {
+              return ComPtr<IDispatch>::Attach(new DispatchServer(r));
+            },
+            typeInfo) {}
+  ThroughCom(const Serve& serve, bool typeInfo)
+      : counting(MakeCom<CountingDispatch>(serve(recorder), typeInfo)),
         object(std::make_shared<ComDispatch>(ComPtr<IDispatch>(counting.get()),
                                              static_cast<IUnknown*>(counting.get()))) {}
   std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
@@ -338,14 +346,10 @@ std::shared_ptr<const EventClass> TypedClass(const char* name, uint8_t n) {
 }
 
 // A Recorder served with type information, as a host serves its objects, reached through COM.
-struct TypedThroughCom {
+struct TypedThroughCom : ThroughCom {
   explicit TypedThroughCom(std::shared_ptr<const EventClass> type)
-      : counting(MakeCom<CountingDispatch>(ServeEventSource(recorder, std::move(type)))),
-        object(std::make_shared<ComDispatch>(ComPtr<IDispatch>(counting.get()),
-                                             static_cast<IUnknown*>(counting.get()))) {}
-  std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
-  ComPtr<CountingDispatch> counting;
-  ax::Object object;
+      : ThroughCom([&](const std::shared_ptr<Recorder>& r) { return ServeEventSource(r, type); },
+                   true) {}
 };
 
 TEST(BridgeCalls, MemberNamesAreLookedUpOncePerTypeOrPerUntypedObject) {

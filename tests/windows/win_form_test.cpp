@@ -116,15 +116,20 @@ void CALLBACK Rescue(HWND, UINT, UINT_PTR timer, DWORD) {
   if (form) PostMessageW(form, WM_CLOSE, 0, 0);
 }
 
-TEST(WinForms, ControlsShowTheModelAndHandlersSeeTheUsersChanges) {
-  SampleForm form;
+// Shows the form modally while the scripted user plays it (and closes its window when close).
+void ShowPlayed(SampleForm& form, bool close) {
   g_probe = {};
-  g_close = false;
+  g_close = close;
   UINT_PTR play = SetTimer(nullptr, 0, 200, &PlayUser);
   UINT_PTR rescue = SetTimer(nullptr, 0, 10000, &Rescue);
   form.ShowModal();
   KillTimer(nullptr, play);
   KillTimer(nullptr, rescue);
+}
+
+TEST(WinForms, ControlsShowTheModelAndHandlersSeeTheUsersChanges) {
+  SampleForm form;
+  ShowPlayed(form, false);
 
   ASSERT_TRUE(g_probe.found) << "the form's window was not found";
   EXPECT_EQ(Narrow(g_probe.label), "账号代码：");
@@ -148,13 +153,7 @@ TEST(WinForms, ControlsShowTheModelAndHandlersSeeTheUsersChanges) {
 
 TEST(WinForms, ClosingTheWindowUnloadsTheForm) {
   SampleForm form;
-  g_probe = {};
-  g_close = true;
-  UINT_PTR play = SetTimer(nullptr, 0, 200, &PlayUser);
-  UINT_PTR rescue = SetTimer(nullptr, 0, 10000, &Rescue);
-  form.ShowModal();
-  KillTimer(nullptr, play);
-  KillTimer(nullptr, rescue);
+  ShowPlayed(form, true);
   EXPECT_TRUE(g_probe.found);
   EXPECT_TRUE(form.unloaded);
   EXPECT_FALSE(form.visible);
