@@ -502,6 +502,9 @@ ax::Variant Recordset::Invoke(std::string_view member, unsigned kind, ax::Args& 
     if (pos_ >= n) return int32_t{-3};  // adPosEOF
     return static_cast<int32_t>(pos_ + 1);
   }
+  // A filter on a forward-only set is served as ADO serves it: the criteria apply to the whole
+  // result and the cursor moves to the first record that meets them (ADO re-reads the result
+  // from its start, as MoveFirst does), so RecordCount stays -1 and EOF answers "any left".
   if (Is(member, "Filter")) {
     if (kind & ax::kPut) {
       const ax::Variant& f = ax::PutValue(args);

@@ -23,6 +23,7 @@ struct ScenarioOptions {
   ContractLog* contract = nullptr;  // notes every call the plug-in makes into the host
   std::string language;             // `--language CODE`: the user's language, catalogue on
   bool keyAudit = false;            // `--keys-log FILE`: every text reaches the loader
+  bool forwardOnly = false;         // `--recordsets forwardonly`: every data call's record sets
 };
 
 struct ScenarioResult {

@@ -101,6 +101,7 @@ ScenarioResult RunScenarioText(const std::string& text, const std::string& name,
   try {
     Host host(hostOptions);
     host.SetContractLog(options.contract);
+    host.settings().forwardOnly = options.forwardOnly;
     ScenarioRun run(host);
     int lineNo = 0;
     ForEachScriptLine(text, name, lineNo, [&](const ScriptLine& line) {

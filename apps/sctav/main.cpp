@@ -27,7 +27,7 @@ A simulated host for the scTAVExt settlement-centre plug-in: it opens transfer-b
 and transfer lists with the plug-in attached, plays a scripted user and checks what happens.
 
 commands:
-  run [-v] [--db FILE] [--language CODE] [--keys-log FILE] FILE...
+  run [-v] [--db FILE] [--language CODE] [--keys-log FILE] [--recordsets KIND] FILE...
                                  run scenario scripts; exit status 0 only when all pass
   demo [-v] [--language CODE]    run the shipped demo scenario (scenarios/demo.sct) and print
                                  what the user sees (in the language CODE: chs, cht, en)
@@ -42,7 +42,7 @@ commands:
 )";
 
 const char* kRunUsage = R"(usage: sctav run [-v] [--db FILE] [--language CODE] [--keys-log FILE]
-                 [--sql-log FILE] FILE...
+                 [--sql-log FILE] [--recordsets forwardonly|static] FILE...
 
 Runs each scenario file in a fresh simulated host with the demo settlement centre in memory
 and reports PASS or FAIL per file; on failure it prints file:line, the command, what was
@@ -68,6 +68,10 @@ options:
   --sql-log FILE  write every SQL text the plug-in hands to the host (statements and the
                   conditions of the lists) to FILE, one JSON object per line:
                   {"file": ..., "through": ..., "sql": ...}
+  --recordsets forwardonly|static
+                  the record sets every data call of the host hands out from the start, as
+                  a scenario's `recordsets forwardonly` (a scenario's own `recordsets` still
+                  changes it); static, the default, as ADO's static cursor
   -h, --help      this text
 
 )";
@@ -166,6 +170,7 @@ int Run(const std::vector<std::string>& args) {
   std::string db = ":memory:";
   std::string sqlLog;
   std::string language, keysLog;
+  bool forwardOnly = false;
   std::vector<std::string> files;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -186,6 +191,12 @@ int Run(const std::vector<std::string>& args) {
         return 2;
       }
       sqlLog = args[++i];
+    } else if (a == "--recordsets") {
+      if (i + 1 >= args.size() || (args[i + 1] != "forwardonly" && args[i + 1] != "static")) {
+        std::cerr << "sctav run: --recordsets needs forwardonly or static\n";
+        return 2;
+      }
+      forwardOnly = args[++i] == "forwardonly";
     } else if (a == "--language" || a == "--keys-log") {
       if (i + 1 >= args.size()) {
         std::cerr << "sctav run: " << a << " needs a value\n";
@@ -222,6 +233,7 @@ int Run(const std::vector<std::string>& args) {
     options.dbPath = db;
     options.language = language == "chs" ? std::string() : language;
     options.keyAudit = !keysLog.empty();
+    options.forwardOnly = forwardOnly;
     if (verbose) {
       options.live = &std::cout;
       std::cout << "=== " << file << "\n";

@@ -52,23 +52,28 @@ void scTransferListExt1::MenuBarInitialize(const ax::Object& oMenuBar) {
     exportInfo.Reset();
 
     host::SetFilter(rsExportConfig, "FSubSystemKey='ESC'");
-    const int32_t n = host::RecordCount(rsExportConfig);
-    if (n > 0) {
-      for (int32_t i = 1; i <= n; ++i) {
-        host::SetFilter(rsBanktype,
-                        "FKey=" + host::SqlStr(host::Field(rsExportConfig, "FBankTypeKey")));
-        // A configuration whose bank type is gone offers nothing.
-        if (host::RecordCount(rsBanktype) >= 1) {
-          const ax::Object tool = oMenuBar.GetObj("TAVTools").GetObj(
-              "Add", {std::string(kExportToolPrefix) + host::FieldText(rsBanktype, "FKey")});
-          const ax::Variant name = host::Field(rsBanktype, GetLangResKey("FName"));
-          tool.Put("Caption", name);
-          tool.Put("ToolTipText", name);
-          tool.Put("DescriptionText", name);
-          host::Band(oMenuBar, "scPopExport").GetObj("Tools").Call("InsertAfter", {-1, tool});
-        }
-        host::MoveNext(rsExportConfig);
+    // The configurations are counted by reading them to their end: a forward-only record set
+    // does not know its count.
+    int32_t n = 0;
+    while (!host::Eof(rsExportConfig)) {
+      ++n;
+      host::SetFilter(rsBanktype,
+                      "FKey=" + host::SqlStr(host::Field(rsExportConfig, "FBankTypeKey")));
+      // A configuration whose bank type is gone offers nothing.
+      if (!host::Eof(rsBanktype)) {
+        const ax::Object tool = oMenuBar.GetObj("TAVTools").GetObj(
+            "Add", {std::string(kExportToolPrefix) + host::FieldText(rsBanktype, "FKey")});
+        // A bank type without a name in the user's language shows its Chinese name.
+        const std::string nameColumn = GetLangResKey("FName");
+        ax::Variant name = host::Field(rsBanktype, nameColumn);
+        if (nameColumn != "FName" && (name.isNull() || name.isEmpty() || ax::CStr(name).empty()))
+          name = host::Field(rsBanktype, "FName");
+        tool.Put("Caption", name);
+        tool.Put("ToolTipText", name);
+        tool.Put("DescriptionText", name);
+        host::Band(oMenuBar, "scPopExport").GetObj("Tools").Call("InsertAfter", {-1, tool});
       }
+      host::MoveNext(rsExportConfig);
     }
     rsBanktype.Reset();
     rsExportConfig.Reset();

@@ -112,7 +112,7 @@ void scTransferListExt1::SubmitToBankBill() {
         " left join view_AcntTav t2 on t1.FRecAcctID=t2.FID \r\n"
         " left join view_AcntTav t3 on t1.FPayAcctID=t3.FID \r\n"
         "where t1.FID in (" + ids + ")");
-    if (host::RecordCount(rs) < 1) return;
+    if (host::Eof(rs)) return;
 
     const ax::Object bank = ax::CreateObject(host::ProgId::BankLink);
     bank.Put("Version", "1.0.0");
@@ -127,7 +127,7 @@ void scTransferListExt1::SubmitToBankBill() {
       // A bill without an approver (also one whose approver is unknown) is not approved.
       if (!ax::VarGreater(NullToDefault(field("FReCheckerID"), 0), 0)) {
         lines += FormatPWString("单据 %1 提交失败：该划拨单未审批不能提交银行", {billNo}) + "\r\n";
-      } else if (host::RecordCount(payment) >= 1) {
+      } else if (!host::Eof(payment)) {
         lines += FormatPWString("单据 %1 提交失败：该划拨单已经提交银行付款单", {billNo}) + "\r\n";
       } else {
         ax::Variant order = PaymentOrder(field).AsVariant();

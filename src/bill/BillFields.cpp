@@ -85,7 +85,7 @@ void scTransferBillExt::Change(const ax::Object& dct, const ax::Object&, int32_t
     ax::Object itemInfo = ax::CreateObject(host::ProgId::ItemInfo);
     ax::Object rs = ax::Object::FromVariantOrNothing(
         itemInfo.Get("GetAnyRecordSet", {GetPropsString(), sql}));
-    if (!rs.IsNothing() && host::RecordCount(rs) >= 1) {
+    if (host::HasRows(rs)) {
       const AccountPair& pair = PairOf(key);
       host::SetFieldValue(bill, pair.name, host::Field(rs, "FName"));
       host::SetFieldValue(bill, pair.bankAccount, host::Field(rs, "FAcntNo"));

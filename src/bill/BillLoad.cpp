@@ -11,6 +11,9 @@ namespace sc {
 
 void scTransferBillExt::AfterLoadBill() {
   TraceScope trace("scTAVExt.scTransferBillExt.m_BillInterface_AfterLoadBill");
+  // The operator belongs to the bill the window showed: a newly shown bill starts with none, so
+  // its own currency's operator applies until an account is applied to it.
+  m_sOperator.clear();
   TrapQuiet(trace, [&] {
     SetBillToolState(Bill(), true);
 
@@ -33,6 +36,7 @@ void scTransferBillExt::AfterLoadBill() {
 }
 
 void scTransferBillExt::AfterNewBill() {
+  m_sOperator.clear();
   host::SetFieldValue(Bill(), "FTrantype", "TC");
   host::SetFieldValue(Bill(), "FTlxlvl", ax::Variant::integer(0));
   host::SetFieldValue(Bill(), "FCheckStatus", ax::Variant::integer(0));

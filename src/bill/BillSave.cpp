@@ -75,8 +75,8 @@ bool scTransferBillExt::CheckBillData() {
             return refuse("单据已经审核，不能修改。");
         }
 
-        // China Merchants Bank refuses a payment instruction number it has seen for the same
-        // receiving account.
+        // A receiving bank of type 200 refuses a payment instruction number it has already seen
+        // for the same receiving account.
         std::string paytran = host::GetFieldText(bill, "FPaytran");
         if (host::GetFieldNumber(bill, "FRecBanktype") == 200 && !paytran.empty()) {
           std::string sql =
@@ -87,7 +87,7 @@ bool scTransferBillExt::CheckBillData() {
               " AND p.FRecBankAcnt=" + host::SqlStr(host::GetFieldText(bill, "FRecBankAcnt"));
           if (host::EditStatus(bill) == 2) sql += " AND p.FID <> " + host::SqlNum(billId);
           ax::Object rs = host::LmLib(bill).GetData(sql);
-          if (!host::Eof(rs) && host::RecordCount(rs) > 0)
+          if (!host::Eof(rs))
             return refuse("招商银行的划拨单票据号不能重复，请检查！");
         }
 

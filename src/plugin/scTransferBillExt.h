@@ -49,7 +49,8 @@ class scTransferBillExt : public PluginClass {
   // Per-window state.
   int32_t m_lngOpenStatus = -1;  // status the window was first opened with; -1 until read
   std::string m_sEditKey;        // key of the field being edited
-  std::string m_sOperator;       // exchange-rate operator of the last currency applied
+  std::string m_sOperator;       // exchange-rate operator of the last currency applied to the
+                                 // bill shown; forgotten when the window shows another bill
   int32_t m_lRecSettID = 0;      // receipt the bill was opened from, refreshed at every save
   int32_t m_NewVoucherID = 0;    // voucher produced by the last voucher generation
 

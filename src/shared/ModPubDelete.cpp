@@ -69,7 +69,7 @@ bool ModifyAccessCheck(const ax::Object& oList) {
 
     // A bill without a row counts as the user's own.
     int32_t right = kRightModifyOwn;
-    if (host::RecordCount(rs) > 0)
+    if (!host::Eof(rs))
       right = ax::VarEqual(host::Field(rs, "FPreParerID"), lib.UserID()) ? kRightModifyOwn
                                                                           : kRightModifyOthers;
     rs.Reset();
