@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/bulk_data.h"
-#include "sim/host.h"
-#include "sim/list_window.h"
+#include "sim/harness/bulk_data.h"
+#include "sim/host/host.h"
+#include "sim/host/list_window.h"
 
 namespace {
 

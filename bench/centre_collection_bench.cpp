@@ -19,11 +19,11 @@
 
 #include "automation/object.h"
 #include "host/collections.h"
-#include "sim/collections.h"
-#include "sim/bulk_data.h"
-#include "sim/host.h"
-#include "sim/host_object.h"
-#include "sim/recordset.h"
+#include "sim/host/collections.h"
+#include "sim/harness/bulk_data.h"
+#include "sim/host/host.h"
+#include "sim/host/host_object.h"
+#include "sim/host/recordset.h"
 #include "translist/dlgBalSum.h"
 
 namespace {

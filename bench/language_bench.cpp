@@ -11,7 +11,7 @@
 
 #include "automation/variant.h"
 #include "shared/MLoadPWString.h"
-#include "sim/host.h"
+#include "sim/host/host.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <string>
 
 #include "automation/object.h"
-#include "sim/collections.h"
-#include "sim/host.h"
-#include "sim/list_window.h"
-#include "sim/recordset.h"
+#include "sim/host/collections.h"
+#include "sim/host/host.h"
+#include "sim/host/list_window.h"
+#include "sim/host/recordset.h"
 
 namespace {
 

@@ -22,12 +22,13 @@
 #include "automation/object.h"
 #include "automation/variant.h"
 #include "plugin/plugin_class.h"
-#include "sim/bill_window.h"
-#include "sim/collections.h"
-#include "sim/host.h"
-#include "sim/list_window.h"
-#include "sim/menu_bar.h"
-#include "sim/recordset.h"
+#include "sim/host/bill_window.h"
+#include "sim/host/collections.h"
+#include "sim/harness/harness.h"
+#include "sim/host/host.h"
+#include "sim/host/list_window.h"
+#include "sim/host/menu_bar.h"
+#include "sim/host/recordset.h"
 
 namespace {
 
@@ -161,6 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ax::SetForeignExceptionObserver(&OnForeign);
   FuzzedDataProvider p(data, size);
   sim::Host host;
+  sim::Harness harness(host);
   Context c;
   c.host = &host;
   if (p.ConsumeBool()) host.settings().language = p.PickValueInArray({"chs", "cht", "en"});
@@ -182,7 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   } catch (const ax::AutomationError&) {
   }
-  (void)host.TakeFailure();
+  (void)harness.TakeFailure();
 
   if (c.window) {
     plugin = c.window->Plugin();
@@ -208,7 +210,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::deque<ax::Variant> store;
       ax::Args args = Arguments(p, c, store);
       Deliver(*sink, name, args);
-      (void)host.TakeFailure();  // a question nobody answers fails the call, not the process
+      (void)harness.TakeFailure();  // a question nobody answers fails the call, not the process
     }
   }
   sink.reset();

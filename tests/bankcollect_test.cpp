@@ -10,7 +10,7 @@
 #include "bankcollect/FrmYHGJ.h"
 #include "fake_host.h"
 #include "host/progids.h"
-#include "sim/collections.h"
+#include "sim/host/collections.h"
 
 namespace sc {
 namespace {

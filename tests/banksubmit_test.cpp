@@ -11,8 +11,8 @@
 #include "fake_host.h"
 #include "host/progids.h"
 #include "plugin/scTransferListExt1.h"
-#include "sim/collections.h"
-#include "sim/recordset.h"
+#include "sim/host/collections.h"
+#include "sim/host/recordset.h"
 
 namespace sc {
 namespace {

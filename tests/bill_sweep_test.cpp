@@ -8,8 +8,9 @@
 #include <string>
 
 #include "automation/variant.h"
-#include "sim/bill_window.h"
-#include "sim/host.h"
+#include "sim/host/bill_window.h"
+#include "sim/harness/harness.h"
+#include "sim/host/host.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ void Queue(sim::Host& host, const char* kind, const char* verb) {
   sim::Reply reply;
   reply.kind = kind;
   reply.verb = verb;
-  host.QueueReply(reply);
+  dynamic_cast<sim::Harness&>(host.attendant()).QueueReply(reply);
 }
 
 struct Flow {
@@ -102,23 +103,25 @@ TEST(BillSweep, EveryFailingHostCallIsToldOrHarmless) {
     uint64_t calls = 0;
     {
       sim::Host host;
+      sim::Harness harness(host);
       auto bill = flow.setUp(host);
-      uint64_t before = host.CallCount();
+      uint64_t before = harness.faults().Count();
       flow.run(host, *bill);
-      calls = host.CallCount() - before;
-      ASSERT_FALSE(host.TakeFailure().has_value());
-      ASSERT_TRUE(flow.complete(host) || !host.Messages().empty());
+      calls = harness.faults().Count() - before;
+      ASSERT_FALSE(harness.TakeFailure().has_value());
+      ASSERT_TRUE(flow.complete(host) || !harness.Messages().empty());
     }
     ASSERT_GT(calls, 0u);
     for (uint64_t k = 1; k <= calls; ++k) {
       SCOPED_TRACE("failing call " + std::to_string(k));
       sim::Host host;
+      sim::Harness harness(host);
       auto bill = flow.setUp(host);
-      host.FailCallAt(host.CallCount() + k);
+      harness.faults().FailAt(harness.faults().Count() + k);
       EXPECT_NO_THROW(flow.run(host, *bill));
-      host.FailCallAt(0);
-      EXPECT_FALSE(host.TakeFailure().has_value());
-      bool told = !host.Messages().empty() || !host.Errors().empty();
+      harness.faults().FailAt(0);
+      EXPECT_FALSE(harness.TakeFailure().has_value());
+      bool told = !harness.Messages().empty() || !harness.Errors().empty();
       if (!told) {
         EXPECT_TRUE(flow.complete(host));
       }

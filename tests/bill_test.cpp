@@ -9,11 +9,12 @@
 
 #include "automation/object.h"
 #include "automation/variant.h"
-#include "sim/bill_window.h"
-#include "sim/collections.h"
-#include "sim/host.h"
-#include "sim/host_object.h"
-#include "sim/menu_bar.h"
+#include "sim/host/bill_window.h"
+#include "sim/host/collections.h"
+#include "sim/harness/harness.h"
+#include "sim/host/host.h"
+#include "sim/host/host_object.h"
+#include "sim/host/menu_bar.h"
 
 namespace {
 
@@ -91,6 +92,7 @@ class VoucherContainers : public ::testing::Test {
   }
 
   sim::Host host;
+  sim::Harness harness{host};
   Handed handed;
 };
 
@@ -219,6 +221,7 @@ TEST(BillCommands, ToolKeysAreComparedExactly) {
       {"", ""},
   };
   sim::Host host;
+  sim::Harness harness(host);
   sim::BillOpening opening;
   opening.fid = 5;
   auto bill = host.OpenBill(opening);
@@ -229,7 +232,7 @@ TEST(BillCommands, ToolKeysAreComparedExactly) {
     ax::Args args{ax::Arg(ax::Variant(ax::DispatchPtr(tool))), ax::Arg::byRef(cancel)};
     ASSERT_TRUE(bill->Raise("MenuBarClick", args));
     EXPECT_FALSE(ax::IsTrue(cancel));
-    auto& shown = host.Messages();
+    auto& shown = harness.Messages();
     if (*c.message) {
       ASSERT_EQ(shown.size(), 1u);
       EXPECT_EQ(shown.front().text, c.message);

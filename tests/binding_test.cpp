@@ -8,11 +8,11 @@
 
 #include "automation/error.h"
 #include "plugin/plugin_class.h"
-#include "sim/bill_window.h"
-#include "sim/collections.h"
-#include "sim/host.h"
-#include "sim/host_object.h"
-#include "sim/list_window.h"
+#include "sim/host/bill_window.h"
+#include "sim/host/collections.h"
+#include "sim/host/host.h"
+#include "sim/host/host_object.h"
+#include "sim/host/list_window.h"
 
 namespace {
 

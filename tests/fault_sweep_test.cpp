@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "automation/error.h"
-#include "sim/fault_sweep.h"
-#include "sim/host.h"
+#include "sim/harness/fault_sweep.h"
+#include "sim/host/host.h"
 
 namespace {
 

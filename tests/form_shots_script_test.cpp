@@ -10,8 +10,9 @@
 #include "automation/runtime.h"
 #include "tests/windows/forwarding_ui.h"
 #include "tests/windows/shot_script.h"
-#include "sim/host.h"
-#include "sim/scenario.h"
+#include "sim/host/host.h"
+#include "sim/harness/harness.h"
+#include "sim/harness/scenario.h"
 
 namespace sim {
 namespace {
@@ -44,7 +45,8 @@ TEST(ScreenshotScript, EveryPictureIsAWindowThePlugInsCommandOpened) {
   CapturingUi ui(host);
   ax::SetEnvironment({&host, &ui, &host});
   int number = 0;
-  ScenarioRun run(host);
+  Harness harness(host);
+  ScenarioRun run(host, harness);
   for (const char* text : sccheck::kShotScript) {
     ScriptLine line{++number, text, "shot_script:" + std::to_string(number)};
     EXPECT_EQ(run.Line(line).failure, "") << text;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/contract.h"
-#include "sim/scenario.h"
+#include "sim/harness/contract.h"
+#include "sim/harness/scenario.h"
 
 namespace {
 

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "host/collections.h"
-#include "sim/bulk_data.h"
-#include "sim/host.h"
-#include "sim/list_window.h"
-#include "sim/recordset.h"
+#include "sim/harness/bulk_data.h"
+#include "sim/harness/harness.h"
+#include "sim/host/host.h"
+#include "sim/host/list_window.h"
+#include "sim/host/recordset.h"
 #include "translist/dlgBalSum.h"
 
 namespace {
@@ -23,7 +24,7 @@ struct Calls {
   uint64_t recordset = 0;  // record sets, their Fields and Field objects
 };
 
-Calls Now(const sim::Host& host) { return {host.CallCount(), sim::RecordsetCalls()}; }
+Calls Now(sim::Harness& harness) { return {harness.faults().Count(), sim::RecordsetCalls()}; }
 
 Calls PerItem(Calls fewStart, Calls fewEnd, Calls manyStart, Calls manyEnd, int extraItems) {
   auto per = [extraItems](uint64_t few, uint64_t many) {
@@ -44,12 +45,13 @@ void MemberAccounts(sim::Host& host, int n) {
 
 Calls CollectionCalls(int accounts, Calls& end) {
   sim::Host host;
+  sim::Harness harness(host);
   MemberAccounts(host, accounts);
   sc::dlgBalSum& dlg = sc::dlgBalSum::Instance();
   dlg.EnsureLoaded();
-  Calls start = Now(host);
+  Calls start = Now(harness);
   ax::Object items = dlg.BuildCollectionList();
-  end = Now(host);
+  end = Now(harness);
   EXPECT_EQ(sc::host::Count(items), accounts);
   return start;
 }
@@ -71,12 +73,13 @@ TEST(ItemCalls, CentreCollectionPerAccount) {
 
 Calls SubmissionCalls(int bills, Calls& end) {
   sim::Host host;
+  sim::Harness harness(host);
   std::vector<int32_t> ids = sim::AddApprovedBills(host.Db(), bills);
   std::shared_ptr<sim::ListWindow> list = host.OpenList("banksubmit");
   list->Select(ids);
-  Calls start = Now(host);
+  Calls start = Now(harness);
   list->Click("mnuSubmit");
-  end = Now(host);
+  end = Now(harness);
   sim::Rows submitted =
       host.Db().QueryNative("SELECT COUNT(*) FROM t_BK_Payment WHERE FSourceNumber LIKE 'HS%'");
   EXPECT_EQ(ax::CLng(submitted.data.at(0).at(0)), bills);

@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "automation/runtime.h"
-#include "sim/catalogue.h"
-#include "sim/host.h"
-#include "sim/scenario.h"
+#include "sim/host/catalogue.h"
+#include "sim/harness/harness.h"
+#include "sim/host/host.h"
+#include "sim/harness/scenario.h"
 
 namespace {
 
@@ -101,7 +102,8 @@ TEST(SimCatalogue, ExpectedChineseTextsAreShownAsThePlugInWouldShowThem) {
 
 TEST(SimCatalogue, TheLoaderUsesTheCatalogueOnlyWhenOnAndScenarioEntriesFirst) {
   sim::Host host;
-  sim::ScenarioRun scenario(host);
+  sim::Harness harness(host);
+  sim::ScenarioRun scenario(host, harness);
   auto run = [&](const std::string& line) { scenario.Command(sim::Tokenize(line)); };
   run("language cht");
   run("translate \"反审核\" \"取消審核\"");
@@ -130,7 +132,7 @@ TEST(SimCatalogue, TheLoaderUsesTheCatalogueOnlyWhenOnAndScenarioEntriesFirst) {
   EXPECT_EQ(load("审核"), "Check");
   loader.Put("LanguageID", "chs");
   EXPECT_EQ(load("审核"), "审核");
-  std::vector<std::string> keys(host.LoaderKeys().begin(), host.LoaderKeys().end());
+  std::vector<std::string> keys(harness.LoaderKeys().begin(), harness.LoaderKeys().end());
   EXPECT_EQ(keys, (std::vector<std::string>{" 反审核 ", "反审核", "审核", "没有的文字"}));
   // Chinese shows as written whatever the catalogue.
   run("language chs");
@@ -165,6 +167,7 @@ TEST(SimCatalogue, TheKeyAuditSendsEveryTextToTheLoaderAndShowsItAsWritten) {
 
   // A scenario's own language is not replaced.
   sim::Host host(sim::Host::Options{":memory:", true, nullptr, "", true});
+  sim::Harness harness(host);
   EXPECT_EQ(ax::CStr(ax::CreateObject("LmLangInfo.LangInfo").Get("CurrentLanguage")), "chs-keys");
   host.settings().language = "en";
   EXPECT_EQ(ax::CStr(ax::CreateObject("LmLangInfo.LangInfo").Get("CurrentLanguage")), "en");

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "automation/error.h"
-#include "sim/database.h"
-#include "sim/schema.h"
+#include "sim/host/database.h"
+#include "sim/host/schema.h"
 
 namespace sim {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "automation/runtime.h"
-#include "sim/call_check.h"
-#include "sim/host.h"
+#include "sim/host/call_check.h"
+#include "sim/host/host.h"
 
 namespace sim {
 namespace {

@@ -13,14 +13,15 @@
 #include <vector>
 
 #include "automation/error.h"
-#include "sim/bill_window.h"
-#include "sim/collections.h"
-#include "sim/counted_object.h"
-#include "sim/host.h"
-#include "sim/menu_bar.h"
-#include "sim/recordset.h"
-#include "sim/scenario.h"
-#include "sim/scenario_language.h"
+#include "sim/host/bill_window.h"
+#include "sim/host/collections.h"
+#include "sim/host/counted_object.h"
+#include "sim/harness/harness.h"
+#include "sim/host/host.h"
+#include "sim/host/menu_bar.h"
+#include "sim/host/recordset.h"
+#include "sim/harness/scenario.h"
+#include "sim/harness/scenario_language.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ TEST(SimMenuBar, InsertBeforeAndAfterPlaceTheToolNextToTheNeighbour) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     sim::Host host;
+    sim::Harness harness(host);
     auto bar = std::make_shared<sim::MenuBar>(host);
     bar->AddHostBand("mnuEdit", 0, {{"a", "A"}, {"b", "B"}, {"c", "C"}});
     ax::Object menu(bar);
@@ -76,6 +78,7 @@ TEST(SimMenuBar, InsertBeforeAndAfterPlaceTheToolNextToTheNeighbour) {
 
 TEST(SimMenuBar, BandsToolsAndFacesAsThePlugInSetsThem) {
   sim::Host host;
+  sim::Harness harness(host);
   auto bar = std::make_shared<sim::MenuBar>(host);
   ax::Object menu(bar);
   ax::Object band = menu.GetObj("Bands").GetObj("Add", {"scPopExport"});
@@ -128,6 +131,7 @@ TEST(SimBillWindow, FieldKindsShowIdsCodesAndNames) {
       {1, "FBaseProperty6", 3, ""},   {4, "FBaseProperty6", 1, "SUBMIT_SUCCESSE"},
   };
   sim::Host host;
+  sim::Harness harness(host);
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.key) + " of bill " + std::to_string(c.fid) + " kind " + std::to_string(c.kind));
     sim::BillOpening o;
@@ -141,6 +145,7 @@ TEST(SimBillWindow, FieldKindsShowIdsCodesAndNames) {
 
 TEST(SimBillWindow, WrittenBaseDataIsResolvedByCode) {
   sim::Host host;
+  sim::Harness harness(host);
   auto w = host.OpenBill(sim::BillOpening{});
   ax::Object bill(std::static_pointer_cast<ax::Dispatch>(w));
   auto read = [&](const char* key, int32_t kind) {
@@ -170,7 +175,7 @@ TEST(SimBillWindow, WrittenBaseDataIsResolvedByCode) {
   // Locks through the field controls.
   bill.GetObj("FieldControls").ItemObj(int32_t{1}).ItemObj("FAmt").Put("Locked", true);
   EXPECT_TRUE(w->FindField("FAmt")->locked);
-  EXPECT_THROW(w->Edit("FAmt", "1"), sim::ScenarioFailure);
+  EXPECT_THROW(w->Edit("FAmt", "1"), sim::HostCommandError);
 
   try {
     bill.Get("GetFieldValue", {"FNoSuchField", int32_t{-1}, int32_t{1}});
@@ -182,6 +187,7 @@ TEST(SimBillWindow, WrittenBaseDataIsResolvedByCode) {
 
 TEST(SimBillWindow, FirstSavesNumberTheBills) {
   sim::Host host;
+  sim::Harness harness(host);
   // Without accounts the plug-in refuses the save; the data come in directly.
   for (int32_t expected : {6, 7}) {
     auto w = host.OpenBill(sim::BillOpening{});
@@ -208,6 +214,7 @@ TEST(SimBillWindow, FirstSavesNumberTheBills) {
 
 TEST(SimHost, ComponentsAreCreatedByProgIdWithoutRegardToCase) {
   sim::Host host;
+  sim::Harness harness(host);
   EXPECT_TRUE(ax::CreateObject("hostlib.DICTIONARY").As<sim::Dictionary>() != nullptr);
   EXPECT_TRUE(ax::CreateObject(sim::kVectorProgId).As<sim::Vector>() != nullptr);
   EXPECT_EQ(ax::CreateObject("scTAVExt.scTransferBillExt").TypeName(), "scTransferBillExt");
@@ -221,11 +228,12 @@ TEST(SimHost, ComponentsAreCreatedByProgIdWithoutRegardToCase) {
 
 TEST(SimHost, PlantedFailuresHitTheNextCallOnly) {
   sim::Host host;
+  sim::Harness harness(host);
   sim::BillOpening o;
   o.fid = 1;
   auto w = host.OpenBill(o);
   ax::Object bill(std::static_pointer_cast<ax::Dispatch>(w));
-  host.PlantFailure("bill", "getfieldvalue", "disk on fire", 1);
+  harness.faults().Plant("bill", "getfieldvalue", "disk on fire", 1);
   try {
     bill.Get("GetFieldValue", {"FID", int32_t{-1}, int32_t{1}});
     FAIL() << "no planted failure";
@@ -235,23 +243,24 @@ TEST(SimHost, PlantedFailuresHitTheNextCallOnly) {
   EXPECT_EQ(ax::DisplayText(bill.Get("GetFieldValue", {"FID", int32_t{-1}, int32_t{1}})), "1");
 
   // Call k of the process fails.
-  uint64_t next = host.CallCount() + 2;
-  host.FailCallAt(next);
+  uint64_t next = harness.faults().Count() + 2;
+  harness.faults().FailAt(next);
   EXPECT_NO_THROW(bill.Get("EditStatus"));
   EXPECT_THROW(bill.Get("EditStatus"), ax::AutomationError);
   EXPECT_NO_THROW(bill.Get("EditStatus"));
-  host.FailCallAt(0);
+  harness.faults().FailAt(0);
 
-  host.PlantFailure("HostLib.Dictionary", "CreateObject", "", 1);
+  harness.faults().Plant("HostLib.Dictionary", "CreateObject", "", 1);
   EXPECT_THROW(ax::CreateObject("HostLib.Dictionary"), ax::AutomationError);
   EXPECT_NO_THROW(ax::CreateObject("HostLib.Dictionary"));
 }
 
 TEST(SimHost, ObjectsHandedOverInEventsAreCountedOneObjectEach) {
   sim::Host host;
+  sim::Harness harness(host);
   ax::Object rs(sim::Counted(host, "List", ax::Variant(ax::DispatchPtr(sim::NewRecordset(
                                                sim::Rows{{"FID", "FAmt"}, {{int32_t{1}, 5.0}}})))));
-  uint64_t before = host.CallCount();
+  uint64_t before = harness.faults().Count();
   ax::Object fields = rs.GetObj("Fields");
   EXPECT_NE(fields.As<sim::CountedObject>(), nullptr);
   EXPECT_TRUE(rs.GetObj("Fields").SameAs(fields));
@@ -259,8 +268,8 @@ TEST(SimHost, ObjectsHandedOverInEventsAreCountedOneObjectEach) {
   EXPECT_TRUE(fields.ItemObj("famt").SameAs(amt));
   EXPECT_EQ(ax::CDbl(amt.Get("Value")), 5.0);
   // Every call is a host call, reused object or not, and any of them can be made to fail.
-  EXPECT_EQ(host.CallCount() - before, 5u);
-  host.FailCallAt(host.CallCount() + 1);
+  EXPECT_EQ(harness.faults().Count() - before, 5u);
+  harness.faults().FailAt(harness.faults().Count() + 1);
   EXPECT_THROW(rs.GetObj("Fields"), ax::AutomationError);
   EXPECT_TRUE(rs.GetObj("Fields").SameAs(fields));
   // Ten objects handed out in turn, then the first again: still counted, still working.
@@ -275,35 +284,37 @@ TEST(SimHost, ObjectsHandedOverInEventsAreCountedOneObjectEach) {
 
 TEST(SimHost, QuestionsTakeQueuedAnswersAndOtherBoxesQueueUp) {
   sim::Host host;
+  sim::Harness harness(host);
   sim::Reply yes;
   yes.kind = "answer";
   yes.verb = "yes";
-  host.QueueReply(yes);
+  harness.QueueReply(yes);
   sim::Reply no = yes;
   no.verb = "no";
   no.text = "删除吗？";
   no.hasText = true;
-  host.QueueReply(no);
+  harness.QueueReply(no);
   EXPECT_EQ(host.MessageBox("审核吗？", 36, "t"), ax::mb::kIdYes);
   EXPECT_EQ(host.MessageBox("删除吗？", 36, "t"), ax::mb::kIdNo);
   EXPECT_EQ(host.MessageBox("完成", 64, "t"), ax::mb::kIdOk);
-  ASSERT_EQ(host.Messages().size(), 1u);
-  EXPECT_EQ(host.Messages().front().flags, 64);
-  EXPECT_FALSE(host.TakeFailure());
+  ASSERT_EQ(harness.Messages().size(), 1u);
+  EXPECT_EQ(harness.Messages().front().flags, 64);
+  EXPECT_FALSE(harness.TakeFailure());
 
   EXPECT_THROW(host.MessageBox("再审核吗？", 36, "t"), ax::AutomationError);
-  auto failure = host.TakeFailure();
+  auto failure = harness.TakeFailure();
   ASSERT_TRUE(failure);
   EXPECT_EQ(*failure, "no answer queued for the question \"再审核吗？\"");
 
   no.verb = "yes";
-  host.QueueReply(no);
+  harness.QueueReply(no);
   EXPECT_THROW(host.MessageBox("别的问题", 36, "t"), ax::AutomationError);
-  EXPECT_TRUE(host.TakeFailure());
+  EXPECT_TRUE(harness.TakeFailure());
 }
 
 TEST(SimHost, SimulatedClockAdvancesSoWaitingLoopsEnd) {
   sim::Host host;
+  sim::Harness harness(host);
   double start = host.Timer();
   int passes = 0;
   while (host.Timer() < start + 0.8 && passes < 100000) {
@@ -379,7 +390,8 @@ TEST(Scenario, FailuresNameTheLineTheExpectationAndWhatWasSeen) {
 
 TEST(Scenario, SettingsCommandsReachTheHost) {
   sim::Host host;
-  sim::ScenarioRun scenario(host);
+  sim::Harness harness(host);
+  sim::ScenarioRun scenario(host, harness);
   auto run = [&](const std::string& line) { scenario.Command(sim::Tokenize(line)); };
   run("today 2024-03-01");
   run("user 5");

@@ -8,8 +8,8 @@
 
 #include "automation/error.h"
 #include "automation/object.h"
-#include "sim/collections.h"
-#include "sim/recordset.h"
+#include "sim/host/collections.h"
+#include "sim/host/recordset.h"
 
 namespace sim {
 namespace {

@@ -10,9 +10,10 @@
 
 #include "automation/error.h"
 #include "automation/runtime.h"
-#include "sim/call_check.h"
-#include "sim/collections.h"
-#include "sim/host.h"
+#include "sim/host/call_check.h"
+#include "sim/host/collections.h"
+#include "sim/harness/harness.h"
+#include "sim/host/host.h"
 
 namespace sim {
 namespace {
@@ -190,13 +191,14 @@ TEST(SimStrictCalls, TransferUpdateChecksContextKindsAndTheUserOfAnUndo) {
 
 TEST(SimStrictCalls, LookupsAndQueries) {
   Host host;
+  Harness harness(host);
   std::string context = ContextString(host);
   ax::Object view = ax::CreateObject("HOLGLview.glview");
   Reply cancel;
   cancel.kind = "pick account";
   cancel.verb = "cancel";
   cancel.where = "test";
-  for (int i = 0; i < 4; ++i) host.QueueReply(cancel);
+  for (int i = 0; i < 4; ++i) harness.QueueReply(cancel);
   RunCases(view, "AcntLookup", "GLView.AcntLookup",
       {
           {__LINE__, "(omitted, 0, 1)", [] { return ax::Args{ax::omitted(), 0, 1}; }, kOk},
@@ -223,12 +225,13 @@ TEST(SimStrictCalls, LookupsAndQueries) {
 
 TEST(SimStrictCalls, ListsAndConfigurationsTakeTheContextAndTheirConstants) {
   Host host;
+  Harness harness(host);
   std::string context = ContextString(host);
   Reply cancel;
   cancel.kind = "pick purpose";
   cancel.verb = "cancel";
   cancel.where = "test";
-  host.QueueReply(cancel);
+  harness.QueueReply(cancel);
   RunCases(ax::CreateObject("HOLGLView.GLView"), "SubMesLookup", "GLView.SubMesLookup",
            {
                {__LINE__, "(412, \"\")", [] { return ax::Args{412, ""}; }, kOk},

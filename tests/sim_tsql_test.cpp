@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "automation/error.h"
-#include "sim/database.h"
+#include "sim/host/database.h"
 
 namespace sim {
 namespace {

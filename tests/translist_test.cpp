@@ -15,12 +15,13 @@
 #include "host/recordset.h"
 #include "plugin/scTransferListExt.h"
 #include "shared/ModPub.h"
-#include "sim/collections.h"
-#include "sim/host.h"
-#include "sim/host_object.h"
-#include "sim/list_window.h"
-#include "sim/menu_bar.h"
-#include "sim/recordset.h"
+#include "sim/host/collections.h"
+#include "sim/harness/harness.h"
+#include "sim/host/host.h"
+#include "sim/host/host_object.h"
+#include "sim/host/list_window.h"
+#include "sim/host/menu_bar.h"
+#include "sim/host/recordset.h"
 #include "translist/dlgBalSum.h"
 
 namespace {
@@ -71,6 +72,7 @@ TEST(CentreCollection, AmountIsBalanceAboveRetainedLessPaymentsPlusReceiptsFromT
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     sim::Host host;
+    sim::Harness harness(host);
     OnlyAccount102(host);
     host.Db().ExecNative("UPDATE t_Balance SET FBalance=? WHERE FAcntID=102", {c.balance});
     host.Db().ExecNative("UPDATE t_Acnt SET FTransBound=?, FTransMin=? WHERE FID=102",
@@ -90,6 +92,7 @@ TEST(CentreCollection, AmountIsBalanceAboveRetainedLessPaymentsPlusReceiptsFromT
 
 TEST(CentreCollection, ItemCarriesBothAccountsTheCurrencyAndTheQueryDate) {
   sim::Host host;
+  sim::Harness harness(host);
   OnlyAccount102(host);
   sc::dlgBalSum& dlg = sc::dlgBalSum::Instance();
   dlg.EnsureLoaded();
@@ -147,6 +150,7 @@ void UseLedger(sim::Host& host, sim::Rows rows, SeenArgs* seen = nullptr) {
 
 TEST(CentreCollection, FirstBalanceEntryOfAnAccountCounts) {
   sim::Host host;
+  sim::Harness harness(host);
   host.Db().Execute("delete from t_scTransfer");
   // 102 retains 50000 (minimum 10000), 103 retains 20000 (minimum 5000).
   UseLedger(host, Balances({{ax::Variant::null(), 1e9},
@@ -165,6 +169,7 @@ TEST(CentreCollection, FirstBalanceEntryOfAnAccountCounts) {
 
 TEST(CentreCollection, AccountWithoutBalanceIsSkippedAndNullBalanceStopsTheRun) {
   sim::Host host;
+  sim::Harness harness(host);
   host.Db().Execute("delete from t_scTransfer");
   UseLedger(host, Balances({{103, 30000}}));
   ax::Object items = Collect();
@@ -184,6 +189,7 @@ TEST(CentreCollection, AccountWithoutBalanceIsSkippedAndNullBalanceStopsTheRun) 
 // changes that argument and no other, so a swapped, constant or stale argument fails here.
 TEST(CentreCollection, EachDialogInputMovesOnlyItsBalanceQueryArgument) {
   sim::Host host;
+  sim::Harness harness(host);
   SeenArgs seen;
   UseLedger(host, Balances({}), &seen);
   sc::dlgBalSum& dlg = sc::dlgBalSum::Instance();
@@ -239,6 +245,7 @@ TEST(CentreCollection, EachDialogInputMovesOnlyItsBalanceQueryArgument) {
 
 TEST(CentreCollectionBills, BillIsPrefilledAndThreeFieldsLocked) {
   sim::Host host;
+  sim::Harness harness(host);
   sc::dlgBalSum& dlg = sc::dlgBalSum::Instance();
   dlg.EnsureLoaded();
   ax::Object items = dlg.BuildCollectionList();
@@ -268,34 +275,36 @@ TEST(CentreCollectionBills, BillIsPrefilledAndThreeFieldsLocked) {
 
 TEST(CentreCollectionDialog, F1ShowsHelpTopicAndOtherKeysPassThrough) {
   sim::Host host;
+  sim::Harness harness(host);
   sc::dlgBalSum& dlg = sc::dlgBalSum::Instance();
   dlg.EnsureLoaded();
   int16_t key = 113, shift = 1;
   dlg.Form_KeyDown(key, shift);
   EXPECT_EQ(key, 113);
   EXPECT_EQ(shift, 1);
-  EXPECT_TRUE(host.Calls().empty() || host.Calls().back().kind != "help");
+  EXPECT_TRUE(harness.Calls().empty() || harness.Calls().back().kind != "help");
 
   key = 112;
   dlg.Form_KeyDown(key, shift);
   EXPECT_EQ(key, 0);
   EXPECT_EQ(shift, 0);
-  ASSERT_FALSE(host.Calls().empty());
-  EXPECT_EQ(host.Calls().back().kind, "help");
-  EXPECT_EQ(host.Calls().back().values.at(0), "460129");
+  ASSERT_FALSE(harness.Calls().empty());
+  EXPECT_EQ(harness.Calls().back().kind, "help");
+  EXPECT_EQ(harness.Calls().back().values.at(0), "460129");
 }
 
 TEST(CentreCollectionDialog, LookupButtonsFillTheirCodeAndCancelKeepsIt) {
   sim::Host host;
+  sim::Harness harness(host);
   sc::dlgBalSum& dlg = sc::dlgBalSum::Instance();
   dlg.EnsureLoaded();
-  host.QueueReply({"pick account", "01.002", "01.002", true, {}, {}, "test"});
+  harness.QueueReply({"pick account", "01.002", "01.002", true, {}, {}, "test"});
   dlg.Click("btnLookup(0)");
-  host.QueueReply({"pick account", "01.003", "01.003", true, {}, {}, "test"});
+  harness.QueueReply({"pick account", "01.003", "01.003", true, {}, {}, "test"});
   dlg.Click("btnLookup(1)");
   EXPECT_EQ(dlg.C("txtStartAcct").text, "01.002");
   EXPECT_EQ(dlg.C("txtEndAcct").text, "01.003");
-  host.QueueReply({"pick account", "cancel", "", false, {}, {}, "test"});
+  harness.QueueReply({"pick account", "cancel", "", false, {}, {}, "test"});
   dlg.Click("btnLookup(0)");
   EXPECT_EQ(dlg.C("txtStartAcct").text, "01.002");
 }
@@ -342,6 +351,7 @@ TEST(TransferListRows, CellTextsAndColoursFollowCheckAndSubmissionState) {
       {"another column", cols, {1, 1, "x"}, "t_scTransfer.FBillNo", "HB000001", "HB000001", -1, true},
   };
   sim::Host host;
+  sim::Harness harness(host);
   auto list = std::make_shared<sc::scTransferListExt>();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -361,6 +371,7 @@ TEST(TransferListRows, CellTextsAndColoursFollowCheckAndSubmissionState) {
 
 TEST(TransferListRows, HasFieldIgnoresCaseAndNothingHasNoField) {
   sim::Host host;
+  sim::Harness harness(host);
   sim::Rows rows;
   rows.columns = {"FID", "FCheckStatus"};
   ax::Object rs(sim::NewRecordset(rows));
@@ -451,6 +462,7 @@ TEST(TransferListRows, EachCellCostsAFewHostCallsHoweverWideTheRow) {
       {"commit state not committed", 1, true, "view_BKPaymentTAV.FCommitPayStatus", "0", 4, ""},
   };
   sim::Host host;
+  sim::Harness harness(host);
   sc::scTransferListExt list;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -463,6 +475,7 @@ TEST(TransferListRows, EachCellCostsAFewHostCallsHoweverWideTheRow) {
 
 TEST(TransferListRows, FailingFieldLookUpGoesBackToTheHostAndNothingMeansNoField) {
   sim::Host host;
+  sim::Harness harness(host);
   sc::scTransferListExt list;
   {
     SCOPED_TRACE("the look-up fails");
@@ -539,6 +552,7 @@ std::shared_ptr<sc::scTransferListExt> ListPlugin(sim::Host& host) {
 
 TEST(TransferListCommands, KeysCompareExactly) {
   sim::Host host;
+  sim::Harness harness(host);
   auto plugin = ListPlugin(host);
   host.CurrentList()->Select({3});
   for (const char* key : {"mnusccheck", "MNUSCRECHECK", "mnuEditdelete", "mnuEditModify "}) {
@@ -548,15 +562,16 @@ TEST(TransferListCommands, KeysCompareExactly) {
     plugin->MenuBarClick(ax::Object(tool), cancel);
     EXPECT_FALSE(cancel);
   }
-  for (const auto& call : host.Calls()) EXPECT_NE(call.kind, "listop");
-  EXPECT_TRUE(host.Messages().empty());
+  for (const auto& call : harness.Calls()) EXPECT_NE(call.kind, "listop");
+  EXPECT_TRUE(harness.Messages().empty());
 }
 
 TEST(TransferListCommands, ModifyCheckRaisesErrorsWithItsOwnSource) {
   sim::Host host;
+  sim::Harness harness(host);
   auto plugin = ListPlugin(host);
   host.CurrentList()->Select({1});
-  host.PlantFailure("LmLib", "GetData", "连接中断", 3709);
+  harness.faults().Plant("LmLib", "GetData", "连接中断", 3709);
   try {
     sc::ModifyAccessCheck(plugin->List());
     FAIL() << "the error must reach the caller";

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "automation/error.h"
-#include "sim/catalogue.h"
-#include "sim/scenario.h"
+#include "sim/host/catalogue.h"
+#include "sim/harness/scenario.h"
 #include "sweep.h"
 #include "via_com.h"
 

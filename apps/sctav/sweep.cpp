@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "sim/fault_sweep.h"
+#include "sim/harness/fault_sweep.h"
 
 namespace {
 

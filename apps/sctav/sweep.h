@@ -1,4 +1,4 @@
-// `sctav sweep`: the fault-injection sweep over scenario files (see sim/fault_sweep.h).
+// `sctav sweep`: the fault-injection sweep over scenario files (see sim/harness/fault_sweep.h).
 #pragma once
 
 #include <string>

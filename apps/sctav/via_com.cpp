@@ -19,9 +19,9 @@
 #include "event_source_server.h"
 #include "host_hook.h"
 #include "plugin/plugin_class.h"
-#include "sim/bill_window.h"
-#include "sim/host.h"
-#include "sim/list_window.h"
+#include "sim/host/bill_window.h"
+#include "sim/host/host.h"
+#include "sim/host/list_window.h"
 
 namespace via_com {
 

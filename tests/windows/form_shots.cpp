@@ -16,8 +16,9 @@
 #include "bridge.h"
 #include "forwarding_ui.h"
 #include "shot_script.h"
-#include "sim/host.h"
-#include "sim/scenario.h"
+#include "sim/host/host.h"
+#include "sim/harness/harness.h"
+#include "sim/harness/scenario.h"
 #include "win_ui.h"
 
 namespace {
@@ -173,7 +174,8 @@ int wmain(int argc, wchar_t** argv) {
     ShotUi ui(host);
     ax::SetEnvironment({&host, &ui, &host});
     int number = 0;
-    sim::ScenarioRun run(host);
+    sim::Harness harness(host);
+    sim::ScenarioRun run(host, harness);
     for (const char* text : sccheck::kShotScript) {
       sim::ScriptLine line{++number, text, "form_shots:" + std::to_string(number)};
       sim::LineOutcome outcome = run.Line(line);

@@ -1,0 +1,131 @@
+// The scenario commands that read or set up the host's components (the bank link's orders,
+// the payment-file export's folder and files), and the players of the plug-in's forms.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "sim/harness/harness.h"
+#include "sim/harness/scenario.h"
+#include "sim/harness/scenario_language.h"
+#include "sim/host/call_check.h"
+#include "sim/host/components/bank_link.h"
+#include "sim/host/components/payment_export.h"
+#include "sim/host/host.h"
+
+namespace sim {
+
+namespace {
+
+const std::vector<std::pair<std::string, ax::Variant>>& LastOrder(ScenarioRun& run) {
+  const auto& orders = run.host.Extension<BankOrders>()->orders;
+  if (orders.empty()) words::Bad("expected a payment order\n    saw none handed to the bank link");
+  return orders.back();
+}
+
+void ExpectPayment(ScenarioRun& run, const Tokens& t) {
+  const char* usage = "expect payment keys \"<key> ...\" | expect payment <key> \"<value>\" <kind>";
+  words::Need(t, 4, usage);
+  const auto& order = LastOrder(run);
+  if (t[2] == "keys") {
+    words::Max(t, 4, usage);
+    std::string keys;
+    for (const auto& entry : order) keys += (keys.empty() ? "" : " ") + entry.first;
+    words::Expect(keys == t[3], "payment order keys " + words::Quote(t[3]), "keys " + words::Quote(keys));
+    return;
+  }
+  words::Need(t, 5, usage);
+  words::Max(t, 5, usage);
+  for (const auto& [key, value] : order) {
+    if (key != t[2]) continue;
+    const std::string text = value.isNull() ? std::string("NULL") : ax::DisplayText(value);
+    words::Expect(text == run.host.Shown(t[3]) && KindName(value) == t[4],
+                  "payment " + t[2] + " " + words::Quote(run.host.Shown(t[3])) + " " + t[4],
+                  "payment " + t[2] + " " + words::Quote(text) + " " + KindName(value));
+    return;
+  }
+  words::Bad("expected payment " + t[2] + "\n    saw no item with that key");
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  std::string text = s.str(), out;
+  for (char c : text)
+    if (c != '\r') out += c;
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+// `output "<folder>"`: where the export writes from now on.
+void OutputCommand(ScenarioRun& run, const Tokens& line) {
+  if (line.size() != 2) throw ScenarioFailure("usage: output \"<folder>\"");
+  auto state = run.host.Extension<ExportState>();
+  std::error_code ec;
+  std::filesystem::create_directories(line[1], ec);
+  if (ec) throw ScenarioFailure("cannot create the folder " + line[1] + ": " + ec.message());
+  if (state->temporary) std::filesystem::remove_all(state->folder, ec);
+  state->folder = line[1];
+  state->temporary = false;
+}
+
+void ExpectPayFile(ScenarioRun& run, const Tokens& line) {
+  if (line.size() != 3) throw ScenarioFailure("usage: expect payfile \"<text>\"");
+  auto state = run.host.Extension<ExportState>();
+  if (state->lastFile.empty()) throw ScenarioFailure("no payment file was written");
+  const std::string seen = ReadFile(state->lastFile);
+  if (seen != line[2]) throw ScenarioFailure("expected payment file \"" + line[2] + "\", saw \"" + seen + "\"");
+}
+
+
+}  // namespace
+
+std::vector<ScenarioCommand> BankLinkCommands() {
+  return {{ScenarioCommand::Section::Expectations, "expect payment",
+           {{"expect payment keys \"<key> ...\"", "the keys of the last payment order handed to the bank link, in order, exactly"},
+            {"expect payment <key> \"<value>\" <kind>", "an item of the last payment order: its text (NULL for Null) and automation kind (String, Long, Double, Currency, Integer, Boolean, Date, Empty, Null)"}},
+           ExpectPayment}};
+}
+
+
+std::vector<ScenarioCommand> PaymentExportCommands() {
+  return {
+      {ScenarioCommand::Section::Setup, "output",
+       {{"output \"<folder>\"", "where the payment-file export writes (created when missing, kept after the run); without it, a temporary folder of the run's own, removed when the run ends"}},
+       OutputCommand},
+      {ScenarioCommand::Section::Expectations, "expect payfile",
+       {{"expect payfile \"<text>\"", "the last payment file written holds exactly these lines (joined by \\n)"}},
+       ExpectPayFile},
+  };
+}
+
+
+std::vector<ScenarioCommand> CentreDialogCommands();
+std::vector<ScenarioCommand> BankCollectDialogCommands();
+std::vector<ScenarioCommand> ReceiptListCommands();
+
+// The scenario commands of the components and the plug-in's forms, each beside its code.
+std::vector<ScenarioCommand> ComponentCommands() {
+  std::vector<ScenarioCommand> all;
+  for (auto part : {PaymentExportCommands, CentreDialogCommands, BankCollectDialogCommands, ReceiptListCommands,
+                BankLinkCommands})
+    for (auto& c : part()) all.push_back(std::move(c));
+  return all;
+}
+
+void RegisterCentreDialogPlayer(Harness& harness);
+void RegisterBankCollectDialogPlayer(Harness& harness);
+void RegisterBankSendPlayer(Harness& harness);
+void RegisterReceiptPickerPlayer(Harness& harness);
+
+void RegisterFormPlayers(Harness& harness) {
+  RegisterBankSendPlayer(harness);
+  RegisterReceiptPickerPlayer(harness);
+  RegisterBankCollectDialogPlayer(harness);
+  RegisterCentreDialogPlayer(harness);
+}
+
+}  // namespace sim
