@@ -83,7 +83,7 @@ class BillWindow : public HostObject, public Window {
 
   // ---- data -------------------------------------------------------------------------------
   Field* FindField(std::string_view key);
-  Field& FieldOrFail(std::string_view key);  // scenario failure when unknown
+  Field& FieldOrFail(std::string_view key);  // HostCommandError when unknown
   ax::Variant FieldValue(std::string_view key, int32_t kind);  // raises 5 when unknown
   // Stores a value as SetFieldValue does (base-data fields resolved by code or id).
   void StoreValue(Field& field, const ax::Variant& value);

@@ -73,7 +73,7 @@ class ListWindow : public HostObject, public Window {
   void Select(const std::vector<int32_t>& fids);
   // The current row alone (List.RsId and the host's modify), the selection unchanged; nullopt:
   // no current row. Scenario failure for a bill not listed.
-  void SetCurrentRow(std::optional<int32_t> fid);  // scenario failure for a bill not listed
+  void SetCurrentRow(std::optional<int32_t> fid);  // HostCommandError for a bill not listed
   const std::vector<int32_t>& Selection() const { return selection_; }
   std::optional<int32_t> CurrentRow() const { return current_; }
   bool customFilter = false;
