@@ -409,7 +409,7 @@ TEST(Scenario, SettingsCommandsReachTheHost) {
   EXPECT_EQ(host.Translation("审核").value_or(""), "審核");
   EXPECT_FALSE(host.RightAllowed(3, 8));
   EXPECT_TRUE(host.RightAllowed(3, 1));
-  EXPECT_FALSE(host.SecurityAllowed());
+  EXPECT_FALSE(host.SecurityAllowed(512));
   EXPECT_TRUE(host.IsAdministrator(2));
   EXPECT_TRUE(host.IsAdministrator(1));
   EXPECT_FALSE(host.IsAdministrator(3));

@@ -10,10 +10,12 @@
 
 #include "automation/error.h"
 #include "automation/runtime.h"
+#include "sim/host/bill_window.h"
 #include "sim/host/call_check.h"
 #include "sim/host/collections.h"
 #include "sim/harness/harness.h"
 #include "sim/host/host.h"
+#include "sim/host/list_window.h"
 
 namespace sim {
 namespace {
@@ -66,7 +68,7 @@ TEST(SimStrictCalls, ObjectRightNeedsTheBillsObjectTypeAndId) {
       });
 }
 
-TEST(SimStrictCalls, FunctionSecurityTakesItsFourCodesByReference) {
+TEST(SimStrictCalls, FunctionSecurityTakesItsFourCodesByReferenceOrByValue) {
   Host host;
   ax::Object security = ax::CreateObject("KIVBase.SecurityInfo");
   std::string context = ContextString(host);
@@ -84,7 +86,7 @@ TEST(SimStrictCalls, FunctionSecurityTakesItsFourCodesByReference) {
           {__LINE__, "another system", [&] { return refs(28, 11, 256, true); }, kInvalid},
           {__LINE__, "no error shown", [&] { return refs(29, 11, 256, false); }, kInvalid},
           {__LINE__, "a code as Integer", [&] { return refs(29, ax::Variant(int16_t{11}), 256, true); }, kKind},
-          {__LINE__, "codes by value", [&] { return ax::Args{context, 29, 11, 256, true}; }, kInvalid},
+          {__LINE__, "codes by value", [&] { return ax::Args{context, 29, 11, 256, true}; }, kOk},
           {__LINE__, "another context", [&] {
              ax::Args args = refs(29, 11, 256, true);
              args[0] = std::string("Language=chs;");
@@ -93,7 +95,7 @@ TEST(SimStrictCalls, FunctionSecurityTakesItsFourCodesByReference) {
       });
 }
 
-TEST(SimStrictCalls, DeleteBillNeedsAllSevenArgumentsByReference) {
+TEST(SimStrictCalls, DeleteBillTakesTypeDescriptionAndIdByReference) {
   Host host;
   ax::Object update = ax::CreateObject("LmMClass.ClassUpdate");
   std::string context = ContextString(host);
@@ -121,6 +123,16 @@ TEST(SimStrictCalls, DeleteBillNeedsAllSevenArgumentsByReference) {
           {__LINE__, "bill id by value", [&] {
              ax::Args a = full(1006007, classType.AsVariant(), 999999);
              a[3] = 999999;
+             return a;
+           }, kInvalid},
+          {__LINE__, "the three empty references by value", [&] {
+             ax::Args a = full(1006007, classType.AsVariant(), 999999);
+             for (size_t i = 4; i < 7; ++i) a[i] = ax::Variant(ax::DispatchPtr{});
+             return a;
+           }, kComponent},
+          {__LINE__, "class type id by value", [&] {
+             ax::Args a = full(1006007, classType.AsVariant(), 999999);
+             a[1] = 1006007;
              return a;
            }, kInvalid},
           {__LINE__, "an object where Nothing goes", [&] {
@@ -154,6 +166,9 @@ TEST(SimStrictCalls, TransferUpdateChecksContextKindsAndTheUserOfAnUndo) {
           {__LINE__, "uncheck with the user's id", [&] { return check(999999, 0, user); }, kInvalid},
           {__LINE__, "check as user 0", [&] { return check(999999, 1, 0); }, kInvalid},
           {__LINE__, "state 3", [&] { return check(999999, 3, user); }, kInvalid},
+          {__LINE__, "state and user as Integer", [&] {
+             return check(999999, ax::Variant(int16_t{1}), ax::Variant(static_cast<int16_t>(host.CurrentUser())));
+           }, kOk},
           {__LINE__, "the id as text", [&] { return check("999999", 1, user); }, kKind},
           {__LINE__, "voucher id by value", [&] {
              ax::Args a = check(999999, 1, user);
@@ -198,10 +213,13 @@ TEST(SimStrictCalls, LookupsAndQueries) {
   cancel.kind = "pick account";
   cancel.verb = "cancel";
   cancel.where = "test";
-  for (int i = 0; i < 4; ++i) harness.QueueReply(cancel);
+  for (int i = 0; i < 5; ++i) harness.QueueReply(cancel);
+  const ax::Variant zero(int16_t{0}), one(int16_t{1});
   RunCases(view, "AcntLookup", "GLView.AcntLookup",
       {
           {__LINE__, "(omitted, 0, 1)", [] { return ax::Args{ax::omitted(), 0, 1}; }, kOk},
+          // A bare number's kind is the caller's: an Integer literal is the same call.
+          {__LINE__, "0 and 1 as Integer", [&] { return ax::Args{ax::omitted(), zero, one}; }, kOk},
           {__LINE__, "Empty first", [] { return ax::Args{ax::Variant(), 0, 1}; }, kInvalid},
           {__LINE__, "(omitted, 1, 0)", [] { return ax::Args{ax::omitted(), 1, 0}; }, kInvalid},
           {__LINE__, "two arguments", [] { return ax::Args{ax::omitted(), 0}; }, kCount},
@@ -401,7 +419,10 @@ TEST(SimStrictCalls, ResultDisplayAndBusinessLogTakeTheirKinds) {
   EXPECT_EQ(ErrorOf([&] { display.Put("Cols", "1"); }, "DispBuilder.Cols"), kKind);
   display.Put("Cols", 1);
   EXPECT_EQ(ErrorOf([&] { display.Put("Titles", 1); }, "DispBuilder.Titles"), kKind);
-  EXPECT_EQ(ErrorOf([&] { display.Call("SetColWidth", {1, 6000.0}); }, "DispBuilder.SetColWidth"), kKind);
+  EXPECT_EQ(ErrorOf([&] { display.Call("SetColWidth", {1, "6000"}); }, "DispBuilder.SetColWidth"), kKind);
+  // The numbers are the caller's literals: any numeric kind.
+  EXPECT_EQ(ErrorOf([&] { display.Call("SetColWidth", {ax::Variant(int16_t{1}), 6000.0}); }, "DispBuilder.SetColWidth"), kOk);
+  EXPECT_EQ(ErrorOf([&] { display.Put("Cols", ax::Variant(int16_t{1})); }, "DispBuilder.Cols"), kOk);
   EXPECT_EQ(ErrorOf([&] { display.Call("Add", {1}); }, "DispBuilder.Add"), kKind);
   EXPECT_EQ(ErrorOf([&] { display.Call("Show"); }, "DispBuilder.Show"), kCount);
   ax::Object gl = ax::CreateObject("HOLGLView.GLData");
@@ -449,6 +470,49 @@ TEST(SimStrictCalls, VoucherWindowNeedsTheBillInformationAndTheHeaderByReference
   EXPECT_NE(edit(info("", "KeyAcctDC2", 0), "Add", true).find("借贷方向"), std::string::npos);
   EXPECT_NE(edit(info("", "ObjectMethod", "Create"), "Edit", true).find("只能新增"), std::string::npos);
   EXPECT_NE(edit(info("", "ObjectMethod", "Update"), "Edit", true).find("VoucherID"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sim
+
+namespace sim {
+namespace {
+
+// The bill window's fields: three arguments, the key as text, the kind 1 to 3; the row of a head
+// field is the caller's number (-1, and also 0 and 1, all read the head).
+TEST(SimStrictCalls, BillFieldsTakeKeyRowAndKind) {
+  Host host;
+  std::shared_ptr<BillWindow> bill = host.OpenBill(BillOpening{});
+  ax::Object b{ax::DispatchPtr(bill)};
+  RunCases(b, "GetFieldValue", "BillInterface.GetFieldValue",
+      {
+          {__LINE__, "head, stored", [] { return ax::Args{"FAmt", -1, 1}; }, kOk},
+          {__LINE__, "head, display", [] { return ax::Args{"FAmt", -1, 3}; }, kOk},
+          {__LINE__, "row 0", [] { return ax::Args{"FAmt", 0, 1}; }, kOk},
+          {__LINE__, "kind as Integer", [] { return ax::Args{"FAmt", -1, ax::Variant(int16_t{2})}; }, kOk},
+          {__LINE__, "kind 0", [] { return ax::Args{"FAmt", -1, 0}; }, kInvalid},
+          {__LINE__, "kind 4", [] { return ax::Args{"FAmt", -1, 4}; }, kInvalid},
+          {__LINE__, "kind left out", [] { return ax::Args{"FAmt", -1}; }, kCount},
+          {__LINE__, "the row as text", [] { return ax::Args{"FAmt", "-1", 1}; }, kKind},
+      });
+  RunCases(b, "SetFieldValue", "BillInterface.SetFieldValue",
+      {
+          {__LINE__, "head", [] { return ax::Args{"FAmt", 5.0, -1}; }, kOk},
+          {__LINE__, "row left out", [] { return ax::Args{"FAmt", 5.0}; }, kCount},
+          {__LINE__, "the key as a number", [] { return ax::Args{1, 5.0, -1}; }, kKind},
+      });
+}
+
+TEST(SimStrictCalls, TheListIsRefreshedAsItStands) {
+  Host host;
+  std::shared_ptr<ListWindow> list = host.OpenList("transfer");
+  ax::Object l = ax::Object(ax::DispatchPtr(list)).GetObj("List");
+  RunCases(l, "RefreshList", "List.RefreshList",
+      {
+          {__LINE__, "False", [] { return ax::Args{false}; }, kOk},
+          {__LINE__, "True", [] { return ax::Args{true}; }, kInvalid},
+          {__LINE__, "nothing", [] { return ax::Args{}; }, kCount},
+      });
 }
 
 }  // namespace

@@ -115,5 +115,43 @@ TEST(TSql, RewrittenStatementsRunOnSqlite) {
   for (const auto& c : cases) EXPECT_EQ(FirstColumn(db.Query(c.tsql)), c.expected) << "line " << c.line;
 }
 
+// SQL the plug-in sends runs on SQL Server: what only SQLite understands is refused there, and a
+// double-quoted token is a name, never a text. The database's own set-up keeps SQLite's.
+TEST(TSql, SqlThePlugInSendsIsRefusedWhereSqlServerRefusesIt) {
+  Database db(":memory:");
+  db.Reset(true);
+  struct Case {
+    int line;
+    const char* sql;
+    bool refused;
+  };
+  const Case cases[] = {
+      {__LINE__, "select ISNULL(FBillNo,'') from t_scTransfer where FID=1", false},
+      {__LINE__, "select top 1 FBillNo from t_scTransfer", false},
+      {__LINE__, "select [FBillNo] from t_scTransfer where FID=1", false},
+      {__LINE__, "select \"FBillNo\" from t_scTransfer where FID=1", false},
+      {__LINE__, "select IFNULL(FBillNo,'') from t_scTransfer", true},
+      {__LINE__, "select FBillNo || 'x' from t_scTransfer", true},
+      {__LINE__, "select FBillNo from t_scTransfer limit 1", true},
+      {__LINE__, "select FBillNo from t_scTransfer where FID==1", true},
+      {__LINE__, "select FBillNo from t_scTransfer where FBillNo=\"HB000001\"", true},
+  };
+  for (const Case& c : cases) {
+    bool refused = false;
+    try {
+      db.QuerySent(c.sql);
+    } catch (const ax::AutomationError& e) {
+      refused = true;
+      EXPECT_EQ(e.Number(), -2147217900) << "line " << c.line;
+    }
+    EXPECT_EQ(refused, c.refused) << "line " << c.line;
+    if (!c.refused) {
+      EXPECT_NO_THROW(db.Query(c.sql)) << "line " << c.line;
+    }
+  }
+  EXPECT_NO_THROW(db.Query("select FBillNo from t_scTransfer limit 1"));
+  EXPECT_NO_THROW(db.Query("select FBillNo from t_scTransfer where FBillNo=\"HB000001\""));
+}
+
 }  // namespace
 }  // namespace sim

@@ -68,8 +68,14 @@ void Right(ScenarioRun& run, const Tokens& t) {
 }
 
 void Security(ScenarioRun& run, const Tokens& t) {
-  Need(t, 2, "security allow|deny");
-  run.host.settings().security = YesNo(t[1], "allow", "deny");
+  Need(t, 2, "security [<function code>] allow|deny");
+  if (t.size() == 2) {
+    run.host.settings().security = YesNo(t[1], "allow", "deny");
+    run.host.settings().securityCodes.clear();
+    return;
+  }
+  Need(t, 3, "security [<function code>] allow|deny");
+  run.host.settings().securityCodes[Number(t[1], "a function code")] = YesNo(t[2], "allow", "deny");
 }
 
 void Admin(ScenarioRun& run, const Tokens& t) {
@@ -378,7 +384,8 @@ std::vector<ScenarioCommand> SetupCommands() {
       {S, "translate", {{"translate \"<text>\" \"<translation>\"", "a resource string of the current language (by trimmed Chinese text)"}}, Translate},
       {S, "catalogue", {{"catalogue on|off", "the shipped translations (po/<language>.po) serve the resource loader too, translate entries first; with it on, expected texts the plug-in shows (message, result, answer, tool caption, tooltip and description, cell, log) are written in Chinese and compared in the user's language (off by default; on under sctav --language)"}}, Catalogue},
       {S, "right", {{"right <user> <code> allow|deny", "an object right of the permission test (every right is allowed by default)"}}, Right},
-      {S, "security", {{"security allow|deny", "the function security test (default allow)"}}, Security},
+      {S, "security", {{"security allow|deny", "the function security test for every function code (default allow); forgets the codes set one by one"},
+                       {"security <code> allow|deny", "the function security test for one function code (512 withdrawal, 256 submission)"}}, Security},
       {S, "recordsets", {{"recordsets forwardonly|static [<ProgID|LmLib>...]", "the record sets the host's data calls hand out from then on (LmLib.GetData, GetAnyRecordSet, GetList, GetAcctList, GetBalSum, Execute, GetExportConfig), those of the objects named (names as for fail) or of all: forward-only as an ADO forward-only cursor (RecordCount and AbsolutePosition -1; MovePrevious, MoveLast and setting AbsolutePosition raise error 3251), or static (the default; recordsets static makes them all static again)"}}, RecordSets},
       {S, "admin", {{"admin <user> yes|no", "administrator flag (t_User.FIsAdmin; user 1 is one)"}}, Admin},
       {S, "profile", {{"profile <category> <key> \"<value>\"", "a system-profile entry (t_SystemProfile; SC SCDailyEnd \"0\" by default)"}}, Profile},

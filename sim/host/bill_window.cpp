@@ -4,6 +4,7 @@
 
 #include "automation/error.h"
 #include "plugin/plugin_class.h"
+#include "sim/host/call_check.h"
 
 namespace sim {
 
@@ -169,10 +170,16 @@ bool BillWindow::Supports(std::string_view interfaceName) const {
 std::unique_ptr<ax::Connection> BillWindow::Advise(ax::EventSink& sink) { return Connect(sink); }
 
 void BillWindow::InstallMembers() {
+  // GetFieldValue(key, row, kind) and SetFieldValue(key, value, row): three arguments, the key
+  // as text, the row a number (the head is read with -1 and also 0 and 1; the window ignores
+  // the row of a head field), the kind 1 (stored value), 2 (look-up text) or 3 (display text).
   Method("GetFieldValue", [this](ax::Args& a) -> ax::Variant {
-    return FieldValue(ArgText(a, 0), ArgLong(a, 2, 1));
+    CallCheck(host(), "BillInterface.GetFieldValue", a)
+        .Count(3).Kind(0, ax::VarType::String).Numeric(1).NumberOneOf(2, {1, 2, 3});
+    return FieldValue(ArgText(a, 0), ax::CLng(ax::ArgAt(a, 2)));
   });
   Method("SetFieldValue", [this](ax::Args& a) -> ax::Variant {
+    CallCheck(host(), "BillInterface.SetFieldValue", a).Count(3).Kind(0, ax::VarType::String).Numeric(2);
     std::string key = ArgText(a, 0);
     Field* f = FindField(key);
     if (!f) UnknownField(key, "SetFieldValue");

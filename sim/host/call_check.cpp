@@ -111,4 +111,21 @@ CallCheck& CallCheck::OneOf(size_t i, std::initializer_list<int32_t> values) {
   Wrong(ax::err::kInvalidCall, Position(i) + " must be " + allowed + ", " + std::to_string(v) + " given");
 }
 
+CallCheck& CallCheck::Numeric(size_t i) {
+  return Kinds(i, {ax::VarType::Integer, ax::VarType::Long, ax::VarType::Double, ax::VarType::Currency});
+}
+
+CallCheck& CallCheck::Number(size_t i, double expected) { return NumberOneOf(i, {expected}); }
+
+CallCheck& CallCheck::NumberOneOf(size_t i, std::initializer_list<double> values) {
+  Numeric(i);
+  const double v = ax::CDbl(At(i));
+  std::string allowed;
+  for (double x : values) {
+    if (x == v) return *this;
+    allowed += (allowed.empty() ? "" : " or ") + ax::DisplayText(ax::Variant(x));
+  }
+  Wrong(ax::err::kInvalidCall, Position(i) + " must be " + allowed + ", " + ax::DisplayText(At(i)) + " given");
+}
+
 }  // namespace sim

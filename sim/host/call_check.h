@@ -41,6 +41,11 @@ class CallCheck {
   // Kind and value both exact.
   CallCheck& Value(size_t i, const ax::Variant& expected);
   CallCheck& OneOf(size_t i, std::initializer_list<int32_t> values);  // a Long among values
+  // A number whose kind the call sites leave open (a bare literal of the caller's): any numeric
+  // kind, of that value or among those values.
+  CallCheck& Numeric(size_t i);
+  CallCheck& Number(size_t i, double expected);
+  CallCheck& NumberOneOf(size_t i, std::initializer_list<double> values);
 
   [[noreturn]] void Wrong(int32_t number, const std::string& what) const;
 

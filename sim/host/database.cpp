@@ -200,6 +200,40 @@ Rows Database::Query(const std::string& tsql) {
   return result;
 }
 
+namespace {
+
+// While it lives, a double-quoted token is a name only, as for SQL Server (QUOTED_IDENTIFIER).
+class NamesOnlyInDoubleQuotes {
+ public:
+  explicit NamesOnlyInDoubleQuotes(sqlite3* db) : db_(db) { Set(0); }
+  ~NamesOnlyInDoubleQuotes() { Set(1); }
+  NamesOnlyInDoubleQuotes(const NamesOnlyInDoubleQuotes&) = delete;
+  NamesOnlyInDoubleQuotes& operator=(const NamesOnlyInDoubleQuotes&) = delete;
+
+ private:
+  void Set(int allowText) {
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, allowText, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, allowText, nullptr);
+  }
+  sqlite3* db_;
+};
+
+}  // namespace
+
+void Database::CheckSent(const std::string& tsql) { TranslateTSql(tsql, true); }
+
+void Database::ExecuteSent(const std::string& tsql) {
+  NamesOnlyInDoubleQuotes names(db_);
+  for (const std::string& statement : TranslateTSql(tsql, true)) RunNative(db_, statement, {}, nullptr);
+}
+
+Rows Database::QuerySent(const std::string& tsql) {
+  NamesOnlyInDoubleQuotes names(db_);
+  Rows result;
+  for (const std::string& statement : TranslateTSql(tsql, true)) RunNative(db_, statement, {}, &result);
+  return result;
+}
+
 Rows Database::QueryNative(const std::string& sql, const std::vector<ax::Variant>& params) {
   Rows result;
   RunNative(db_, sql, params, &result);

@@ -34,8 +34,17 @@ class Database {
   // Transact-SQL text as the plug-in sends it: one or more statements separated by CR LF,
   // with ISNULL, top N, convert(...) and case-insensitive names. Raises ax::AutomationError
   // (number -2147217900, the provider's description) for an invalid statement.
+  // These take what SQLite takes beside (set-up and checks of the database's own).
   void Execute(const std::string& tsql);
   Rows Query(const std::string& tsql);  // the rows of the last statement that returns rows
+  // The same for SQL the plug-in sent, which the host's SQL Server runs: what only SQLite
+  // understands (IFNULL, ||, ==, LIMIT, double quotes around a text) is refused as SQL Server
+  // refuses it; a double-quoted name is always a name.
+  void ExecuteSent(const std::string& tsql);
+  Rows QuerySent(const std::string& tsql);
+  // Raises the provider's error for what only SQLite understands in a part the plug-in wrote
+  // (a condition the host puts into a query of its own).
+  static void CheckSent(const std::string& tsql);
 
   // Native SQLite with ? parameters, for the simulated components.
   Rows QueryNative(const std::string& sql, const std::vector<ax::Variant>& params = {});
@@ -48,7 +57,8 @@ class Database {
   sqlite3* db_ = nullptr;
 };
 
-// The compatibility layer: splits a batch into statements and rewrites each into SQLite.
-std::vector<std::string> TranslateTSql(const std::string& tsql);
+// The compatibility layer: splits a batch into statements and rewrites each into SQLite; with
+// sqlServerOnly, what only SQLite understands raises the provider's error.
+std::vector<std::string> TranslateTSql(const std::string& tsql, bool sqlServerOnly = false);
 
 }  // namespace sim

@@ -19,7 +19,7 @@
 //
 // How later components plug in:
 //   - settings:   CurrentUser(), UserName(id), Today(), Now(), Language(), Translation(text),
-//                 RightAllowed(user, code), SecurityAllowed(), IsAdministrator(user),
+//                 RightAllowed(user, code), SecurityAllowed(code), IsAdministrator(user),
 //                 ProfileValue(category, key), SetProfileValue(...), VoucherAfterBank(),
 //                 BillAutoVoucher(); the raw Settings struct through settings().
 //   - answers:    TakeReply("voucher", "the voucher window") etc. (see Reply for the kinds);
@@ -85,6 +85,7 @@ struct Settings {
   bool catalogue = false;               // `catalogue on`: the shipped translations serve too
   std::map<std::pair<int32_t, int32_t>, bool> rights;  // (user, right code) -> allowed; absent: allowed
   bool security = true;                 // the function security test (`security`)
+  std::map<int32_t, bool> securityCodes;  // per function code; absent: as `security`
   // `recordsets`: every data call hands forward-only record sets, or those of the objects named
   bool forwardOnly = false;
   std::vector<std::string> forwardOnlyObjects;
@@ -201,7 +202,11 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   // A key the host's resource loader was asked for (the attendant keeps them).
   void NoteLoaderKey(const std::string& key) { attendant_->LoaderAsked(key); }
   bool RightAllowed(int32_t user, int32_t code) const;
-  bool SecurityAllowed() const { return settings_.security; }
+  // The function security test for a function code: that code's answer, else the general one.
+  bool SecurityAllowed(int32_t code) const {
+    auto it = settings_.securityCodes.find(code);
+    return it == settings_.securityCodes.end() ? settings_.security : it->second;
+  }
   bool IsAdministrator(int32_t user);                 // t_User.FIsAdmin
   void SetAdministrator(int32_t user, bool admin);
   // The system profile (t_SystemProfile); categories and keys compare without regard to case.

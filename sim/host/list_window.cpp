@@ -5,6 +5,7 @@
 #include "automation/error.h"
 #include "plugin/plugin_class.h"
 #include "sim/host/bill_window.h"
+#include "sim/host/call_check.h"
 #include "sim/host/counted_object.h"
 #include "sim/host/recordset.h"
 #include "sim/host/schema.h"
@@ -79,8 +80,10 @@ void ListWindow::InstallMembers() {
         if (const Row* r = w->FindRow(*w->current_)) rows.data.push_back(r->values);
       return ax::DispatchPtr(NewRecordset(std::move(rows)));
     });
-    list->Method("RefreshList", [weak](ax::Args&) -> ax::Variant {
+    list->Method("RefreshList", [weak](ax::Args& a) -> ax::Variant {
       auto w = Alive(weak);
+      // The plug-in re-reads the list as it stands (False); what True would do is not its call.
+      CallCheck(w->host(), "List.RefreshList", a).Count(1).Value(0, false);
       w->host().Note(Channel::Host, "window " + std::to_string(w->Number()) + ": list refreshed");
       w->Refill();
       return {};
@@ -180,7 +183,7 @@ void ListWindow::Refill() {
   if (filter.find_first_not_of(" \t\r\n") != std::string::npos) host().Note(Channel::Sql, "list filter: " + filter);
   sim::Rows data;
   try {
-    data = host().Db().Query(TransferListQuery(filter));
+    data = (Database::CheckSent(filter), host().Db().Query(TransferListQuery(filter)));
   } catch (const ax::AutomationError& e) {
     // A filter the database cannot run shows no bill rather than every bill.
     host().ReportError(e);

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "automation/error.h"
 #include "sim/host/database.h"
 
 namespace sim {
@@ -404,9 +405,31 @@ class Rewriter {
 
 }  // namespace
 
-std::vector<std::string> TranslateTSql(const std::string& tsql) {
+namespace {
+
+// What SQLite understands and SQL Server does not, refused as SQL Server refuses it.
+void RefuseSqliteOnly(const std::vector<Token>& tokens, const std::string& tsql) {
+  auto refuse = [&](const std::string& what) {
+    throw ax::AutomationError(-2147217900, what + " [statement: " + tsql + "]",
+                              "Microsoft OLE DB Provider for SQL Server");
+  };
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    const Token& t = tokens[i];
+    if (IsWord(t, "ifnull") && IsPunct(tokens[NextSig(tokens, i + 1, tokens.size())], "("))
+      refuse("'IFNULL' is not a recognized built-in function name.");
+    if (IsWord(t, "limit")) refuse("Incorrect syntax near 'LIMIT'.");
+    if (IsPunct(t, "||")) refuse("Incorrect syntax near '|'.");
+    if (IsPunct(t, "==")) refuse("Incorrect syntax near '='.");
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> TranslateTSql(const std::string& tsql, bool sqlServerOnly) {
   std::vector<std::string> result;
-  for (const auto& statement : SplitBatch(Tokenize(tsql))) {
+  const std::vector<Token> tokens = Tokenize(tsql);
+  if (sqlServerOnly) RefuseSqliteOnly(tokens, tsql);
+  for (const auto& statement : SplitBatch(tokens)) {
     std::string text = Rewriter(statement).Emit(0, statement.size());
     size_t a = text.find_first_not_of(" \t\r\n");
     size_t b = text.find_last_not_of(" \t\r\n");

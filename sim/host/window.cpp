@@ -120,13 +120,13 @@ DataLibrary::DataLibrary(Host& host, int32_t userId)
   Method("GetData", [this](ax::Args& args) -> ax::Variant {
     std::string sql = ArgText(args, 0);
     this->host().RecordSql("GetData", sql);
-    Rows rows = this->host().Db().Query(sql);
+    Rows rows = this->host().Db().QuerySent(sql);
     return this->host().DataRecordset(std::move(rows), this->ObjectName());
   });
   Method("ExecuteSQL", [this](ax::Args& args) -> ax::Variant {
     std::string sql = ArgText(args, 0);
     this->host().RecordSql("ExecuteSQL", sql);
-    this->host().Db().Execute(sql);
+    this->host().Db().ExecuteSent(sql);
     return {};
   });
   Property("User", [this]() -> ax::Variant {

@@ -31,7 +31,7 @@ class AcctInfo : public HostObject {
  private:
   ax::Variant GetAcctList(ax::Args& args) {
     CallCheck(host(), "cAcctInfo.GetAcctList", args)
-        .Count(4).Context(0).Value(1, 0).Kind(2, ax::VarType::String).Value(3, "");
+        .Count(4).Context(0).Number(1, 0).Kind(2, ax::VarType::String).Value(3, "");
     std::string condition = ax::Trim(ArgText(args, 2));
     std::string sql =
         "SELECT t_Acnt.FID, t_Acnt.FID AS FAccountID, t_Acnt.FNumber, t_Acnt.FName, t_Acnt.FBank,"
@@ -45,6 +45,7 @@ class AcctInfo : public HostObject {
         " WHERE t_Acnt.FIsAcnt = 1" +
         (condition.empty() ? std::string() : " AND (" + condition + ")") +
         " ORDER BY t_Acnt.FNumber";
+    Database::CheckSent(condition);
     Rows rows = host().Db().Query(sql);
     host().Note(Channel::Host, "account information: " + std::to_string(rows.data.size()) +
                                    " account(s) where " + (condition.empty() ? "(all)" : condition));

@@ -17,7 +17,7 @@ class AppConnection : public HostObject {
     Method("Execute", [this](ax::Args& args) -> ax::Variant {
       std::string sql = ArgText(args, 0);
       this->host().RecordSql("Appconnection", sql);
-      return this->host().DataRecordset(this->host().Db().Query(sql), this->ObjectName());
+      return this->host().DataRecordset(this->host().Db().QuerySent(sql), this->ObjectName());
     });
   }
 };

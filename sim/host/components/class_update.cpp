@@ -27,7 +27,9 @@ class ClassUpdate : public HostObject {
   ax::Variant DeleteBill(ax::Args& args) {
     CallCheck check(host(), "ClassUpdate.DeleteBill", args);
     check.Count(7).Context(0);
-    for (size_t i = 1; i < 7; ++i) check.ByRef(i);
+    // The class type id, the class description and the bill id come by reference (the host may
+    // replace them); how the three empty object references come is the caller's.
+    for (size_t i = 1; i < 4; ++i) check.ByRef(i);
     check.Kind(1, ax::VarType::Long).Kind(2, ax::VarType::Object).Kind(3, ax::VarType::Long);
     if (!args[2].value().asObject()) check.Wrong(ax::err::kInvalidCall, "argument 3 (the class description) is Nothing");
     for (size_t i = 4; i < 7; ++i) {

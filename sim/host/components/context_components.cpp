@@ -145,16 +145,16 @@ class SecurityInfo : public HostObject {
   explicit SecurityInfo(Host& host) : HostObject(host, "KIVBase.SecurityInfo", "SecurityInfo") {
     Method("AccessCheck", [this](ax::Args& args) -> ax::Variant {
       RequireContext(args, "AccessCheck");
-      // The function codes of submitting to and withdrawing from the bank, each by reference
-      // (the component may adjust them), and the show-error flag.
+      // The function codes of submitting to and withdrawing from the bank and the show-error
+      // flag; whether they come by reference is the caller's.
       CallCheck(this->host(), "SecurityInfo.AccessCheck", args)
           .Count(5)
           .Context(0)
-          .ByRef(1).Value(1, 29)
-          .ByRef(2).Value(2, 11)
-          .ByRef(3).OneOf(3, {256, 512})
-          .ByRef(4).Value(4, true);
-      bool allowed = this->host().SecurityAllowed();
+          .Value(1, 29)
+          .Value(2, 11)
+          .OneOf(3, {256, 512})
+          .Value(4, true);
+      bool allowed = this->host().SecurityAllowed(ax::CLng(args[3].value()));
       this->host().RecordCall("security", {ArgText(args, 1), ArgText(args, 2), ArgText(args, 3),
                                            allowed ? "allowed" : "denied"});
       this->host().Note(Channel::Host, std::string("function security test: ") +

@@ -18,12 +18,13 @@ class CurrencyInfo : public HostObject {
       : HostObject(host, "KIVGLCurrency.CurrencyInfo", "CurrencyInfo") {
     Method("GetList", [this](ax::Args& args) -> ax::Variant {
       CallCheck(this->host(), "CurrencyInfo.GetList", args)
-          .Count(4).Context(0).Value(1, 2).Kind(2, ax::VarType::String).Kind(3, ax::VarType::String);
+          .Count(4).Context(0).Number(1, 2).Kind(2, ax::VarType::String).Kind(3, ax::VarType::String);
       std::string condition = ax::Trim(ArgText(args, 2));
       std::string order = ax::Trim(ArgText(args, 3));
       std::string sql = "SELECT FCurrencyID, FNumber, FName, FScale, FExchangeRate FROM t_Currency";
       if (!condition.empty()) sql += " WHERE " + condition;
       sql += " ORDER BY " + (order.empty() ? std::string("FCurrencyID") : order);
+      Database::CheckSent(condition + " " + order);
       return this->host().DataRecordset(this->host().Db().Query(sql), this->ObjectName());
     });
   }

@@ -22,8 +22,8 @@ class DispBuilder : public HostObject {
     Property("Cols", [this] { return ax::Variant(cols_); },
              [this](const ax::Variant& v) {
                ax::Args given{v};
-               CallCheck(this->host(), "DispBuilder.Cols", given).Kind(0, ax::VarType::Long);
-               cols_ = v.asLong();
+               CallCheck(this->host(), "DispBuilder.Cols", given).Numeric(0);
+               cols_ = ax::CLng(v);
              });
     Property("Titles", [this] { return ax::Variant(titles_); },
              [this](const ax::Variant& v) {
@@ -33,7 +33,7 @@ class DispBuilder : public HostObject {
              });
     Method("SetColWidth", [this](ax::Args& args) {
       CallCheck(this->host(), "DispBuilder.SetColWidth", args)
-          .Count(2).Kind(0, ax::VarType::Long).Kind(1, ax::VarType::Long);
+          .Count(2).Numeric(0).Numeric(1);
       int32_t col = ArgLong(args, 0);
       if (col < 1 || col > cols_) throw ax::Error(ax::err::kSubscript, "DispBuilder.SetColWidth");
       widths_.resize(static_cast<size_t>(cols_), 0);
@@ -47,12 +47,12 @@ class DispBuilder : public HostObject {
     });
     Property("Count", [this] { return ax::Variant(lines_.size()); });
     Method("Show", [this](ax::Args& args) {
-      CallCheck(this->host(), "DispBuilder.Show", args).Count(1).Kind(0, ax::VarType::Long);
+      CallCheck(this->host(), "DispBuilder.Show", args).Count(1).Numeric(0);
       std::string widths;
       for (size_t i = 0; i < widths_.size(); ++i)
         if (widths_[i]) widths += (widths.empty() ? "" : ",") + std::to_string(i + 1) + ":" + std::to_string(widths_[i]);
       this->host().RecordCall("display", {std::to_string(cols_), titles_, widths,
-                                          std::to_string(args[0].value().asLong())});
+                                          std::to_string(ax::CLng(args[0].value()))});
       std::string text;
       for (size_t i = 0; i < lines_.size(); ++i) text += (i ? "\n" : "") + lines_[i];
       std::string title = titles_;

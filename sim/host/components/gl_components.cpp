@@ -212,11 +212,11 @@ class GLView : public HostObject {
  public:
   explicit GLView(Host& host) : HostObject(host, kGLView, "GLView") {
     Method("AcntLookup", [this](ax::Args& args) {
-      CallCheck(this->host(), "GLView.AcntLookup", args).Count(3).Omitted(0).Value(1, 0).Value(2, 1);
+      CallCheck(this->host(), "GLView.AcntLookup", args).Count(3).Omitted(0).Number(1, 0).Number(2, 1);
       return AcntLookup();
     });
     Method("SubMesLookup", [this](ax::Args& args) {
-      CallCheck(this->host(), "GLView.SubMesLookup", args).Count(2).Kind(0, ax::VarType::Long).Value(1, "");
+      CallCheck(this->host(), "GLView.SubMesLookup", args).Count(2).Number(0, 412).Value(1, "");
       return SubMesLookup(ArgLong(args, 0));
     });
   }

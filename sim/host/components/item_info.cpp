@@ -23,7 +23,7 @@ class ItemInfo : public HostObject {
           .Count(2).Context(0).Kind(1, ax::VarType::String);
       std::string sql = ArgText(args, 1);
       this->host().RecordSql("Iteminfo.GetAnyRecordSet", sql);
-      Rows rows = this->host().Db().Query(sql);
+      Rows rows = this->host().Db().QuerySent(sql);
       if (rows.data.empty()) return ax::Variant(ax::DispatchPtr());
       return this->host().DataRecordset(std::move(rows), this->ObjectName());
     });

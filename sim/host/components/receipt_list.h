@@ -82,7 +82,7 @@ class ReceiptList : public HostObject {
     std::string sql = ReceiptPickerQuery(filter_);
     if (filter_.find_first_not_of(" \t\r\n") != std::string::npos) host().Note(Channel::Sql, "receipt filter: " + filter_);
     host().Note(Channel::Sql, "receipt list: " + sql);
-    sim::Rows result = host().Db().Query(sql);
+    sim::Rows result = (Database::CheckSent(filter_), host().Db().Query(sql));
     rows_.clear();
     size_t dateColumn = result.ColumnIndex("FRecSettDate");
     for (auto& data : result.data) {

@@ -40,7 +40,7 @@ class TransferUpdate : public HostObject {
     Method("DeleteVou", [this](ax::Args& args) { return DeleteVou(args); });
     Method("GetCheckAcctTableSql", [this](ax::Args& args) -> ax::Variant {
       CallCheck(this->host(), "cTransferUpdate.GetCheckAcctTableSql", args)
-          .Count(4).Context(0).Value(1, false).Value(2, 1).Value(3, true);
+          .Count(4).Context(0).Value(1, false).Number(2, 1).Value(3, true);
       return "(SELECT FAcntID FROM view_UserAcnt WHERE FUserID=" +
              std::to_string(this->host().CurrentUser()) + ") ";
     });
@@ -80,8 +80,8 @@ class TransferUpdate : public HostObject {
         .Count(5)
         .Context(0)
         .Kind(1, ax::VarType::Long)
-        .OneOf(2, {0, 1})
-        .Value(3, args[2].value().asLong() == 1 ? host().CurrentUser() : 0)
+        .NumberOneOf(2, {0, 1})
+        .Number(3, ax::CDbl(args[2].value()) == 1 ? host().CurrentUser() : 0)
         .ByRef(4)
         .Kind(4, ax::VarType::Long);
     int32_t fid = ax::CLng(args[1].value());
@@ -116,8 +116,8 @@ class TransferUpdate : public HostObject {
         .Count(4)
         .Context(0)
         .Kind(1, ax::VarType::Long)
-        .OneOf(2, {0, 1})
-        .Value(3, args[2].value().asLong() == 1 ? host().CurrentUser() : 0);
+        .NumberOneOf(2, {0, 1})
+        .Number(3, ax::CDbl(args[2].value()) == 1 ? host().CurrentUser() : 0);
     int32_t fid = ax::CLng(args[1].value());
     int32_t state = ax::CLng(args[2].value());
     int32_t user = ax::CLng(args[3].value());
