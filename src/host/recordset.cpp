@@ -4,12 +4,6 @@
 
 namespace sc::host {
 
-namespace {
-
-constexpr int32_t kItemNotFound = 3265;  // ADO: no item of that name or ordinal
-
-}  // namespace
-
 ax::Variant Field(const ax::Object& rs, std::string_view name) {
   return rs.GetObj("Fields").ItemObj(std::string(name)).Get("Value");
 }
@@ -19,7 +13,7 @@ ax::Object FindField(const ax::Object& fields, std::string_view name) {
   try {
     field = fields.Item(std::string(name));
   } catch (const ax::AutomationError& e) {
-    if (e.Number() == kItemNotFound) return {};
+    if (e.Number() == ax::err::kItemNotFound) return {};
     throw;
   }
   return ax::Object(field);

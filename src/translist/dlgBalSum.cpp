@@ -149,7 +149,8 @@ void dlgBalSum::Form_Load() {
       cboCy.AddItem(host::FieldText(currencies, "FName"),
                     ax::CLng(host::Field(currencies, "FCurrencyID")));
     });
-    if (cboCy.items.empty()) throw ax::AutomationError(380, "Invalid property value", "cboCy");
+    if (cboCy.items.empty())
+      throw ax::AutomationError(ax::err::kInvalidPropertyValue, "Invalid property value", "cboCy");
     cboCy.listIndex = 0;
     cboCy.text = cboCy.items.front().text;
     cboCy.enabled = false;
