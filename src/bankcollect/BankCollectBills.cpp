@@ -10,6 +10,7 @@
 #include "host/collections.h"
 #include "host/components.h"
 #include "host/progids.h"
+#include "host/transfer_bill.h"
 #include "shared/ModPub.h"
 #include "shared/Publics.h"
 #include "shared/SysObjects.h"
@@ -47,7 +48,7 @@ void FrmYHGJ::GenerateTransferBills(const ax::Object& receipts) {
     for (int32_t i = 1; i <= n; ++i) {
       ax::Object& dataService = m_DataSrvs[static_cast<size_t>(i - 1)];
       dataService = ax::CreateObject(host::ProgId::DataSrv);
-      dataService.Put("ClassTypeID", kTransferClassTypeID);
+      dataService.Put("ClassTypeID", host::kTransferClassTypeID);
 
       ax::Object& billForm = m_BillForms[static_cast<size_t>(i - 1)];
       billForm = ax::CreateObject(host::ProgId::ClassInfoManager);
@@ -171,7 +172,7 @@ ax::Object FrmYHGJ::FillEmptyBill(const ax::Object& dataService, const ax::Objec
   setAndLock("FPaySettDate");
 
   // Converted from a receipt: the bill never gets a voucher from this plug-in.
-  set("FSource", "FFld", 2);
+  set("FSource", "FFld", host::kSourceReceipt);
   return bill;
 }
 

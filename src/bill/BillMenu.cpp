@@ -5,6 +5,7 @@
 #include "automation/runtime.h"
 #include "automation/variant.h"
 #include "host/menubar.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferBillExt.h"
 #include "shared/FrmRes.h"
 #include "shared/MLoadPWString.h"
@@ -13,8 +14,6 @@
 namespace sc {
 
 namespace {
-
-constexpr int32_t kMaskColor = 0xC0C0C0;  // light grey
 
 struct BillCommand {
   const char* key;
@@ -54,7 +53,7 @@ void scTransferBillExt::MenuBarInitialize(const ax::Object& oMenuBar) {
     tool.Put("BeginGroup", command.beginGroup);
     if (command.picture != 0) {
       ax::GetUi().SetClipboardPicture(FrmRes::ListImage(command.picture));
-      tool.Call("PasteFace", {kMaskColor});
+      tool.Call("PasteFace", {host::kMaskColor});
     }
     host::Band(oMenuBar, "mnuEdit").GetObj("Tools").Call("InsertBefore", {command.editNeighbour, tool});
     if (command.toolbarNeighbour) {
@@ -69,16 +68,15 @@ void scTransferBillExt::MenuBarInitialize(const ax::Object& oMenuBar) {
 }
 
 void scTransferBillExt::MenuBarClick(const ax::Object& TAVTool, bool& Cancel) {
-  ax::Variant keyValue = TAVTool.Get("Key");
-  std::string key = keyValue.isNull() || keyValue.isEmpty() ? std::string() : ax::CStr(keyValue);
+  std::string key = host::TextOf(TAVTool.Get("Key"));
   if (key == "mnuscCheck") {
-    CheckBill(1);
+    CheckBill(host::kActionCheck);
   } else if (key == "mnuscUnCheck") {
-    CheckBill(0);
+    CheckBill(host::kActionUncheck);
   } else if (key == "mnuscReCheck") {
-    CheckBill(3);
+    CheckBill(host::kActionApprove);
   } else if (key == "mnuscUnReCheck") {
-    CheckBill(4);
+    CheckBill(host::kActionUnapprove);
   } else if (key == "mnuDataLookUp") {
     // F7 on an account field runs our account look-up instead of the host's; on the purpose
     // field the purpose list comes first and the host's look-up still follows.

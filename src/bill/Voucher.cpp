@@ -11,6 +11,7 @@
 #include "host/lmlib.h"
 #include "host/progids.h"
 #include "host/sql.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferBillExt.h"
 #include "shared/MLoadPWString.h"
 #include "shared/MMTS.h"
@@ -21,7 +22,6 @@ namespace sc {
 
 namespace {
 
-constexpr int32_t kTransferClassTypeID = 1006007;
 constexpr const char* kBankDone = "TRANSACTION_SUCCESS";
 
 bool BankNotDone(const ax::Object& bill) {
@@ -39,7 +39,7 @@ void scTransferBillExt::CreateVoucher(bool automatic, bool& result) {
     host::RefreshProfile(profile);
 
     // Bills converted from receipts never get a voucher here.
-    if (ax::VarEqual(host::GetFieldValue(bill, "FSource"), 2)) return;
+    if (ax::VarEqual(host::GetFieldValue(bill, "FSource"), host::kSourceReceipt)) return;
     // No voucher before the bank has paid, when the centre wants it so.
     if (ax::IsTrue(profile.Get("SCGetVoucherAfterBank")) && BankNotDone(bill)) return;
 
@@ -58,7 +58,7 @@ void scTransferBillExt::CreateVoucher(bool automatic, bool& result) {
     ax::Object header = host::NewDictionary();
     host::SetItem(header, "FDate", host::GetFieldValue(bill, "FDate"));
     host::SetItem(header, "FTransDate", host::GetFieldValue(bill, "FPaySettDate"));
-    host::SetItem(header, "FTranType", kTransferClassTypeID);
+    host::SetItem(header, "FTranType", host::kTransferClassTypeID);
     host::SetItem(header, "FReference", host::GetFieldValue(bill, "FBillNo"));
 
     // Explanation of both lines: 划拨单[,purpose][,explanation].
@@ -157,7 +157,8 @@ void scTransferBillExt::CreateVouNoAuto() {
   host::RefreshProfile(profile);
   if (ax::IsTrue(profile.Get("SCGetVoucherAfterBank")) && BankNotDone(bill))
     return refuse("划拨单银行处理还没有成功，不能生成凭证!");
-  if (ax::VarEqual(host::GetFieldValue(bill, "FSource"), "2"))
+  // The command compares the source with its text.
+  if (ax::VarEqual(host::GetFieldValue(bill, "FSource"), std::to_string(host::kSourceReceipt)))
     return refuse("由收款单转换成的划拨单也不能生成凭证!");
 
   bool done = false;
@@ -168,7 +169,7 @@ void scTransferBillExt::CreateVouNoAuto() {
     std::string voucherId = host::SqlNum(m_NewVoucherID);
     std::string billNo = host::GetFieldText(bill, "FBillNo");
     host::LmLib(bill).ExecuteSQL("update t_Voucher set FParameter=" + billId +
-                                 " where FVoucherID=" + voucherId + std::string(host::kCrLf) +
+                                 " where FVoucherID=" + voucherId + host::kCrLf +
                                  "update t_scTransfer set FVoucherID=" + voucherId +
                                  " where fid=" + billId);
     host::ReloadBill(bill);

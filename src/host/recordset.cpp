@@ -1,6 +1,7 @@
 #include "host/recordset.h"
 
 #include "automation/error.h"
+#include "host/transfer_bill.h"
 
 namespace sc::host {
 
@@ -29,9 +30,7 @@ ax::Variant FieldReader::operator()(std::string_view name) {
 }
 
 std::string FieldText(const ax::Object& rs, std::string_view name) {
-  ax::Variant v = Field(rs, name);
-  if (v.isNull() || v.isEmpty()) return {};
-  return ax::CStr(v);
+  return TextOf(Field(rs, name));
 }
 
 int32_t RecordCount(const ax::Object& rs) { return ax::CLng(rs.Get("RecordCount")); }

@@ -11,6 +11,7 @@
 #include "host/progids.h"
 #include "host/recordset.h"
 #include "host/sql.h"
+#include "host/transfer_bill.h"
 #include "shared/MLoadPWString.h"
 #include "shared/MMTS.h"
 #include "shared/ModPub.h"
@@ -22,10 +23,10 @@ namespace sc {
 
 namespace {
 
-constexpr int32_t kRightModifyOwn = 4194304;
-constexpr int32_t kRightModifyOthers = 64;
-constexpr int32_t kRightDeleteOwn = 65536;
-constexpr int32_t kRightDeleteOthers = 128;
+using host::kRightDeleteOthers;
+using host::kRightDeleteOwn;
+using host::kRightModifyOthers;
+using host::kRightModifyOwn;
 
 // dataSrv.ClassType(key) of the list's class description.
 ax::Variant ClassTypeValue(const ax::Object& dataSrv, const char* key) {

@@ -12,6 +12,7 @@
 #include "host/components.h"
 #include "host/progids.h"
 #include "host/recordset.h"
+#include "host/transfer_bill.h"
 #include "shared/MLoadPWString.h"
 #include "shared/ProcessState.h"
 #include "shared/Publics.h"
@@ -22,8 +23,6 @@ namespace sc {
 
 namespace {
 
-// The transfer bill's class type.
-constexpr int32_t kTransferClassTypeID = 1006007;
 constexpr int32_t kHelpContextID = 460129;
 
 // Runs fn for every record of a record set, from the first to the end; Nothing has none. The
@@ -37,9 +36,6 @@ void ForEachRecord(const ax::Object& rs, Fn&& fn) {
     host::MoveNext(rs);
   }
 }
-
-// A record value joined to the empty text, so that a Null becomes "".
-ax::Variant TextOf(const ax::Variant& value) { return ax::Concat(value, std::string()); }
 
 // The value of a profile entry (profile.Item(category, key)) as a Long.
 int32_t ProfileLong(const ax::Object& profile, const char* category, const char* key) {
@@ -228,12 +224,12 @@ ax::Object dlgBalSum::GetAutoCollectAccounts() {
     host::SetItem(account, "FAcntID", field("FID"));
     host::SetItem(account, "FPayAcctID", field("FAccountID"));
     host::SetItem(account, "FPayAcctNo", field("FNumber"));
-    host::SetItem(account, "FPayBank", TextOf(field("FBank")));
-    host::SetItem(account, "FPayBankAcnt", TextOf(field("FAcntNo")));
+    host::SetItem(account, "FPayBank", host::TextOf(field("FBank")));
+    host::SetItem(account, "FPayBankAcnt", host::TextOf(field("FAcntNo")));
     host::SetItem(account, "FRecAcctID", field("FTransAcctID"));
     host::SetItem(account, "FRecAcctNo", field("FTransAcctNumber"));
-    host::SetItem(account, "FRecBank", TextOf(field("FTransBank")));
-    host::SetItem(account, "FRecBankAcnt", TextOf(field("FTransAcntNo")));
+    host::SetItem(account, "FRecBank", host::TextOf(field("FTransBank")));
+    host::SetItem(account, "FRecBankAcnt", host::TextOf(field("FTransAcntNo")));
     host::SetItem(account, "FTransBound", field("FTransBound"));
     host::SetItem(account, "FTransMin", field("FTransMin"));
     host::SetItem(account, "FCyID", field("FCurrencyID"));
@@ -326,7 +322,7 @@ ax::Object dlgBalSum::BuildCollectionList() {
     host::SetItem(item, "FAmt", amount);
     host::SetItem(item, "FFcyAmt", amount);
     host::SetItem(item, "FPaySettDate", queryDate);
-    host::SetItem(item, "FSource", ax::Variant::integer(1));
+    host::SetItem(item, "FSource", ax::Variant::integer(host::kSourceCentreCollection));
     items.Call("Add", {item});
   }
   return items;
@@ -335,7 +331,7 @@ ax::Object dlgBalSum::BuildCollectionList() {
 void dlgBalSum::OpenCollectionBills(const ax::Object& items) {
   for (int32_t i = 1; i <= host::Count(items); ++i) {
     ax::Object dataService = ax::CreateObject(host::ProgId::DataSrv);
-    dataService.Put("ClassTypeID", kTransferClassTypeID);
+    dataService.Put("ClassTypeID", host::kTransferClassTypeID);
     ax::Object manager = ax::CreateObject(host::ProgId::ClassInfoManager);
     manager.PutRef("dataSrv", dataService);
     manager.Put("FormShowStatus", 1);
