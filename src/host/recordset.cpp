@@ -20,6 +20,15 @@ ax::Object FindField(const ax::Object& fields, std::string_view name) {
   return ax::Object(field);
 }
 
+ax::Object RecordSetFields(const ax::Object& recordSet) {
+  return recordSet.IsNothing() ? ax::Object() : recordSet.GetObj("Fields");
+}
+
+bool HasField(const std::string& fieldName, const ax::Object& recordSet) {
+  ax::Object fields = RecordSetFields(recordSet);
+  return !fields.IsNothing() && !FindField(fields, fieldName).IsNothing();
+}
+
 ax::Variant FieldReader::operator()(std::string_view name) {
   for (const auto& [known, field] : known_)
     if (known == name) return field.Get("Value");

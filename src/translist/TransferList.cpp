@@ -95,7 +95,7 @@ void scTransferListExt::ListFillRow(int32_t lRow, const ax::Object& RowData,
                                     ax::Variant& BackColor, ax::Variant& ContinueRaise) {
   (void)lRow;
   // The host raises this for every cell: one look-up both tests for the field and reads it.
-  ax::Object fields = RecordSetFields(RowData);
+  ax::Object fields = host::RecordSetFields(RowData);
   ax::Object checkField = fields.IsNothing() ? ax::Object() : host::FindField(fields, "FCheckStatus");
   if (checkField.IsNothing()) {
     ContinueRaise = false;
@@ -207,15 +207,6 @@ void scTransferListExt::ShowCentreCollection() {
 
 void scTransferListExt::ShowBankCollection() {
   TrapQuiet([&] { ShowFrmYHGJ(host::ListOf(List())); });
-}
-
-ax::Object RecordSetFields(const ax::Object& recordSet) {
-  return recordSet.IsNothing() ? ax::Object() : recordSet.GetObj("Fields");
-}
-
-bool HasField(const std::string& fieldName, const ax::Object& recordSet) {
-  ax::Object fields = RecordSetFields(recordSet);
-  return !fields.IsNothing() && !host::FindField(fields, fieldName).IsNothing();
 }
 
 }  // namespace sc
