@@ -24,6 +24,12 @@ std::string GetCentreDate(bool refreshProfile) {
   return ax::FormatDate(businessDate, "yyyy-mm-dd");
 }
 
+void SetCentreDate(host::PrefilledBill& bill) {
+  host::RefreshProfile(GetProfileObject());
+  std::string businessDate = GetCentreDate();
+  if (!businessDate.empty()) bill.Set("FDate", "FFld", businessDate);
+}
+
 void FillUnitCombo(ax::Control& combo) {
   static const char* const kUnits[] = {N_("元"), N_("十元"), N_("百元"), N_("千元"), N_("万元")};
   for (int32_t power = 0; power < 5; ++power) combo.AddItem(LoadPWString(kUnits[power]), power);
