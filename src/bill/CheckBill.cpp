@@ -94,8 +94,19 @@ bool StoreSignOff(const ax::Object& update, const SignOffAction& action, int32_t
   return ax::IsTrue(update.Get("ReCheck", {GetPropsString(), billId, action.newState, userId}));
 }
 
-void ReportFailure(const SignOffAction& action, const std::string& reason) {
-  ShowMessage(LoadPWString(action.failure) + FormatPWString("原因:%1", {LoadPWString(reason)}), 64);
+// Yes to the action's question goes on.
+bool Confirmed(const char* question) {
+  return ShowMessage(LoadPWString(question), 36) == ax::mb::kIdYes;
+}
+
+void ReportSuccess(const char* success, const char* logText, const std::string& billNo) {
+  ShowMessage(LoadPWString(success), 64);
+  WriteBusinessLog(3, FormatPWString(logText, {billNo}));
+}
+
+// The action's failure text directly followed by the reason.
+void ReportFailure(const char* failure, const std::string& reason) {
+  ShowMessage(LoadPWString(failure) + FormatPWString("原因:%1", {LoadPWString(reason)}), 64);
 }
 
 }  // namespace
@@ -149,7 +160,7 @@ void scTransferBillExt::CheckBill(int32_t action) {
       [&] {
         const ax::Object& bill = Bill();
         if (!CheckBillRules(bill, action)) return;
-        if (ShowMessage(LoadPWString(signOff.question), 36) != ax::mb::kIdYes) return;
+        if (!Confirmed(signOff.question)) return;
 
         std::string billNo = host::GetFieldText(bill, "FBillNo");
         int32_t billId = ax::CLng(host::GetFieldNumber(bill, "FID"));
@@ -164,14 +175,13 @@ void scTransferBillExt::CheckBill(int32_t action) {
         ax::Object update = ax::CreateObject(host::ProgId::TransferUpdate);
         if (!StoreSignOff(update, signOff, billId, userId, voucherId)) {
           // The component said no without raising: there is no reason to show.
-          ReportFailure(signOff, "");
+          ReportFailure(signOff.failure, "");
           return;
         }
-        ShowMessage(LoadPWString(signOff.success), 64);
-        WriteBusinessLog(3, FormatPWString(signOff.logText, {billNo}));
+        ReportSuccess(signOff.success, signOff.logText, billNo);
         host::ReloadBill(bill);
       },
-      [&](const ax::AutomationError& error) { ReportFailure(signOff, error.Description()); });
+      [&](const ax::AutomationError& error) { ReportFailure(signOff.failure, error.Description()); });
 }
 
 }  // namespace sc
