@@ -23,8 +23,8 @@ namespace {
 
 using host::kActionApprove;
 using host::kActionCheck;
-using host::kActionUncheck;
 using host::kActionUnapprove;
+using host::kActionUncheck;
 
 // What a sign-off action asks for, asks the user, stores and says.
 struct SignOffAction {
@@ -54,7 +54,7 @@ constexpr SignOffAction kActions[] = {
 const SignOffAction& ActionOf(int32_t code) {
   for (const SignOffAction& action : kActions)
     if (action.code == code) return action;
-  return kActions[3];
+  return ActionOf(kActionUnapprove);
 }
 
 bool Refuse(const char* text) {

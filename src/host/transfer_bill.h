@@ -1,4 +1,4 @@
-// The words every part of the library uses about the transfer bill: its class type, where a
+// The words the whole library uses about the transfer bill: its class type, where a
 // bill came from, the sign-off actions and the rights the host tests for them, the line break of
 // SQL batches and result texts, a value read as text, and the colours of tools and list rows.
 #pragma once
