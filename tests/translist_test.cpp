@@ -375,10 +375,10 @@ TEST(TransferListRows, HasFieldIgnoresCaseAndNothingHasNoField) {
   sim::Rows rows;
   rows.columns = {"FID", "FCheckStatus"};
   ax::Object rs(sim::NewRecordset(rows));
-  EXPECT_TRUE(sc::HasField("FCHECKSTATUS", rs));
-  EXPECT_TRUE(sc::HasField("fid", rs));
-  EXPECT_FALSE(sc::HasField("FCheck", rs));
-  EXPECT_FALSE(sc::HasField("FID", ax::Object()));
+  EXPECT_TRUE(sc::host::HasField("FCHECKSTATUS", rs));
+  EXPECT_TRUE(sc::host::HasField("fid", rs));
+  EXPECT_FALSE(sc::host::HasField("FCheck", rs));
+  EXPECT_FALSE(sc::host::HasField("FID", ax::Object()));
 }
 
 // Stands between the handler and the host's objects and counts every call made into the host,

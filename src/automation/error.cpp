@@ -56,7 +56,7 @@ AutomationError ToAutomationError(std::exception_ptr e) {
     return a;
   } catch (const std::bad_alloc&) {
     if (g_foreignObserver) g_foreignObserver("std::bad_alloc");
-    return Error(7);
+    return Error(err::kOutOfMemory);
   } catch (const std::exception& x) {
     if (g_foreignObserver) g_foreignObserver(x.what());
     std::string what = x.what();

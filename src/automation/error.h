@@ -26,19 +26,27 @@ class AutomationError : public std::exception {
   std::string source_;
 };
 
-// The standard run-time errors the plug-in and the hosts raise.
+// The run-time, automation and data-access errors the plug-in and the hosts raise or test for.
 namespace err {
+constexpr int32_t kAppDefined = 1;          // application-defined error raised with Err.Raise 1
 constexpr int32_t kInvalidCall = 5;         // "Invalid procedure call or argument"
 constexpr int32_t kOverflow = 6;            // "Overflow"
+constexpr int32_t kOutOfMemory = 7;         // "Out of memory"
 constexpr int32_t kSubscript = 9;           // "Subscript out of range"
 constexpr int32_t kTypeMismatch = 13;       // "Type mismatch"
+constexpr int32_t kInternal = 51;           // "Internal error"
 constexpr int32_t kObjectNotSet = 91;       // "Object variable or With block variable not set"
 constexpr int32_t kInvalidNull = 94;        // "Invalid use of Null"
+constexpr int32_t kInvalidPropertyValue = 380;  // "Invalid property value" (a control's property)
 constexpr int32_t kCantCreate = 429;        // "ActiveX component can't create object"
 constexpr int32_t kNoMember = 438;          // "Object doesn't support this property or method"
+constexpr int32_t kAutomation = 440;        // "Automation error"
+constexpr int32_t kNoNamedArgs = 446;       // "Object doesn't support named arguments"
 constexpr int32_t kWrongArgs = 450;         // "Wrong number of arguments or invalid property assignment"
-constexpr int32_t kInternal = 51;           // "Internal error"
-constexpr int32_t kAppDefined = 1;          // application-defined error raised with Err.Raise 1
+constexpr int32_t kNoEvents = 459;          // "Object or class does not support the set of events"
+constexpr int32_t kNoCurrentRecord = 3021;  // ADO: "Either BOF or EOF is True, ..."
+constexpr int32_t kItemNotFound = 3265;     // ADO: no item of that name or ordinal in the collection
+constexpr int32_t kIndexOutOfBounds = 35600;  // "Index out of bounds" (a control's list of items)
 }  // namespace err
 
 // The standard description of a run-time error number ("Type mismatch" for 13, ...).

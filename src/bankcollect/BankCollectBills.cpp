@@ -7,9 +7,11 @@
 #include "automation/runtime.h"
 #include "automation/variant.h"
 #include "bankcollect/FrmYHGJ.h"
+#include "host/bill_template.h"
 #include "host/collections.h"
 #include "host/components.h"
 #include "host/progids.h"
+#include "host/transfer_bill.h"
 #include "shared/ModPub.h"
 #include "shared/Publics.h"
 #include "shared/SysObjects.h"
@@ -29,6 +31,47 @@ constexpr uintptr_t kHitCaption = 2;       // HTCAPTION
 constexpr double kDrawPause = 0.8;
 constexpr double kSecondsPerDay = 86400.0;
 
+// The receipt's paying account, locked only when there is one.
+constexpr host::BillFill kPayingAccount[] = {
+    {"FPayAcctID", "FFld", "FPayAcctID"},
+    {"FPayAcctID", "FFND", "FPayAcctNo"},
+    {"FPayAcctID", "FDSP", "FPayAcctNo"},
+};
+
+// The banks and the receiving account, copied and locked; the accounts show their numbers.
+constexpr host::BillFill kBanksAndReceivingAccount[] = {
+    {"FPayBank", "FFld", "FPayBank"},
+    {"FPayBank", host::kLock},
+    {"FPayBankAcnt", "FFld", "FPayBankAcnt"},
+    {"FPayBankAcnt", host::kLock},
+    {"FRecAcctID", "FFld", "FRecAcctID"},
+    {"FRecAcctID", "FFND", "FRecAcctNo"},
+    {"FRecAcctID", "FDSP", "FRecAcctNo"},
+    {"FRecAcctID", host::kLock},
+    {"FRecBank", "FFld", "FRecBank"},
+    {"FRecBank", host::kLock},
+    {"FRecBankAcnt", "FFld", "FRecBankAcnt"},
+    {"FRecBankAcnt", host::kLock},
+};
+
+// Rate and amounts copied and locked; the texts and the settlement copied (a Null text or
+// settlement number as ""); the receipt's date copied and locked.
+constexpr host::BillFill kAmountsAndSettlement[] = {
+    {"FExchRate", "FFld", "FExchRate"},
+    {"FExchRate", host::kLock},
+    {"FAmt", "FFld", "FAmt"},
+    {"FAmt", host::kLock},
+    {"FFcyAmt", "FFld", "FFcyAmt"},
+    {"FFcyAmt", host::kLock},
+    {"FExplanation", "FFld", "FExplanation", true},
+    {"FPurpose", "FFld", "FPurpose", true},
+    {"FSettleTypeID", "FFld", "FSettleTypeID"},
+    {"FSettleTypeID", "FDSP", "FSettleType"},
+    {"FSettleNo", "FFld", "FSettleNo", true},
+    {"FPaySettDate", "FFld", "FPaySettDate"},
+    {"FPaySettDate", host::kLock},
+};
+
 // A receipt key read without a default (the row's item as it is).
 ax::Variant ItemOf(const ax::Object& row, const char* key) { return row.Item(key); }
 
@@ -46,16 +89,9 @@ void FrmYHGJ::GenerateTransferBills(const ax::Object& receipts) {
     m_BillForms.assign(static_cast<size_t>(n), ax::Object());
     for (int32_t i = 1; i <= n; ++i) {
       ax::Object& dataService = m_DataSrvs[static_cast<size_t>(i - 1)];
-      dataService = ax::CreateObject(host::ProgId::DataSrv);
-      dataService.Put("ClassTypeID", kTransferClassTypeID);
-
       ax::Object& billForm = m_BillForms[static_cast<size_t>(i - 1)];
-      billForm = ax::CreateObject(host::ProgId::ClassInfoManager);
-      billForm.PutRef("dataSrv", dataService);
-      billForm.Put("FormShowStatus", 1);
-
-      ax::Object bill = FillEmptyBill(dataService, mapped.ItemObj(i));
-      billForm.Call("Show", {ax::omitted(), ax::omitted(), ax::omitted(), bill});
+      host::NewBillWindow(host::kTransferClassTypeID, dataService, billForm);
+      host::ShowBill(billForm, FillEmptyBill(dataService, mapped.ItemObj(i)));
     }
 
     PauseWithEvents(kDrawPause);
@@ -105,74 +141,31 @@ ax::Object FrmYHGJ::MapReceiptsToBills(const ax::Object& receipts) {
 }
 
 ax::Object FrmYHGJ::FillEmptyBill(const ax::Object& dataService, const ax::Object& m) {
-  ax::Object bill = dataService.GetObj("GetEmptyBill");
-  ax::Object info = dataService.GetObj("TableInfo");
-  ax::Object map = info.ItemObj("Map");
-  // Saving the bill links the receipt to it through this value.
-  host::SetItem(bill, "FRecSettID", m.Item("FRecSettID"));
-  ax::Object page = bill.ItemObj("Page1");
-
-  auto set = [&](const char* key, const char* item, const ax::Variant& value) {
-    host::SetItem(page.ItemObj(ax::CStr(map.Item(key))), item, value);
-  };
-  auto lock = [&](const char* key) {
-    host::SetItem(info.ItemObj(ax::CStr(map.Item(key))), "FLock", 1);
-  };
-  auto setAndLock = [&](const char* key) {
-    set(key, "FFld", m.Item(key));
-    lock(key);
-  };
-
-  // Without daily closing the bill keeps the date of the empty template.
-  host::RefreshProfile(GetProfileObject());
-  std::string businessDate = GetCentreDate();
-  if (!businessDate.empty()) set("FDate", "FFld", businessDate);
+  // Saving the bill links the receipt to it through the bill's own "FRecSettID".
+  host::PrefilledBill bill(dataService, m, {"FRecSettID"});
+  SetCentreDate(bill);
 
   // A receipt from outside the centre has no paying account: the user may choose one.
-  set("FPayAcctID", "FFld", m.Item("FPayAcctID"));
-  set("FPayAcctID", "FFND", m.Item("FPayAcctNo"));
-  set("FPayAcctID", "FDSP", m.Item("FPayAcctNo"));
-  if (ax::VarGreater(m.Item("FPayAcctID"), 0)) lock("FPayAcctID");
-
-  setAndLock("FPayBank");
-  setAndLock("FPayBankAcnt");
-
-  set("FRecAcctID", "FFld", m.Item("FRecAcctID"));
-  set("FRecAcctID", "FFND", m.Item("FRecAcctNo"));
-  set("FRecAcctID", "FDSP", m.Item("FRecAcctNo"));
-  lock("FRecAcctID");
-
-  setAndLock("FRecBank");
-  setAndLock("FRecBankAcnt");
+  bill.Fill(kPayingAccount);
+  if (ax::VarGreater(m.Item("FPayAcctID"), 0)) bill.Lock("FPayAcctID");
+  bill.Fill(kBanksAndReceivingAccount);
 
   ax::Variant recBankAcnt = m.Item("FRecBankAcnt");
   if (!recBankAcnt.isMissing() && !recBankAcnt.isNull() && !recBankAcnt.isEmpty()) {
     ax::Object update = ax::CreateObject(host::ProgId::TransferUpdate);
-    set("FRecBanktype", "FFld", update.Get("GetBankType", {GetPropsString(), recBankAcnt}));
+    bill.Set("FRecBanktype", "FFld", update.Get("GetBankType", {GetPropsString(), recBankAcnt}));
   }
 
-  set("FCyID", "FFld", m.Item("FCyID"));
-  lock("FCyID");
+  bill.Set("FCyID", "FFld", m.Item("FCyID"));
+  bill.Lock("FCyID");
   ax::Object currency = host::GetCurrency(GetGLData(), ax::CLng(m.Item("FCyID")));
-  set("FCyID", "FFND", currency.Get("Number"));
-  set("FCyID", "FDSP", currency.Get("Name"));
+  bill.Set("FCyID", "FFND", currency.Get("Number"));
+  bill.Set("FCyID", "FDSP", currency.Get("Name"));
 
-  setAndLock("FExchRate");
-  setAndLock("FAmt");
-  setAndLock("FFcyAmt");
-
-  set("FExplanation", "FFld", NullToDefault(m.Item("FExplanation"), ""));
-  set("FPurpose", "FFld", NullToDefault(m.Item("FPurpose"), ""));
-
-  set("FSettleTypeID", "FFld", m.Item("FSettleTypeID"));
-  set("FSettleTypeID", "FDSP", m.Item("FSettleType"));
-  set("FSettleNo", "FFld", NullToDefault(m.Item("FSettleNo"), ""));
-
-  setAndLock("FPaySettDate");
-
+  bill.Fill(kAmountsAndSettlement);
   // Converted from a receipt: the bill never gets a voucher from this plug-in.
-  set("FSource", "FFld", 2);
-  return bill;
+  bill.Set("FSource", "FFld", host::kSourceReceipt);
+  return bill.Bill();
 }
 
 int32_t FrmYHGJ::GetHostTopWindow() {

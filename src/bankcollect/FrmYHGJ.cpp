@@ -9,6 +9,7 @@
 #include "automation/runtime.h"
 #include "automation/variant.h"
 #include "bankcollect/FrmRecSettList.h"
+#include "host/transfer_bill.h"
 #include "shared/MLoadPWString.h"
 #include "shared/ProcessState.h"
 #include "shared/Publics.h"
@@ -126,9 +127,9 @@ void FrmYHGJ::btnOK_Click() {
 std::string FrmYHGJ::GetDateFilter() {
   // Style 111 drops the time of day: both bounds take in their whole day.
   return " AND convert(datetime,convert(varchar(30),v.FRecSettdate,111)) >='" +
-         ax::Format(C("dtpDate(0)").value, "YYYY-MM-DD") + "'\r\n" +
+         ax::Format(C("dtpDate(0)").value, "YYYY-MM-DD") + "'" + host::kCrLf +
          " AND convert(datetime,convert(varchar(30),v.FRecSettdate,111)) <='" +
-         ax::Format(C("dtpDate(1)").value, "YYYY-MM-DD") + "'\r\n";
+         ax::Format(C("dtpDate(1)").value, "YYYY-MM-DD") + "'" + host::kCrLf;
 }
 
 void ShowFrmYHGJ(const ax::Object& list) {

@@ -16,8 +16,6 @@ class FrmYHGJ : public ax::Form {
  public:
   // Help topic of the dialog (F1).
   static constexpr int32_t kHelpContextId = 460130;
-  // The transfer bill's class type, for the new bill windows.
-  static constexpr int32_t kTransferClassTypeID = 1006007;
 
   FrmYHGJ();
   ~FrmYHGJ() override;

@@ -7,6 +7,7 @@
 #include "host/progids.h"
 #include "host/recordset.h"
 #include "host/sql.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferListExt1.h"
 #include "shared/MLoadPWString.h"
 #include "shared/Publics.h"
@@ -66,7 +67,7 @@ void scTransferListExt1::MenuBarInitialize(const ax::Object& oMenuBar) {
         // A bank type without a name in the user's language shows its Chinese name.
         const std::string nameColumn = GetLangResKey("FName");
         ax::Variant name = host::Field(rsBanktype, nameColumn);
-        if (nameColumn != "FName" && (name.isNull() || name.isEmpty() || ax::CStr(name).empty()))
+        if (nameColumn != "FName" && host::TextOf(name).empty())
           name = host::Field(rsBanktype, "FName");
         tool.Put("Caption", name);
         tool.Put("ToolTipText", name);

@@ -13,6 +13,7 @@
 #include "host/progids.h"
 #include "host/recordset.h"
 #include "host/sql.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferListExt1.h"
 #include "shared/MLoadPWString.h"
 #include "shared/MMTS.h"
@@ -24,9 +25,6 @@
 namespace sc {
 
 namespace {
-
-// A record value as text; Null and Empty read as "".
-std::string TextOf(const ax::Variant& v) { return v.isNull() || v.isEmpty() ? std::string() : ax::CStr(v); }
 
 // The payment order the bank link receives for the bill at the record set's current row (field
 // reads that record set).
@@ -68,7 +66,7 @@ ax::Object PaymentOrder(host::FieldReader& field) {
 std::string AreaText(const ax::Variant& province, const ax::Variant& cityType,
                      const ax::Variant& city) {
   std::string item;
-  const std::string provinceText = TextOf(province);
+  const std::string provinceText = host::TextOf(province);
   if (ax::Len(ax::Trim(provinceText)) > 0) {
     const std::string provinceSuffix = LoadPWString("省");
     item = ax::InStr(1, provinceText, provinceSuffix) > 0 ? provinceText
@@ -76,7 +74,7 @@ std::string AreaText(const ax::Variant& province, const ax::Variant& cityType,
   }
   const std::string citySuffix =
       ax::VarEqual(cityType, 0) ? LoadPWString("市") : LoadPWString("县");
-  const std::string cityText = TextOf(city);
+  const std::string cityText = host::TextOf(city);
   // The city part is there even for an empty city: the bank expects the suffix.
   item += ax::InStr(1, cityText, citySuffix) > 0 ? cityText : cityText + citySuffix;
   return item;
@@ -103,14 +101,15 @@ void scTransferListExt1::SubmitToBankBill() {
       ids += host::SqlNum(ax::CLng(selected.Item(i)));
     }
     const host::DataLib lib = host::LmLib(List());
+    const std::string crlf(host::kCrLf);
     const ax::Object rs = lib.GetData(
-        "select t1.FID,t1.FBillNo,t1.FAmt,t1.FCyID,t1.FRecBankType,\r\n"
-        " t1.FRecBankAcnt,t1.FRecBank,t2.FClientName as FRecClient \r\n"
+        "select t1.FID,t1.FBillNo,t1.FAmt,t1.FCyID,t1.FRecBankType," + crlf +
+        " t1.FRecBankAcnt,t1.FRecBank,t2.FClientName as FRecClient " + crlf +
         " ,t3.FClientName as FPayClient,t1.FPayBankAcnt,t1.FRecCity,t1.FRecProvince,t1.FPayCity,"
-        "t1.FPayProvince,t1.FPurpose,t1.FTlxlvl,t1.FTrantype,t1.FCheckerID,t1.FReCheckerID \r\n"
-        " ,t1.FExplanation,t1.FPayBank,FRecCityType,FPayCityType  from t_scTransfer t1 \r\n"
-        " left join view_AcntTav t2 on t1.FRecAcctID=t2.FID \r\n"
-        " left join view_AcntTav t3 on t1.FPayAcctID=t3.FID \r\n"
+        "t1.FPayProvince,t1.FPurpose,t1.FTlxlvl,t1.FTrantype,t1.FCheckerID,t1.FReCheckerID " + crlf +
+        " ,t1.FExplanation,t1.FPayBank,FRecCityType,FPayCityType  from t_scTransfer t1 " + crlf +
+        " left join view_AcntTav t2 on t1.FRecAcctID=t2.FID " + crlf +
+        " left join view_AcntTav t3 on t1.FPayAcctID=t3.FID " + crlf +
         "where t1.FID in (" + ids + ")");
     if (host::Eof(rs)) return;
 
@@ -122,24 +121,24 @@ void scTransferListExt1::SubmitToBankBill() {
     while (!host::Eof(rs)) {
       const ax::Variant billNo = field("FBillNo");
       const ax::Object payment =
-          lib.GetData("select * from view_BKPaymentTAV t1 \r\nwhere FNumber=" + host::SqlStr(billNo) +
-                      " and FName='SCTransfer' ");
+          lib.GetData("select * from view_BKPaymentTAV t1 " + crlf + "where FNumber=" +
+                      host::SqlStr(billNo) + " and FName='SCTransfer' ");
       // A bill without an approver (also one whose approver is unknown) is not approved.
       if (!ax::VarGreater(NullToDefault(field("FReCheckerID"), 0), 0)) {
-        lines += FormatPWString("单据 %1 提交失败：该划拨单未审批不能提交银行", {billNo}) + "\r\n";
+        lines += FormatPWString("单据 %1 提交失败：该划拨单未审批不能提交银行", {billNo}) + crlf;
       } else if (!host::Eof(payment)) {
-        lines += FormatPWString("单据 %1 提交失败：该划拨单已经提交银行付款单", {billNo}) + "\r\n";
+        lines += FormatPWString("单据 %1 提交失败：该划拨单已经提交银行付款单", {billNo}) + crlf;
       } else {
         ax::Variant order = PaymentOrder(field).AsVariant();
         ax::Variant errorText = std::string();
         ax::Args args{ax::ref(order), ax::ref(errorText)};
         const ax::Variant result = bank.CallArgs("ImportPayment", args);
         if (ax::VarEqual(result, 0)) {
-          lines += FormatPWString("单据 %1 提交失败：%2", {billNo, TextOf(errorText)}) + "\r\n";
+          lines += FormatPWString("单据 %1 提交失败：%2", {billNo, host::TextOf(errorText)}) + crlf;
         } else {
           lib.ExecuteSQL("Update t_SCTransfer SET FBKCommit=FID WHERE FID=" +
                          host::SqlNum(field("FID")));
-          lines += FormatPWString("单据 %1 提交成功！", {billNo}) + "\r\n";
+          lines += FormatPWString("单据 %1 提交成功！", {billNo}) + crlf;
         }
       }
       host::MoveNext(rs);

@@ -10,6 +10,7 @@
 #include "host/progids.h"
 #include "host/recordset.h"
 #include "host/sql.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferListExt1.h"
 #include "shared/MLoadPWString.h"
 #include "shared/MMTS.h"
@@ -53,20 +54,20 @@ void scTransferListExt1::UnSubmitToBankBill() {
         billNo = host::Field(rs, "FBillNo");
         const ax::Variant interId = host::Field(rs, "FInterID");
         if (interId.isNull() || !ax::VarGreater(interId, 0)) {
-          lines += FormatPWString("单据 %1 撤消提交失败：该划拨单未提交", {billNo}) + "\r\n";
+          lines += FormatPWString("单据 %1 撤消提交失败：该划拨单未提交", {billNo}) + host::kCrLf;
           continue;
         }
         attempted = true;
         const bool cancelled =
             ax::IsTrue(update.Get("CancelPayment", {GetPropsString(), ax::CLng(interId)}));
         if (cancelled)
-          lines += FormatPWString("单据 %1 撤消提交成功", {billNo}) + "\r\n";
+          lines += FormatPWString("单据 %1 撤消提交成功", {billNo}) + host::kCrLf;
         else
-          lines += FormatPWString("单据 %1 撤消提交失败：%2", {billNo, ""}) + "\r\n";
+          lines += FormatPWString("单据 %1 撤消提交失败：%2", {billNo, ""}) + host::kCrLf;
       } catch (...) {
         if (!attempted) throw;
         const ax::AutomationError error = ax::ToAutomationError(std::current_exception());
-        lines += FormatPWString("单据 %1 撤消提交失败：%2", {billNo, error.Description()}) + "\r\n";
+        lines += FormatPWString("单据 %1 撤消提交失败：%2", {billNo, error.Description()}) + host::kCrLf;
       }
     }
 

@@ -22,7 +22,8 @@ constexpr int32_t kButtonHeight = 375;
 // A control's width or height: a negative extent is an invalid property value, as the
 // platform's controls refuse it.
 void SetExtent(int32_t& extent, int32_t value) {
-  if (value < 0) throw ax::AutomationError(380, "Invalid property value");
+  if (value < 0)
+    throw ax::AutomationError(ax::err::kInvalidPropertyValue, "Invalid property value");
   extent = value;
 }
 

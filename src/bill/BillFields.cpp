@@ -11,6 +11,7 @@
 #include "host/progids.h"
 #include "host/recordset.h"
 #include "host/sql.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferBillExt.h"
 #include "shared/MLoadPWString.h"
 #include "shared/Publics.h"
@@ -36,8 +37,7 @@ const AccountPair& PairOf(std::string_view key) {
 }
 
 std::string FieldKey(const ax::Object& dct) {
-  ax::Variant key = dct.Item("FKey");
-  return key.isNull() || key.isEmpty() ? std::string() : ax::CStr(key);
+  return host::TextOf(dct.Item("FKey"));
 }
 
 }  // namespace
@@ -143,8 +143,7 @@ void scTransferBillExt::CheckAcct(const std::string& fieldKey) {
   ax::Object currency = host::GetCurrency(glData, currencyId);
   host::SetFieldValue(bill, "FCyID", currency.Get("Number"));
   host::SetFieldValue(bill, "FExchRate", currency.Get("ExchangeRate"));
-  ax::Variant op = currency.Get("Operator");
-  m_sOperator = op.isNull() || op.isEmpty() ? std::string() : ax::CStr(op);
+  m_sOperator = host::TextOf(currency.Get("Operator"));
   // The base currency and fixed rates cannot be edited.
   host::LockField(bill, "FExchRate", currencyId == 1 || ax::VarEqual(currency.Get("FixRate"), 1));
   CalcFcyAmt();
@@ -179,10 +178,7 @@ void scTransferBillExt::CalcFcyAmt() {
     double currencyId = host::GetFieldNumber(bill, "FCyID");
     if (currencyId > 0) {
       ax::Object currency = host::GetCurrency(GetGLData(), ax::CLng(currencyId));
-      if (!currency.IsNothing()) {
-        ax::Variant currencyOp = currency.Get("Operator");
-        if (!currencyOp.isNull() && !currencyOp.isEmpty()) op = ax::CStr(currencyOp);
-      }
+      if (!currency.IsNothing()) op = host::TextOf(currency.Get("Operator"));
     }
   }
   double rate = host::GetFieldNumber(bill, "FExchRate");

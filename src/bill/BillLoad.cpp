@@ -1,6 +1,7 @@
 #include "automation/variant.h"
 #include "host/bill_interface.h"
 #include "host/components.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferBillExt.h"
 #include "shared/ModPub.h"
 #include "shared/Publics.h"
@@ -19,9 +20,9 @@ void scTransferBillExt::AfterLoadBill() {
 
     // Bills made by the collections keep what the collection decided.
     ax::Variant source = host::GetFieldValue(Bill(), "FSource");
-    if (ax::VarEqual(source, 1)) {
+    if (ax::VarEqual(source, host::kSourceCentreCollection)) {
       for (const char* key : {"FExchRate", "FCyID", "FPayAcctID"}) host::LockField(Bill(), key);
-    } else if (ax::VarEqual(source, 2)) {
+    } else if (ax::VarEqual(source, host::kSourceReceipt)) {
       for (const char* key : {"FPayAcctID", "FPayBank", "FPayBankAcnt", "FRecAcctID", "FRecBank",
                               "FRecBankAcnt", "FCyID", "FExchRate", "FAmt", "FFcyAmt",
                               "FPaySettDate"})
@@ -60,7 +61,7 @@ void scTransferBillExt::BeforLoadBillFillData() {
 
     // A bill with a checker opens read-only (status 0); any other keeps the window's first status.
     ax::Variant checker = host::GetFieldData(form, "FCheckerID");
-    bool hasChecker = !checker.isNull() && !checker.isEmpty() && !ax::CStr(checker).empty();
+    bool hasChecker = !host::TextOf(checker).empty();
     host::SetBillStatus(form, hasChecker ? 0 : m_lngOpenStatus);
   });
 }

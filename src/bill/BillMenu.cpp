@@ -1,10 +1,12 @@
 // The transfer-bill window's six commands (check, uncheck, approve, unapprove, generate voucher,
 // view voucher) and the routing of menu clicks, the host's F7 look-up included.
+#include <optional>
 #include <string>
 
 #include "automation/runtime.h"
 #include "automation/variant.h"
 #include "host/menubar.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferBillExt.h"
 #include "shared/FrmRes.h"
 #include "shared/MLoadPWString.h"
@@ -13,8 +15,6 @@
 namespace sc {
 
 namespace {
-
-constexpr int32_t kMaskColor = 0xC0C0C0;  // light grey
 
 struct BillCommand {
   const char* key;
@@ -26,15 +26,22 @@ struct BillCommand {
   const char* editNeighbour;   // inserted before this tool of the Edit menu
   const char* toolbarNeighbour;  // where it goes in the toolbar, nullptr when not there
   bool toolbarBefore;            // inserted before (true) or after (false) that neighbour
+  std::optional<int32_t> signOff;  // the sign-off action the command runs
 };
 
 constexpr BillCommand kCommands[] = {
-    {"mnuscCheck", N_("审核"), N_("审核"), 34, true, FrmRes::kCheck, "mnuEditCheck", "mnuFilePreview", false},
-    {"mnuscUnCheck", N_("反审核"), N_("反审核"), 56, false, 0, "mnuEditCheck", nullptr, false},
-    {"mnuscReCheck", N_("审批"), N_("审批"), 35, false, FrmRes::kApprove, "mnuEditCheck", "mnuEditCheck", false},
-    {"mnuscUnReCheck", N_("反审批"), N_("反审批"), 57, false, 0, "mnuEditCheck", nullptr, false},
-    {"mnuCreateVou", N_("单据生成凭证"), N_("单据生成凭证"), 0, false, FrmRes::kCreateVoucher, "mnuEditCheck", nullptr, false},
-    {"Voucher", N_("凭证"), N_("记账凭证"), 0, true, FrmRes::kVoucher, "mnuDataLookUp", "mnuDataLookUp", true},
+    {"mnuscCheck", N_("审核"), N_("审核"), 34, true, FrmRes::kCheck, "mnuEditCheck",
+     "mnuFilePreview", false, host::kActionCheck},
+    {"mnuscUnCheck", N_("反审核"), N_("反审核"), 56, false, 0, "mnuEditCheck", nullptr, false,
+     host::kActionUncheck},
+    {"mnuscReCheck", N_("审批"), N_("审批"), 35, false, FrmRes::kApprove, "mnuEditCheck",
+     "mnuEditCheck", false, host::kActionApprove},
+    {"mnuscUnReCheck", N_("反审批"), N_("反审批"), 57, false, 0, "mnuEditCheck", nullptr, false,
+     host::kActionUnapprove},
+    {"mnuCreateVou", N_("单据生成凭证"), N_("单据生成凭证"), 0, false, FrmRes::kCreateVoucher,
+     "mnuEditCheck", nullptr, false, std::nullopt},
+    {"Voucher", N_("凭证"), N_("记账凭证"), 0, true, FrmRes::kVoucher, "mnuDataLookUp",
+     "mnuDataLookUp", true, std::nullopt},
 };
 
 }  // namespace
@@ -54,7 +61,7 @@ void scTransferBillExt::MenuBarInitialize(const ax::Object& oMenuBar) {
     tool.Put("BeginGroup", command.beginGroup);
     if (command.picture != 0) {
       ax::GetUi().SetClipboardPicture(FrmRes::ListImage(command.picture));
-      tool.Call("PasteFace", {kMaskColor});
+      tool.Call("PasteFace", {host::kMaskColor});
     }
     host::Band(oMenuBar, "mnuEdit").GetObj("Tools").Call("InsertBefore", {command.editNeighbour, tool});
     if (command.toolbarNeighbour) {
@@ -69,17 +76,14 @@ void scTransferBillExt::MenuBarInitialize(const ax::Object& oMenuBar) {
 }
 
 void scTransferBillExt::MenuBarClick(const ax::Object& TAVTool, bool& Cancel) {
-  ax::Variant keyValue = TAVTool.Get("Key");
-  std::string key = keyValue.isNull() || keyValue.isEmpty() ? std::string() : ax::CStr(keyValue);
-  if (key == "mnuscCheck") {
-    CheckBill(1);
-  } else if (key == "mnuscUnCheck") {
-    CheckBill(0);
-  } else if (key == "mnuscReCheck") {
-    CheckBill(3);
-  } else if (key == "mnuscUnReCheck") {
-    CheckBill(4);
-  } else if (key == "mnuDataLookUp") {
+  std::string key = host::TextOf(TAVTool.Get("Key"));
+  for (const BillCommand& command : kCommands) {
+    if (command.signOff && key == command.key) {
+      CheckBill(*command.signOff);
+      return;
+    }
+  }
+  if (key == "mnuDataLookUp") {
     // F7 on an account field runs our account look-up instead of the host's; on the purpose
     // field the purpose list comes first and the host's look-up still follows.
     if (ax::EqualsNoCase(m_sEditKey, "FRecAcctID") || ax::EqualsNoCase(m_sEditKey, "FPayAcctID")) {

@@ -9,6 +9,7 @@
 #include "host/lmlib.h"
 #include "host/recordset.h"
 #include "host/sql.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferBillExt.h"
 #include "shared/MLoadPWString.h"
 #include "shared/MMTS.h"
@@ -110,7 +111,7 @@ void scTransferBillExt::AfterSave(bool&) {
              host::SqlNum(voucherId) + crlf;
     sql += "update t_scTransfer set FBKCommit=" + billId + " where FID=" + billId + crlf;
     // A bill made from a receipt: the receipt now points at its bill.
-    if (ax::VarEqual(host::GetFieldValue(bill, "FSource"), 2))
+    if (ax::VarEqual(host::GetFieldValue(bill, "FSource"), host::kSourceReceipt))
       sql += " update t_scRecSett set FTransBillID= " + billId + " where FRecSettID=" +
              host::SqlNum(m_lRecSettID);
     host::LmLib(bill).ExecuteSQL(sql);

@@ -1,5 +1,7 @@
 #include "host/bill_interface.h"
 
+#include "host/transfer_bill.h"
+
 namespace sc::host {
 
 ax::Variant GetFieldValue(const ax::Object& bill, std::string_view key, int32_t row,
@@ -9,9 +11,7 @@ ax::Variant GetFieldValue(const ax::Object& bill, std::string_view key, int32_t 
 
 std::string GetFieldText(const ax::Object& bill, std::string_view key, int32_t row,
                          int32_t kind) {
-  ax::Variant v = GetFieldValue(bill, key, row, kind);
-  if (v.isNull() || v.isEmpty()) return {};
-  return ax::CStr(v);
+  return TextOf(GetFieldValue(bill, key, row, kind));
 }
 
 double GetFieldNumber(const ax::Object& bill, std::string_view key, int32_t row) {

@@ -1,6 +1,7 @@
 #include "host/lmlib.h"
 
 #include "automation/variant.h"
+#include "host/transfer_bill.h"
 
 namespace sc::host {
 
@@ -13,8 +14,7 @@ ax::Object DataLib::User() const { return lib_.GetObj("User"); }
 int32_t DataLib::UserID() const { return ax::CLng(User().Get("UserID")); }
 
 std::string DataLib::UserName() const {
-  ax::Variant v = User().Get("UserName");
-  return v.isNull() ? std::string() : ax::CStr(v);
+  return TextOf(User().Get("UserName"));
 }
 
 DataLib LmLib(const ax::Object& billOrList) { return DataLib(billOrList.GetObj("LmLib")); }

@@ -1,14 +1,9 @@
 #include "host/recordset.h"
 
 #include "automation/error.h"
+#include "host/transfer_bill.h"
 
 namespace sc::host {
-
-namespace {
-
-constexpr int32_t kItemNotFound = 3265;  // ADO: no item of that name or ordinal
-
-}  // namespace
 
 ax::Variant Field(const ax::Object& rs, std::string_view name) {
   return rs.GetObj("Fields").ItemObj(std::string(name)).Get("Value");
@@ -19,10 +14,19 @@ ax::Object FindField(const ax::Object& fields, std::string_view name) {
   try {
     field = fields.Item(std::string(name));
   } catch (const ax::AutomationError& e) {
-    if (e.Number() == kItemNotFound) return {};
+    if (e.Number() == ax::err::kItemNotFound) return {};
     throw;
   }
   return ax::Object(field);
+}
+
+ax::Object RecordSetFields(const ax::Object& recordSet) {
+  return recordSet.IsNothing() ? ax::Object() : recordSet.GetObj("Fields");
+}
+
+bool HasField(const std::string& fieldName, const ax::Object& recordSet) {
+  ax::Object fields = RecordSetFields(recordSet);
+  return !fields.IsNothing() && !FindField(fields, fieldName).IsNothing();
 }
 
 ax::Variant FieldReader::operator()(std::string_view name) {
@@ -35,9 +39,7 @@ ax::Variant FieldReader::operator()(std::string_view name) {
 }
 
 std::string FieldText(const ax::Object& rs, std::string_view name) {
-  ax::Variant v = Field(rs, name);
-  if (v.isNull() || v.isEmpty()) return {};
-  return ax::CStr(v);
+  return TextOf(Field(rs, name));
 }
 
 int32_t RecordCount(const ax::Object& rs) { return ax::CLng(rs.Get("RecordCount")); }

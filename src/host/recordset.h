@@ -19,6 +19,11 @@ ax::Variant Field(const ax::Object& rs, std::string_view name);
 // the collection has none of that name ("item not found", 3265) or hands back Nothing. Any other
 // error is raised. One host call.
 ax::Object FindField(const ax::Object& fields, std::string_view name);
+// recordSet.Fields, Nothing for Nothing.
+ax::Object RecordSetFields(const ax::Object& recordSet);
+// HasField(fieldName, recordSet): whether the record set has a field of that name (any case).
+// Nothing has no field. Asks the record set's Fields collection for the name once.
+bool HasField(const std::string& fieldName, const ax::Object& recordSet);
 // The same as text: Null and Empty give "".
 std::string FieldText(const ax::Object& rs, std::string_view name);
 // rs.Fields(name).Value read record after record: the Fields collection and each Field are

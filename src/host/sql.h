@@ -1,5 +1,6 @@
 // Building SQL text for the host's database (Transact-SQL): numbers by their decimal text,
-// texts in single quotes, several statements joined by CR LF into one batch.
+// texts in single quotes, several statements joined by CR LF (kCrLf, transfer_bill.h) into one
+// batch.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +10,6 @@
 #include "automation/variant.h"
 
 namespace sc::host {
-
-// Separator between the statements of one batch.
-inline constexpr std::string_view kCrLf = "\r\n";
 
 // A text as an SQL string literal: 'text'. Embedded single quotes are doubled, so a value typed
 // by the user (a purpose, a bill number) can never end the literal and change the statement.

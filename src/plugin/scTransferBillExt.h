@@ -29,6 +29,14 @@ class scTransferBillExt : public PluginClass {
   void MenuBarInitialize(const ax::Object& oMenuBar);
   void MenuBarClick(const ax::Object& TAVTool, bool& Cancel);
 
+  // The host's bill interface, re-read at every use.
+  const ax::Object& Bill() const { return m_BillInterface.Get(); }
+  bool IsBound() const { return m_BillInterface.IsBound(); }
+
+ protected:
+  bool HandleEvent(std::string_view eventName, ax::Args& args) override;
+
+ private:
   // Procedures of the class.
   void CheckBill(int32_t action);
   bool CheckBillRules(const ax::Object& oBill, int32_t action);
@@ -42,10 +50,6 @@ class scTransferBillExt : public PluginClass {
   void CalcFcyAmt();
   bool CheckBillData();
 
-  // The host's bill interface, re-read at every use.
-  const ax::Object& Bill() const { return m_BillInterface.Get(); }
-  bool IsBound() const { return m_BillInterface.IsBound(); }
-
   // Per-window state.
   int32_t m_lngOpenStatus = -1;  // status the window was first opened with; -1 until read
   std::string m_sEditKey;        // key of the field being edited
@@ -54,10 +58,6 @@ class scTransferBillExt : public PluginClass {
   int32_t m_lRecSettID = 0;      // receipt the bill was opened from, refreshed at every save
   int32_t m_NewVoucherID = 0;    // voucher produced by the last voucher generation
 
- protected:
-  bool HandleEvent(std::string_view eventName, ax::Args& args) override;
-
- private:
   EventSource m_BillInterface;
 };
 

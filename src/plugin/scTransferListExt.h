@@ -40,10 +40,4 @@ class scTransferListExt : public PluginClass {
   EventSource m_ListInterFace;
 };
 
-// HasField(fieldName, recordSet): whether the record set has a field of that name (any case).
-// Nothing has no field. Asks the record set's Fields collection for the name once.
-bool HasField(const std::string& fieldName, const ax::Object& recordSet);
-// recordSet.Fields, Nothing for Nothing.
-ax::Object RecordSetFields(const ax::Object& recordSet);
-
 }  // namespace sc

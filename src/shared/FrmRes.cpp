@@ -21,7 +21,7 @@ const std::vector<ax::Picture>& ImgList() {
 ax::Picture FrmRes::ListImage(int32_t index) {
   const auto& images = ImgList();
   if (index < 1 || index > static_cast<int32_t>(images.size()))
-    throw ax::AutomationError(35600, "Index out of bounds", "ImgList");
+    throw ax::AutomationError(ax::err::kIndexOutOfBounds, "Index out of bounds", "ImgList");
   return images[static_cast<size_t>(index - 1)];
 }
 

@@ -4,6 +4,7 @@
 
 #include "automation/error.h"
 #include "automation/runtime.h"
+#include "host/bill_interface.h"
 #include "host/collections.h"
 #include "host/components.h"
 #include "host/list_interface.h"
@@ -11,6 +12,7 @@
 #include "host/progids.h"
 #include "host/recordset.h"
 #include "host/sql.h"
+#include "host/transfer_bill.h"
 #include "shared/MLoadPWString.h"
 #include "shared/MMTS.h"
 #include "shared/ModPub.h"
@@ -22,19 +24,14 @@ namespace sc {
 
 namespace {
 
-constexpr int32_t kRightModifyOwn = 4194304;
-constexpr int32_t kRightModifyOthers = 64;
-constexpr int32_t kRightDeleteOwn = 65536;
-constexpr int32_t kRightDeleteOthers = 128;
-
-// dataSrv.ClassType(key) of the list's class description.
-ax::Variant ClassTypeValue(const ax::Object& dataSrv, const char* key) {
-  return dataSrv.Get("ClassType", {key});
-}
+using host::kRightDeleteOthers;
+using host::kRightDeleteOwn;
+using host::kRightModifyOthers;
+using host::kRightModifyOwn;
 
 bool HasObjectRight(const ax::Object& dataSrv, int32_t right) {
-  return host::AccessCheck(GetGLData(), ClassTypeValue(dataSrv, "FObjectType"),
-                           ClassTypeValue(dataSrv, "FObjectID"), right);
+  return host::AccessCheck(GetGLData(), host::ClassType(dataSrv, "FObjectType"),
+                           host::ClassType(dataSrv, "FObjectID"), right);
 }
 
 // Deletes one bill through the host's class-update component: "成功！", or "失败！" and the
@@ -55,6 +52,106 @@ std::string DeleteOneBill(int32_t classTypeID, ax::Object& classType, int32_t bi
   }
   classType = ax::Object::FromVariantOrNothing(description);
   return LoadPWString("成功！");
+}
+
+// What the delete command reads once and uses for every bill. An outcome goes to a message box
+// when exactly one bill is selected (the count is asked again each time), otherwise to a line of
+// the result display.
+struct DeleteRun {
+  explicit DeleteRun(const ax::Object& list) : oList(list) {}
+
+  const ax::Object& oList;
+  ax::Object dataSrv;
+  ax::Object selection;
+  std::string className;
+  int32_t classTypeID = 0;
+  std::string billNoColumn;  // the class's bill-number column
+  std::string table;
+  ax::Object display;
+};
+
+// The result display: one column of lines, each ending in "|".
+ax::Object NewResultDisplay() {
+  ax::Object display = ax::CreateObject(host::ProgId::DispBuilder);
+  display.Put("Cols", 1);
+  display.Put("Titles", LoadPWString("提示信息|"));
+  display.Call("SetColWidth", {1, 6000});
+  return display;
+}
+
+// The delete right (own or others' bill) and the check state of the bill at the record set's
+// row; a refusal is reported. The right is asked first, so a user without it learns only that.
+bool MayDelete(const DeleteRun& run, const ax::Object& rs, const ax::Variant& billNo) {
+  bool own = ax::VarEqual(host::Field(rs, "FPreParerID"), host::LmLib(run.oList).UserID());
+  int32_t right = own ? kRightDeleteOwn : kRightDeleteOthers;
+  if (!HasObjectRight(run.dataSrv, right)) {
+    std::string rightName = LoadPWString(own ? "删除本人录入单据的" : "删除他人录入单据的");
+    if (host::Count(run.selection) == 1)
+      ShowMessage(FormatPWString("删除[编号：%1]失败!没有%2权限!", {billNo, rightName}), 48);
+    else
+      run.display.Call("Add",
+                       {FormatPWString("删除[编号：%1]失败!没有%2权限!|", {billNo, rightName})});
+    return false;
+  }
+
+  // Checked bills cannot be deleted.
+  if (ax::VarGreater(host::Field(rs, "FCheckerID"), 0)) {
+    if (host::Count(run.selection) == 1)
+      ShowMessage(FormatPWString("删除[编号：%1]失败!已审核，不能删除!", {billNo}), 64);
+    else
+      run.display.Call("Add", {FormatPWString("删除[编号：%1]失败!已审核，不能删除!|", {billNo})});
+    return false;
+  }
+  return true;
+}
+
+// The voucher goes first: a bill is never deleted while its voucher remains. Gives the bill's
+// result ("成功！", or "失败！" and the reason, or nothing when the voucher stayed) followed by
+// what the voucher deletion said; deleted tells whether the bill is gone.
+std::string DeleteVoucherAndBill(const DeleteRun& run, const ax::Object& rs, int32_t billID,
+                                 const ax::Variant& billNo, bool& deleted) {
+  std::string result;
+  ax::Variant voucherError{std::string()};
+  bool ok = true;
+  ax::Variant voucherID = host::Field(rs, "FVoucherID");
+  if (ax::VarGreater(voucherID, 0)) {
+    ax::Object transferUpdate = ax::CreateObject(host::ProgId::TransferUpdate);
+    ax::Args args{GetPropsString(), ax::CLng(voucherID), ax::ref(voucherError)};
+    ok = ax::IsTrue(transferUpdate.CallArgs("DeleteVou", args, ax::kMethodOrGet));
+  }
+  if (ok) {
+    ax::Object classType = run.dataSrv.GetObj("ClassType");
+    result = DeleteOneBill(run.classTypeID, classType, billID);
+  }
+  if (result == LoadPWString("成功！")) {
+    deleted = true;
+    WriteBusinessLog(5, FormatPWString("删除[%1],单据编号：%2", {run.className, billNo}));
+  }
+  std::string voucherText = ax::DisplayText(voucherError);
+  if (!voucherText.empty()) result += voucherText;
+  return result;
+}
+
+// One selected bill, read afresh: refused, or deleted with its voucher and reported; the host's
+// message loop runs once after a reported deletion. True when the bill was deleted.
+bool DeleteListedBill(const DeleteRun& run, int32_t billID) {
+  ax::Object connection = ax::CreateObject(host::ProgId::AppConnection);
+  ax::Object rs = connection.GetObj(
+      "Execute", {"select FPreParerID,FVoucherID,FCheckerID," + run.billNoColumn +
+                      " as FBillNo from " + run.table + " where  FID=" + host::SqlNum(billID)});
+  ax::Variant billNo = host::Field(rs, "FBillNo");
+  if (!MayDelete(run, rs, billNo)) return false;
+
+  bool deleted = false;
+  std::string result = DeleteVoucherAndBill(run, rs, billID, billNo, deleted);
+  std::string line = FormatPWString("删除[编号：%1]", {billNo}) + result;
+  if (host::Count(run.selection) == 1)
+    ShowMessage(line, 64);
+  else
+    run.display.Call("Add", {line + "|"});
+
+  ax::GetUi().DoEvents();
+  return deleted;
 }
 
 }  // namespace
@@ -89,92 +186,32 @@ bool ModifyAccessCheck(const ax::Object& oList) {
 void DeleteSelectedBills(const ax::Object& oList) {
   TrapMessage(
       [&] {
-        ax::Object dataSrv = host::DataSrvOf(oList);
+        DeleteRun run(oList);
+        run.dataSrv = host::DataSrvOf(oList);
         ax::Object list = host::ListOf(oList);
-        std::string className = ax::CStr(ClassTypeValue(dataSrv, "FName"));
-        ax::Object selection = list.GetObj("GetSelectedBillID");
-        if (host::Count(selection) == 0) return;
+        run.className = ax::CStr(host::ClassType(run.dataSrv, "FName"));
+        run.selection = list.GetObj("GetSelectedBillID");
+        if (host::Count(run.selection) == 0) return;
 
-        if (ShowMessage(FormatPWString("是否要删除所选[%1]？", {className}), 36) != ax::mb::kIdYes)
+        if (ShowMessage(FormatPWString("是否要删除所选[%1]？", {run.className}), 36) !=
+            ax::mb::kIdYes)
           return;
 
         WaitCursor wait;
 
-        int32_t classTypeID = ax::CLng(dataSrv.Get("ClassTypeID"));
-        std::string billNoColumn = ax::CStr(
-            dataSrv.GetObj("TableInfo", {ClassTypeValue(dataSrv, "BillNoField")}).Item("FFieldName"));
-        std::string table =
-            ax::CStr(dataSrv.GetObj("ClassTypeEntry").ItemObj(1).Item("FTableName"));
-
-        ax::Object display = ax::CreateObject(host::ProgId::DispBuilder);
-        display.Put("Cols", 1);
-        display.Put("Titles", LoadPWString("提示信息|"));
-        display.Call("SetColWidth", {1, 6000});
+        run.classTypeID = ax::CLng(run.dataSrv.Get("ClassTypeID"));
+        run.billNoColumn = ax::CStr(
+            run.dataSrv.GetObj("TableInfo", {host::ClassType(run.dataSrv, "BillNoField")})
+                .Item("FFieldName"));
+        run.table = ax::CStr(run.dataSrv.GetObj("ClassTypeEntry").ItemObj(1).Item("FTableName"));
+        run.display = NewResultDisplay();
 
         bool deletedAny = false;
-        for (int32_t i = 1; i <= host::Count(selection); ++i) {
-          int32_t billID = ax::CLng(selection.Item(i));
+        for (int32_t i = 1; i <= host::Count(run.selection); ++i)
+          if (DeleteListedBill(run, ax::CLng(run.selection.Item(i)))) deletedAny = true;
 
-          ax::Object connection = ax::CreateObject(host::ProgId::AppConnection);
-          ax::Object rs = connection.GetObj(
-              "Execute", {"select FPreParerID,FVoucherID,FCheckerID," + billNoColumn +
-                              " as FBillNo from " + table + " where  FID=" + host::SqlNum(billID)});
-          ax::Variant billNo = host::Field(rs, "FBillNo");
-          bool own = ax::VarEqual(host::Field(rs, "FPreParerID"), host::LmLib(oList).UserID());
-          int32_t right = own ? kRightDeleteOwn : kRightDeleteOthers;
-
-          // The right is asked before the check state, so a user without it learns only that.
-          if (!HasObjectRight(dataSrv, right)) {
-            std::string rightName = LoadPWString(own ? "删除本人录入单据的" : "删除他人录入单据的");
-            if (host::Count(selection) == 1)
-              ShowMessage(FormatPWString("删除[编号：%1]失败!没有%2权限!", {billNo, rightName}), 48);
-            else
-              display.Call("Add",
-                           {FormatPWString("删除[编号：%1]失败!没有%2权限!|", {billNo, rightName})});
-            continue;
-          }
-
-          // Checked bills cannot be deleted.
-          if (ax::VarGreater(host::Field(rs, "FCheckerID"), 0)) {
-            if (host::Count(selection) == 1)
-              ShowMessage(FormatPWString("删除[编号：%1]失败!已审核，不能删除!", {billNo}), 64);
-            else
-              display.Call("Add", {FormatPWString("删除[编号：%1]失败!已审核，不能删除!|", {billNo})});
-            continue;
-          }
-
-          // The voucher goes first: a bill is never deleted while its voucher remains.
-          std::string result;
-          ax::Variant voucherError{std::string()};
-          bool ok = true;
-          ax::Variant voucherID = host::Field(rs, "FVoucherID");
-          if (ax::VarGreater(voucherID, 0)) {
-            ax::Object transferUpdate = ax::CreateObject(host::ProgId::TransferUpdate);
-            ax::Args args{GetPropsString(), ax::CLng(voucherID), ax::ref(voucherError)};
-            ok = ax::IsTrue(transferUpdate.CallArgs("DeleteVou", args, ax::kMethodOrGet));
-          }
-          if (ok) {
-            ax::Object classType = dataSrv.GetObj("ClassType");
-            result = DeleteOneBill(classTypeID, classType, billID);
-          }
-          if (result == LoadPWString("成功！")) {
-            deletedAny = true;
-            WriteBusinessLog(5, FormatPWString("删除[%1],单据编号：%2", {className, billNo}));
-          }
-          std::string voucherText = ax::DisplayText(voucherError);
-          if (!voucherText.empty()) result += voucherText;
-
-          std::string line = FormatPWString("删除[编号：%1]", {billNo}) + result;
-          if (host::Count(selection) == 1)
-            ShowMessage(line, 64);
-          else
-            display.Call("Add", {line + "|"});
-
-          ax::GetUi().DoEvents();
-        }
-
-        if (host::Count(selection) > 1) display.Call("Show", {1});
-        display.Reset();
+        if (host::Count(run.selection) > 1) run.display.Call("Show", {1});
+        run.display.Reset();
 
         if (deletedAny) list.Call("RefreshList", {false});
       },

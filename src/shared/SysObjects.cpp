@@ -3,6 +3,7 @@
 #include "automation/runtime.h"
 #include "host/components.h"
 #include "host/progids.h"
+#include "host/transfer_bill.h"
 #include "shared/MLoadPWString.h"
 #include "shared/ProcessState.h"
 
@@ -74,9 +75,7 @@ ax::Variant GetSharedProperty(const std::string& name) {
 }
 
 std::string GetPropsString() {
-  ax::Variant v = GetSharedProperty("PropsString");
-  if (v.isNull() || v.isEmpty()) return {};
-  return ax::CStr(v);
+  return host::TextOf(GetSharedProperty("PropsString"));
 }
 
 std::string GetPropsValue(const std::string& key) {
@@ -89,8 +88,7 @@ std::string GetPropsValue(const std::string& key) {
   if (props.empty()) {
     SysState& s = Sys();
     if (s.langInfo.IsNothing()) s.langInfo = ax::CreateObject(host::ProgId::LangInfo);
-    ax::Variant code = s.langInfo.Get("CurrentLanguage");
-    return code.isNull() ? std::string() : ax::CStr(code);
+    return host::TextOf(s.langInfo.Get("CurrentLanguage"));
   }
   if (props.back() != ';') props += ';';
   int32_t at = ax::InStr(1, props, key + "=", true);

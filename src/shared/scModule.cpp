@@ -2,6 +2,7 @@
 
 #include "automation/runtime.h"
 #include "host/components.h"
+#include "host/transfer_bill.h"
 #include "shared/MLoadPWString.h"
 #include "shared/SysObjects.h"
 
@@ -18,10 +19,15 @@ std::string GetCentreDate(bool refreshProfile) {
       host::GetSystemProfile(profile, "SC", "SCDateToday", ax::Variant(today));
   // A blank date counts as none: the computer's date stands in, as for a missing one.
   ax::DateValue date = today;
-  if (!profileDate.isNull() && !profileDate.isEmpty() && !ax::Trim(ax::CStr(profileDate)).empty())
-    date = ax::CDate(profileDate);
+  if (!ax::Trim(host::TextOf(profileDate)).empty()) date = ax::CDate(profileDate);
   ax::DateValue businessDate = ax::GetHostLib().CentreDate(date, today);
   return ax::FormatDate(businessDate, "yyyy-mm-dd");
+}
+
+void SetCentreDate(host::PrefilledBill& bill) {
+  host::RefreshProfile(GetProfileObject());
+  std::string businessDate = GetCentreDate();
+  if (!businessDate.empty()) bill.Set("FDate", "FFld", businessDate);
 }
 
 void FillUnitCombo(ax::Control& combo) {

@@ -13,6 +13,7 @@
 #include "host/menubar.h"
 #include "host/progids.h"
 #include "host/recordset.h"
+#include "host/transfer_bill.h"
 #include "plugin/scTransferListExt.h"
 #include "shared/BankClientPub.h"
 #include "shared/FrmRes.h"
@@ -25,15 +26,6 @@
 namespace sc {
 
 namespace {
-
-// Row colours (0xBBGGRR).
-constexpr int32_t kColorUnchecked = 16777200;         // 0xFFFFF0
-constexpr int32_t kColorSubmittedWithStatus = 16770996;  // 0xFFE7B4
-constexpr int32_t kColorSubmitted = 16579795;          // 0xFCFCD3
-constexpr int32_t kColorChecked = 16777215;            // 0xFFFFFF
-
-// The grey of the tool pictures that becomes transparent.
-constexpr int32_t kMaskColor = 12632256;  // 0xC0C0C0
 
 // A condition no bill satisfies: the list of a user whose accounts are unknown stays empty.
 constexpr const char* kNoBillFilter = "1=0";
@@ -58,11 +50,6 @@ constexpr ListTool kListTools[] = {
     {"mnuscBankCollect", N_("银行归集"), FrmRes::kBankCollect, 2, false, "mnuscCenterCollect",
      "mnuscCenterCollect"},
 };
-
-// A cell or field text; the host may hand Null or Empty for an empty cell.
-std::string TextOf(const ax::Variant& v) {
-  return v.isNull() || v.isEmpty() ? std::string() : ax::CStr(v);
-}
 
 // Sets the list's extra condition (ClassTypeEntry(1)("FFilter")).
 void SetListFilter(const ax::Object& list, const std::string& filter) {
@@ -108,7 +95,7 @@ void scTransferListExt::ListFillRow(int32_t lRow, const ax::Object& RowData,
                                     ax::Variant& BackColor, ax::Variant& ContinueRaise) {
   (void)lRow;
   // The host raises this for every cell: one look-up both tests for the field and reads it.
-  ax::Object fields = RecordSetFields(RowData);
+  ax::Object fields = host::RecordSetFields(RowData);
   ax::Object checkField = fields.IsNothing() ? ax::Object() : host::FindField(fields, "FCheckStatus");
   if (checkField.IsNothing()) {
     ContinueRaise = false;
@@ -116,7 +103,7 @@ void scTransferListExt::ListFillRow(int32_t lRow, const ax::Object& RowData,
   }
   ax::Variant checkStatus = checkField.Get("Value");
   if (!ax::VarEqual(checkStatus, 1)) {
-    BackColor = kColorUnchecked;
+    BackColor = host::kRowUnchecked;
     ContinueRaise = true;
     return;
   }
@@ -125,17 +112,17 @@ void scTransferListExt::ListFillRow(int32_t lRow, const ax::Object& RowData,
   ax::Variant head = HeadDict.Item("FFieldNameExt");
   std::string converted;
   std::string_view column = head.isString() ? std::string_view(head.asString())
-                                            : std::string_view(converted = TextOf(head));
-  if (column == "view_BKPaymentTAV.FSubmitState") CellData = BankStatusText(TextOf(CellData));
+                                            : std::string_view(converted = host::TextOf(head));
+  if (column == "view_BKPaymentTAV.FSubmitState") CellData = BankStatusText(host::TextOf(CellData));
   if (column == "view_BKPaymentTAV.FCommitPayStatus") {
-    if (ax::VarEqual(checkStatus, 1) && ax::Val(TextOf(CellData)) == 1) {
+    if (ax::VarEqual(checkStatus, 1) && ax::Val(host::TextOf(CellData)) == 1) {
       CellData = LoadPWString("已提交");
       bool hasBankStatus =
-          ax::Len(TextOf(fields.ItemObj("FBaseProperty6_DSPName").Get("Value"))) > 0;
-      BackColor = hasBankStatus ? kColorSubmittedWithStatus : kColorSubmitted;
+          ax::Len(host::TextOf(fields.ItemObj("FBaseProperty6_DSPName").Get("Value"))) > 0;
+      BackColor = hasBankStatus ? host::kRowSubmittedWithStatus : host::kRowSubmitted;
     } else {
       CellData = std::string();
-      BackColor = kColorChecked;
+      BackColor = host::kRowChecked;
     }
   }
   ContinueRaise = true;
@@ -159,7 +146,7 @@ void scTransferListExt::MenuBarInitialize(const ax::Object& oMenuBar) {
       tool.Put("BeginGroup", t.beginGroup);
       if (t.picture) {
         ax::GetUi().SetClipboardPicture(FrmRes::ListImage(*t.picture));
-        tool.Call("PasteFace", {kMaskColor});
+        tool.Call("PasteFace", {host::kMaskColor});
       }
       editBand.Call("InsertAfter", {t.editNeighbour, tool});
       if (t.toolBarNeighbour) toolBar.Call("InsertAfter", {t.toolBarNeighbour, tool});
@@ -220,15 +207,6 @@ void scTransferListExt::ShowCentreCollection() {
 
 void scTransferListExt::ShowBankCollection() {
   TrapQuiet([&] { ShowFrmYHGJ(host::ListOf(List())); });
-}
-
-ax::Object RecordSetFields(const ax::Object& recordSet) {
-  return recordSet.IsNothing() ? ax::Object() : recordSet.GetObj("Fields");
-}
-
-bool HasField(const std::string& fieldName, const ax::Object& recordSet) {
-  ax::Object fields = RecordSetFields(recordSet);
-  return !fields.IsNothing() && !host::FindField(fields, fieldName).IsNothing();
 }
 
 }  // namespace sc

@@ -8,10 +8,12 @@
 
 #include "automation/error.h"
 #include "automation/runtime.h"
+#include "host/bill_template.h"
 #include "host/collections.h"
 #include "host/components.h"
 #include "host/progids.h"
 #include "host/recordset.h"
+#include "host/transfer_bill.h"
 #include "shared/MLoadPWString.h"
 #include "shared/ProcessState.h"
 #include "shared/Publics.h"
@@ -22,8 +24,6 @@ namespace sc {
 
 namespace {
 
-// The transfer bill's class type.
-constexpr int32_t kTransferClassTypeID = 1006007;
 constexpr int32_t kHelpContextID = 460129;
 
 // Runs fn for every record of a record set, from the first to the end; Nothing has none. The
@@ -37,9 +37,6 @@ void ForEachRecord(const ax::Object& rs, Fn&& fn) {
     host::MoveNext(rs);
   }
 }
-
-// A record value joined to the empty text, so that a Null becomes "".
-ax::Variant TextOf(const ax::Variant& value) { return ax::Concat(value, std::string()); }
 
 // The value of a profile entry (profile.Item(category, key)) as a Long.
 int32_t ProfileLong(const ax::Object& profile, const char* category, const char* key) {
@@ -55,6 +52,33 @@ std::optional<double> NumericKey(const ax::Variant& id) {
     return std::nullopt;
   }
 }
+
+// A collection bill's fields in the order they are filled. The accounts show their codes; the
+// paying bank account, the currency and the rate cannot be changed in the window.
+constexpr host::BillFill kCollectionBill[] = {
+    {"FPayAcctID", "FFld", "FPayAcctID"},
+    {"FPayAcctID", "FFND", "FPayAcctNo"},
+    {"FPayAcctID", "FDSP", "FPayAcctNo"},
+    {"FPayBankAcnt", host::kLock},
+    {"FPayBank", "FFld", "FPayBank"},
+    {"FPayBankAcnt", "FFld", "FPayBankAcnt"},
+    {"FRecAcctID", "FFld", "FRecAcctID"},
+    {"FRecAcctID", "FFND", "FRecAcctNo"},
+    {"FRecAcctID", "FDSP", "FRecAcctNo"},
+    {"FRecBank", "FFld", "FRecBank"},
+    {"FRecBankAcnt", "FFld", "FRecBankAcnt"},
+    {"FAmt", "FFld", "FAmt"},
+    {"FFcyAmt", "FFld", "FFcyAmt"},
+    {"FCyID", "FFld", "FCyID"},
+    {"FCyID", "FFND", "FCyNo"},
+    {"FCyID", "FDSP", "FCyName"},
+    {"FCyID", "FDecimal", "FCyDecimal"},
+    {"FCyID", host::kLock},
+    {"FExchRate", "FFld", "FExchRate"},
+    {"FExchRate", host::kLock},
+    {"FPaySettDate", "FFld", "FPaySettDate"},
+    {"FSource", "FFld", "FSource"},
+};
 
 struct DialogState {
   std::unique_ptr<dlgBalSum> instance;
@@ -149,7 +173,8 @@ void dlgBalSum::Form_Load() {
       cboCy.AddItem(host::FieldText(currencies, "FName"),
                     ax::CLng(host::Field(currencies, "FCurrencyID")));
     });
-    if (cboCy.items.empty()) throw ax::AutomationError(380, "Invalid property value", "cboCy");
+    if (cboCy.items.empty())
+      throw ax::AutomationError(ax::err::kInvalidPropertyValue, "Invalid property value", "cboCy");
     cboCy.listIndex = 0;
     cboCy.text = cboCy.items.front().text;
     cboCy.enabled = false;
@@ -227,12 +252,12 @@ ax::Object dlgBalSum::GetAutoCollectAccounts() {
     host::SetItem(account, "FAcntID", field("FID"));
     host::SetItem(account, "FPayAcctID", field("FAccountID"));
     host::SetItem(account, "FPayAcctNo", field("FNumber"));
-    host::SetItem(account, "FPayBank", TextOf(field("FBank")));
-    host::SetItem(account, "FPayBankAcnt", TextOf(field("FAcntNo")));
+    host::SetItem(account, "FPayBank", host::TextOf(field("FBank")));
+    host::SetItem(account, "FPayBankAcnt", host::TextOf(field("FAcntNo")));
     host::SetItem(account, "FRecAcctID", field("FTransAcctID"));
     host::SetItem(account, "FRecAcctNo", field("FTransAcctNumber"));
-    host::SetItem(account, "FRecBank", TextOf(field("FTransBank")));
-    host::SetItem(account, "FRecBankAcnt", TextOf(field("FTransAcntNo")));
+    host::SetItem(account, "FRecBank", host::TextOf(field("FTransBank")));
+    host::SetItem(account, "FRecBankAcnt", host::TextOf(field("FTransAcntNo")));
     host::SetItem(account, "FTransBound", field("FTransBound"));
     host::SetItem(account, "FTransMin", field("FTransMin"));
     host::SetItem(account, "FCyID", field("FCurrencyID"));
@@ -325,7 +350,7 @@ ax::Object dlgBalSum::BuildCollectionList() {
     host::SetItem(item, "FAmt", amount);
     host::SetItem(item, "FFcyAmt", amount);
     host::SetItem(item, "FPaySettDate", queryDate);
-    host::SetItem(item, "FSource", ax::Variant::integer(1));
+    host::SetItem(item, "FSource", ax::Variant::integer(host::kSourceCentreCollection));
     items.Call("Add", {item});
   }
   return items;
@@ -333,59 +358,21 @@ ax::Object dlgBalSum::BuildCollectionList() {
 
 void dlgBalSum::OpenCollectionBills(const ax::Object& items) {
   for (int32_t i = 1; i <= host::Count(items); ++i) {
-    ax::Object dataService = ax::CreateObject(host::ProgId::DataSrv);
-    dataService.Put("ClassTypeID", kTransferClassTypeID);
-    ax::Object manager = ax::CreateObject(host::ProgId::ClassInfoManager);
-    manager.PutRef("dataSrv", dataService);
-    manager.Put("FormShowStatus", 1);
+    ax::Object dataService, manager;
+    host::NewBillWindow(host::kTransferClassTypeID, dataService, manager);
     ax::Object bill = BuildTransferBill(dataService, items.ItemObj(i));
     // The next bill opens when the user is done with this window.
-    manager.Call("Show", {ax::omitted(), ax::omitted(), ax::omitted(), bill});
+    host::ShowBill(manager, bill);
     manager.Reset();
     dataService.Reset();
   }
 }
 
 ax::Object dlgBalSum::BuildTransferBill(const ax::Object& dataService, const ax::Object& item) {
-  ax::Object bill = dataService.GetObj("GetEmptyBill");
-  ax::Object description = dataService.GetObj("TableInfo");
-  ax::Object map = description.ItemObj("Map");
-  ax::Object page = bill.ItemObj("Page1");
-
-  host::RefreshProfile(GetProfileObject());
-  std::string businessDate = GetCentreDate();
-
-  // The field entry of the new bill and the field's description, by field key.
-  auto field = [&](const char* key) { return page.ItemObj(ax::CStr(map.Item(key))); };
-  auto fieldDescription = [&](const char* key) {
-    return description.ItemObj(ax::CStr(map.Item(key)));
-  };
-
-  // Without daily closing the bill keeps the date the host gives a new bill.
-  if (!businessDate.empty()) host::SetItem(field("FDate"), "FFld", businessDate);
-  host::SetItem(field("FPayAcctID"), "FFld", item.Item("FPayAcctID"));
-  host::SetItem(field("FPayAcctID"), "FFND", item.Item("FPayAcctNo"));
-  host::SetItem(field("FPayAcctID"), "FDSP", item.Item("FPayAcctNo"));
-  host::SetItem(fieldDescription("FPayBankAcnt"), "FLock", 1);
-  host::SetItem(field("FPayBank"), "FFld", item.Item("FPayBank"));
-  host::SetItem(field("FPayBankAcnt"), "FFld", item.Item("FPayBankAcnt"));
-  host::SetItem(field("FRecAcctID"), "FFld", item.Item("FRecAcctID"));
-  host::SetItem(field("FRecAcctID"), "FFND", item.Item("FRecAcctNo"));
-  host::SetItem(field("FRecAcctID"), "FDSP", item.Item("FRecAcctNo"));
-  host::SetItem(field("FRecBank"), "FFld", item.Item("FRecBank"));
-  host::SetItem(field("FRecBankAcnt"), "FFld", item.Item("FRecBankAcnt"));
-  host::SetItem(field("FAmt"), "FFld", item.Item("FAmt"));
-  host::SetItem(field("FFcyAmt"), "FFld", item.Item("FFcyAmt"));
-  host::SetItem(field("FCyID"), "FFld", item.Item("FCyID"));
-  host::SetItem(field("FCyID"), "FFND", item.Item("FCyNo"));
-  host::SetItem(field("FCyID"), "FDSP", item.Item("FCyName"));
-  host::SetItem(field("FCyID"), "FDecimal", item.Item("FCyDecimal"));
-  host::SetItem(fieldDescription("FCyID"), "FLock", 1);
-  host::SetItem(field("FExchRate"), "FFld", item.Item("FExchRate"));
-  host::SetItem(fieldDescription("FExchRate"), "FLock", 1);
-  host::SetItem(field("FPaySettDate"), "FFld", item.Item("FPaySettDate"));
-  host::SetItem(field("FSource"), "FFld", item.Item("FSource"));
-  return bill;
+  host::PrefilledBill bill(dataService, item);
+  SetCentreDate(bill);
+  bill.Fill(kCollectionBill);
+  return bill.Bill();
 }
 
 }  // namespace sc
