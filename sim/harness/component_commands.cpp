@@ -1,6 +1,7 @@
 // The scenario commands that read or set up the host's components (the bank link's orders,
 // the payment-file export's folder and files), and the players of the plug-in's forms.
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -22,7 +23,7 @@ namespace {
 const std::vector<std::pair<std::string, ax::Variant>>& LastOrder(ScenarioRun& run) {
   const auto& orders = run.host.Extension<BankOrders>()->orders;
   if (orders.empty()) words::Bad("expected a payment order\n    saw none handed to the bank link");
-  return orders.back();
+  return orders.back().items;
 }
 
 void ExpectPayment(ScenarioRun& run, const Tokens& t) {
@@ -120,6 +121,37 @@ void RegisterCentreDialogPlayer(Harness& harness);
 void RegisterBankCollectDialogPlayer(Harness& harness);
 void RegisterBankSendPlayer(Harness& harness);
 void RegisterReceiptPickerPlayer(Harness& harness);
+
+namespace {
+
+// What must be true of every order the plug-in handed to the bank link: the bank maps an order
+// of version "1.0.0" by the exact keys of its items.
+std::string CheckBankOrders(Harness& harness, size_t& checked) {
+  const auto& orders = harness.host().Extension<BankOrders>()->orders;
+  while (checked < orders.size()) {
+    const BankOrders::Order& order = orders[checked++];  // each order is told once
+    std::string number;
+    for (const auto& [key, value] : order.items)
+      if (key == "FSourceNumber") number = ax::DisplayText(value);
+    const std::string which = "the payment order" + (number.empty() ? std::string() : " for " + number);
+    if (order.version != kBankOrderVersion)
+      return which + " was handed over with the bank link's Version \"" + order.version +
+             "\"; the bank takes version \"" + kBankOrderVersion + "\"";
+    for (const char* key : kBankOrderItems) {
+      bool exact = false;
+      for (const auto& entry : order.items) exact = exact || entry.first == key;
+      if (!exact) return which + " has no item \"" + key + "\" under that exact key, which the bank maps";
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+void RegisterWorkChecks(Harness& harness) {
+  auto checked = std::make_shared<size_t>(0);
+  harness.AddWorkCheck([checked](Harness& h) { return CheckBankOrders(h, *checked); });
+}
 
 void RegisterFormPlayers(Harness& harness) {
   RegisterBankSendPlayer(harness);

@@ -48,6 +48,13 @@ void FaultPlan::BeforeCall(std::string_view objectName, std::string_view member,
 Harness::Harness(Host& host) : host_(host) {
   host_.Attend(this);
   RegisterFormPlayers(*this);
+  RegisterWorkChecks(*this);
+}
+
+std::string Harness::CheckWork() {
+  for (auto& check : workChecks_)
+    if (std::string wrong = check(*this); !wrong.empty()) return wrong;
+  return {};
 }
 
 Harness::~Harness() { host_.Attend(nullptr); }

@@ -100,6 +100,13 @@ class Harness : public Attendant {
   using FormPlayer = std::function<void(Harness&, ax::Form&)>;
   void RegisterFormPlayer(std::string formName, FormPlayer player);
 
+  // ---- checks of the plug-in's work ---------------------------------------------------------
+  // What must be true of what the plug-in did (an order has every key the bank maps): each
+  // check answers "" or what is wrong; CheckWork runs them all after every command.
+  using WorkCheck = std::function<std::string(Harness&)>;
+  void AddWorkCheck(WorkCheck check) { workChecks_.push_back(std::move(check)); }
+  std::string CheckWork();
+
   // ---- what the user saw ---------------------------------------------------------------------
   std::deque<ShownMessage>& Messages() { return messages_; }
   const std::vector<ax::AutomationError>& Errors() const { return errors_; }
@@ -134,6 +141,7 @@ class Harness : public Attendant {
 
   std::deque<Reply> replies_;
   std::vector<std::pair<std::string, FormPlayer>> players_;
+  std::vector<WorkCheck> workChecks_;
 
   std::deque<ShownMessage> messages_;
   std::vector<ax::AutomationError> errors_;
@@ -143,7 +151,9 @@ class Harness : public Attendant {
   std::set<std::string> raised_;
 };
 
-// Registers the players of the plug-in's modal forms (sim/harness/players/).
+// Registers the players of the plug-in's modal forms (sim/harness/players/) and the checks of
+// the plug-in's work on the host's components (sim/harness/component_commands.cpp).
 void RegisterFormPlayers(Harness& harness);
+void RegisterWorkChecks(Harness& harness);
 
 }  // namespace sim

@@ -68,6 +68,7 @@ LineOutcome ScenarioRun::Line(const ScriptLine& line) {
     out.internal = e.what();
   }
   if (auto recorded = harness.TakeFailure()) out.failure = *recorded;
+  if (out.failure.empty()) out.failure = harness.CheckWork();
   return out;
 }
 

@@ -6,11 +6,10 @@
 // positive amount and both bank account numbers are required.
 //
 // ImportPayment(order by reference, error text by reference as String) is checked as the call
-// site fixes it, after `Version` was set to "1.0.0". The bank link takes the order's items by
-// their exact keys, as it maps them onto the payment record: an item it needs that the order
-// lacks under that exact key is an error (5), never Empty. (The host dictionary's own look-ups
-// stay without regard to case, as the host library's dictionary is.) Every order the link
-// receives is kept, items in order with their values and automation kinds (BankOrders).
+// site fixes it. Every order the link receives is kept with the Version set at the time, items
+// in order with their values and automation kinds (BankOrders); whether an order is one the
+// bank can map (Version "1.0.0", every item under its exact key) is checked by whoever reads
+// them, not raised into the caller.
 #include <memory>
 #include <string>
 #include <utility>
@@ -29,13 +28,6 @@ namespace {
 
 std::string Text(const ax::Variant& v) { return ax::DisplayText(v.isNull() ? ax::Variant() : v); }
 
-// The items the link maps onto its payment record.
-constexpr const char* kOrderItems[] = {
-    "FSource",   "FSourceID",      "FSourceNumber", "FRecAcntNumber", "FRecBranch",
-    "FPayBranch", "FRecBankNumber", "FRecBank",      "FRecName",       "FAmt",
-    "FCurrency", "FPayAcntNumber", "FPayBank",      "FPayName",       "FRecAreaName",
-    "FPayAreaName", "FPurpose",    "FExplanation",  "FUrgent",        "FPaymentMode"};
-
 class BankLink : public HostObject {
  public:
   explicit BankLink(Host& host) : HostObject(host, "BKC_Bank.Bank", "Bank") {
@@ -50,19 +42,15 @@ class BankLink : public HostObject {
   ax::Variant ImportPayment(ax::Args& args) {
     CallCheck check(host(), "Bank.ImportPayment", args);
     check.Count(2).ByRef(0).Kind(0, ax::VarType::Object).ByRef(1).Kind(1, ax::VarType::String);
-    if (version_ != "1.0.0")
-      check.Wrong(ax::err::kInvalidCall, "Version is \"" + version_ + "\", not \"1.0.0\"");
     auto order = std::dynamic_pointer_cast<Dictionary>(args[0].value().asObject());
     if (!order) check.Wrong(ax::err::kTypeMismatch, "argument 1 must be a dictionary");
-    host().Extension<BankOrders>()->orders.push_back(order->Entries());
-    for (const char* key : kOrderItems) {
-      bool found = false;
-      for (const auto& entry : order->Entries()) found = found || entry.first == key;
-      if (!found) check.Wrong(ax::err::kInvalidCall, std::string("the payment order has no item \"") + key + "\"");
-    }
+    // How the link validates an order is its own: it keeps what it was given (the version and
+    // the items as keyed) and reads the items as the host's dictionary does, without regard to
+    // case; an item it lacks is Empty.
+    host().Extension<BankOrders>()->orders.push_back({version_, order->Entries()});
     auto item = [&order](const char* key) {
       for (const auto& entry : order->Entries())
-        if (entry.first == key) return entry.second;
+        if (ax::EqualsNoCase(entry.first, key)) return entry.second;
       return ax::Variant();
     };
     const std::string number = Text(item("FSourceNumber"));
