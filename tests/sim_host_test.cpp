@@ -495,3 +495,36 @@ TEST(ScenarioLanguage, EveryNameDispatchesToItsOwnEntry) {
                             "expect offered <FRecSettID>...|none"})
     EXPECT_NE(help.find(usage), std::string::npos) << usage;
 }
+
+namespace {
+
+// What must be true of the plug-in's work fails the scenario, never the call: a voucher filed
+// unbalanced or on an account that does not exist is found by the harness after the command;
+// a file's own data set-up is taken as given.
+TEST(Harness, VouchersThatDoNotBalanceOrNameNoAccountFailTheScenario) {
+  const char* kEntries =
+      "insert into t_Voucher (FVoucherID, FWord, FNumber, FYear, FPeriod, FPreparerID, FCheckerID, "
+      "FPosted, FParameter) values (901, '记', 90, 2026, 12, 2, 0, 0, 0)";
+  {
+    sim::Host host;
+    sim::Harness harness(host);
+    EXPECT_EQ(harness.CheckWork(), "");
+    host.Db().Execute(kEntries);
+    host.Db().Execute("insert into t_VoucherEntry (FVoucherID, FEntryID, FAccountID, FDC, FAmount) "
+                      "values (901, 1, 1021, 1, 100), (901, 2, 1022, 0, 90)");
+    EXPECT_NE(harness.CheckWork().find("voucher 记-90 does not balance: debit 100, credit 90"), std::string::npos);
+    EXPECT_EQ(harness.CheckWork(), "");  // told once
+    host.Db().Execute("insert into t_VoucherEntry (FVoucherID, FEntryID, FAccountID, FDC, FAmount) "
+                      "values (901, 3, 999999, 0, 10)");
+    EXPECT_NE(harness.CheckWork().find("line 3 of voucher 记-90 names account 999999, which does not exist"),
+              std::string::npos);
+  }
+  sim::ScenarioResult own = sim::RunScenarioText(
+      std::string("sql \"") + kEntries +
+          "\"\nsql \"insert into t_VoucherEntry (FVoucherID, FEntryID, FAccountID, FDC, FAmount) "
+          "values (901, 1, 1021, 1, 100)\"\n",
+      "own set-up");
+  EXPECT_TRUE(own.passed) << own.failure;
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 // the payment-file export's folder and files), and the players of the plug-in's forms.
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "sim/host/call_check.h"
 #include "sim/host/components/bank_link.h"
 #include "sim/host/components/payment_export.h"
+#include "sim/host/components/voucher.h"
 #include "sim/host/host.h"
 
 namespace sim {
@@ -146,11 +148,76 @@ std::string CheckBankOrders(Harness& harness, size_t& checked) {
   return {};
 }
 
+// What must be true of the vouchers the plug-in filed: each one's lines balance and name
+// accounts that exist, and the bill information named existing key accounts. Vouchers that were
+// so before the plug-in filed them (the centre's data, a file's own set-up) are not its work.
+struct VoucherCheck {
+  std::set<std::string> known;
+  size_t keysChecked = 0;
+
+  // A file that rebuilds the voucher tables skips the check.
+  std::vector<std::pair<std::string, std::string>> Wrong(Host& host) const {
+    try {
+      return Unchecked(host);
+    } catch (const ax::AutomationError&) {
+      return {};
+    }
+  }
+  std::vector<std::pair<std::string, std::string>> Unchecked(Host& host) const {
+    std::vector<std::pair<std::string, std::string>> out;
+    Rows unbalanced = host.Db().QueryNative(
+        "SELECT v.FVoucherID, v.FWord || '-' || v.FNumber, "
+        "SUM(CASE WHEN e.FDC=1 THEN e.FAmount ELSE 0 END), "
+        "SUM(CASE WHEN e.FDC=1 THEN 0 ELSE e.FAmount END) FROM t_Voucher v "
+        "JOIN t_VoucherEntry e ON e.FVoucherID=v.FVoucherID GROUP BY v.FVoucherID "
+        "HAVING ABS(SUM(CASE WHEN e.FDC=1 THEN e.FAmount ELSE -e.FAmount END)) > 0.005");
+    for (const auto& r : unbalanced.data)
+      out.push_back({"balance " + ax::DisplayText(r[0]),
+                     "voucher " + ax::DisplayText(r[1]) + " does not balance: debit " +
+                         ax::DisplayText(r[2]) + ", credit " + ax::DisplayText(r[3])});
+    Rows missing = host.Db().QueryNative(
+        "SELECT v.FVoucherID, v.FWord || '-' || v.FNumber, e.FEntryID, e.FAccountID FROM t_Voucher v "
+        "JOIN t_VoucherEntry e ON e.FVoucherID=v.FVoucherID WHERE NOT EXISTS "
+        "(SELECT 1 FROM t_Account a WHERE a.FAccountID=e.FAccountID)");
+    for (const auto& r : missing.data)
+      out.push_back({"account " + ax::DisplayText(r[0]) + "/" + ax::DisplayText(r[2]),
+                     "line " + ax::DisplayText(r[2]) + " of voucher " + ax::DisplayText(r[1]) +
+                         " names account " + ax::DisplayText(r[3]) + ", which does not exist"});
+    return out;
+  }
+  void Rebase(Host& host) {
+    for (const auto& [key, text] : Wrong(host)) known.insert(key);
+  }
+  std::string Check(Host& host) {
+    const auto& keys = host.Extension<VoucherKeyAccounts>()->accounts;
+    while (keysChecked < keys.size()) {
+      const auto [debit, credit] = keys[keysChecked++];
+      for (double account : {debit, credit}) {
+        bool exists = true;
+        try {
+          exists = !host.Db().QueryNative("SELECT 1 FROM t_Account WHERE FAccountID=?", {account}).data.empty();
+        } catch (const ax::AutomationError&) {
+        }
+        if (!exists)
+          return "the voucher window was handed the key account " + ax::DisplayText(ax::Variant(account)) +
+                 ", which does not exist";
+      }
+    }
+    for (const auto& [key, text] : Wrong(host))
+      if (known.insert(key).second) return text;
+    return {};
+  }
+};
+
 }  // namespace
 
 void RegisterWorkChecks(Harness& harness) {
   auto checked = std::make_shared<size_t>(0);
   harness.AddWorkCheck([checked](Harness& h) { return CheckBankOrders(h, *checked); });
+  auto vouchers = std::make_shared<VoucherCheck>();
+  vouchers->Rebase(harness.host());
+  harness.AddWorkCheck([vouchers](Harness& h) { return vouchers->Check(h.host()); },
+                       [vouchers](Harness& h) { vouchers->Rebase(h.host()); });
 }
 
 void RegisterFormPlayers(Harness& harness) {

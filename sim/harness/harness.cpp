@@ -52,9 +52,14 @@ Harness::Harness(Host& host) : host_(host) {
 }
 
 std::string Harness::CheckWork() {
-  for (auto& check : workChecks_)
+  for (auto& [check, rebase] : workChecks_)
     if (std::string wrong = check(*this); !wrong.empty()) return wrong;
   return {};
+}
+
+void Harness::RebaseWork() {
+  for (auto& [check, rebase] : workChecks_)
+    if (rebase) rebase(*this);
 }
 
 Harness::~Harness() { host_.Attend(nullptr); }

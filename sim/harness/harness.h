@@ -101,11 +101,16 @@ class Harness : public Attendant {
   void RegisterFormPlayer(std::string formName, FormPlayer player);
 
   // ---- checks of the plug-in's work ---------------------------------------------------------
-  // What must be true of what the plug-in did (an order has every key the bank maps): each
-  // check answers "" or what is wrong; CheckWork runs them all after every command.
+  // What must be true of what the plug-in did (an order has every key the bank maps, a voucher
+  // balances): each check answers "" or what is wrong; CheckWork runs them all after every
+  // command. RebaseWork, after a file's own data set-up, takes what is there as given.
   using WorkCheck = std::function<std::string(Harness&)>;
-  void AddWorkCheck(WorkCheck check) { workChecks_.push_back(std::move(check)); }
+  using WorkRebase = std::function<void(Harness&)>;
+  void AddWorkCheck(WorkCheck check, WorkRebase rebase = {}) {
+    workChecks_.push_back({std::move(check), std::move(rebase)});
+  }
   std::string CheckWork();
+  void RebaseWork();
 
   // ---- what the user saw ---------------------------------------------------------------------
   std::deque<ShownMessage>& Messages() { return messages_; }
@@ -141,7 +146,7 @@ class Harness : public Attendant {
 
   std::deque<Reply> replies_;
   std::vector<std::pair<std::string, FormPlayer>> players_;
-  std::vector<WorkCheck> workChecks_;
+  std::vector<std::pair<WorkCheck, WorkRebase>> workChecks_;
 
   std::deque<ShownMessage> messages_;
   std::vector<ax::AutomationError> errors_;

@@ -68,6 +68,8 @@ LineOutcome ScenarioRun::Line(const ScriptLine& line) {
     out.internal = e.what();
   }
   if (auto recorded = harness.TakeFailure()) out.failure = *recorded;
+  // A file's own data set-up is the new starting point of the checks of the plug-in's work.
+  if (out.word == "sql" || out.word == "database") harness.RebaseWork();
   if (out.failure.empty()) out.failure = harness.CheckWork();
   return out;
 }
