@@ -46,8 +46,10 @@ TEST(SimMenuBar, InsertBeforeAndAfterPlaceTheToolNextToTheNeighbour) {
       {"after position 2", "after", int32_t{2}, "x", "a,b,x,c"},
       {"neighbour key in another case", "before", "B", "x", "a,x,b,c"},
       {"an existing tool moves", "before", "a", "c", "c,a,b"},
-      {"missing neighbour before", "before", "zz", "x", "error"},
-      {"missing neighbour after", "after", "zz", "x", "error"},
+      // Where the host puts a tool whose neighbour is missing is its own: it raises nothing.
+      {"missing neighbour before", "before", "zz", "x", "a,b,c,x"},
+      {"missing neighbour after", "after", "zz", "x", "a,b,c,x"},
+      {"position below -1", "after", int32_t{-2}, "x", "error"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -149,7 +149,8 @@ std::string CheckBankOrders(Harness& harness, size_t& checked) {
 }
 
 // What must be true of the vouchers the plug-in filed: each one's lines balance and name
-// accounts that exist, and the bill information named existing key accounts. Vouchers that were
+// accounts that exist, the bill information named existing key accounts, and no voucher
+// outlives the bill it was made for. Vouchers that were
 // so before the plug-in filed them (the centre's data, a file's own set-up) are not its work.
 struct VoucherCheck {
   std::set<std::string> known;
@@ -183,6 +184,13 @@ struct VoucherCheck {
       out.push_back({"account " + ax::DisplayText(r[0]) + "/" + ax::DisplayText(r[2]),
                      "line " + ax::DisplayText(r[2]) + " of voucher " + ax::DisplayText(r[1]) +
                          " names account " + ax::DisplayText(r[3]) + ", which does not exist"});
+    Rows orphans = host.Db().QueryNative(
+        "SELECT v.FVoucherID, v.FWord || '-' || v.FNumber, v.FParameter FROM t_Voucher v "
+        "WHERE v.FParameter > 0 AND NOT EXISTS (SELECT 1 FROM t_scTransfer b WHERE b.FID=v.FParameter)");
+    for (const auto& r : orphans.data)
+      out.push_back({"orphan " + ax::DisplayText(r[0]),
+                     "voucher " + ax::DisplayText(r[1]) + " remains for bill " + ax::DisplayText(r[2]) +
+                         ", which was deleted"});
     return out;
   }
   void Rebase(Host& host) {

@@ -197,8 +197,8 @@ void Band::Append(std::shared_ptr<Tool> tool) {
 void Band::InsertBefore(std::string_view neighbour, std::shared_ptr<Tool> tool) {
   Remove(tool);
   size_t pos = Find(neighbour);
-  if (pos == std::string::npos)
-    NoSuch("no tool " + std::string(neighbour) + " in band " + key, "Tools.InsertBefore");
+  // Where a tool goes whose neighbour the band lacks is the host's own: at the end.
+  if (pos == std::string::npos) pos = tools.size();
   tools.insert(tools.begin() + static_cast<long>(pos), std::move(tool));
 }
 
@@ -215,9 +215,9 @@ void Band::InsertAfter(const ax::Variant& neighbour, std::shared_ptr<Tool> tool)
   }
   std::string neighbourKey = KeyOf(neighbour);
   size_t pos = Find(neighbourKey);
-  if (pos == std::string::npos)
-    NoSuch("no tool " + neighbourKey + " in band " + key, "Tools.InsertAfter");
-  tools.insert(tools.begin() + static_cast<long>(pos + 1), std::move(tool));
+  // Where a tool goes whose neighbour the band lacks is the host's own: at the end.
+  tools.insert(pos == std::string::npos ? tools.end() : tools.begin() + static_cast<long>(pos + 1),
+               std::move(tool));
 }
 
 std::string Band::KeyList() const {

@@ -76,9 +76,8 @@ class ReceiptList : public HostObject {
 
  private:
   void Load() {
-    if (mode_ != 2)
-      throw ax::AutomationError(ax::err::kInvalidCall, "the receipt list shows rows in mode 2 only",
-                                kListProgId);
+    // The plug-in sets Mode 2 (rows chosen for a caller); what the list does in another mode
+    // is its own, and it shows the same rows.
     std::string sql = ReceiptPickerQuery(filter_);
     if (filter_.find_first_not_of(" \t\r\n") != std::string::npos) host().Note(Channel::Sql, "receipt filter: " + filter_);
     host().Note(Channel::Sql, "receipt list: " + sql);
