@@ -236,8 +236,11 @@ TEST(Collections, DictionaryOperations) {
   };
   const std::vector<Step> steps = {
       {__LINE__, [&] { return o.Get("Count"); }, "0"},
-      {__LINE__, [&] { return o.Item("FID"); }, ""},  // a missing key reads as Empty
-      {__LINE__, [&] { return ax::Variant(o.Item("FID").typeName()); }, "Empty"},
+      // Item reads a key the dictionary holds: a missing one raises; GetValue gives a default.
+      {__LINE__, [&] { return o.Item("FID"); }, "error 5"},
+      // Keys are text: a number is no key.
+      {__LINE__, [&] { return o.Item(int32_t{1}); }, "error 13"},
+      {__LINE__, [&] { o.Put("Item", 1, {int32_t{1}}); return ax::Variant(); }, "error 13"},
       {__LINE__, [&] { o.Put("Item", int32_t{7}, {"FID"}); return o.Item("fid"); }, "7"},
       {__LINE__, [&] { o.Put("Value", "调拨", {"FPurpose"}); return o.Get("Value", {"FPURPOSE"}); }, "调拨"},
       {__LINE__, [&] { o.Put("", 8, {"FID"}); return o.Get("Count"); }, "2"},  // same key, replaced

@@ -15,10 +15,12 @@ const ax::Variant& Required(const ax::Args& args, size_t i) {
   return v;
 }
 
+// The host's dictionaries are keyed by text: a key of another kind is a type mismatch.
 std::string KeyText(const ax::Variant& key) {
   if (key.isMissing()) throw ax::Error(ax::err::kWrongArgs);
-  if (key.isObject()) throw ax::Error(ax::err::kTypeMismatch);
-  return ax::CStr(key);  // Null raises 94
+  if (key.isNull()) throw ax::Error(ax::err::kInvalidNull);
+  if (!key.isString()) throw ax::Error(ax::err::kTypeMismatch);
+  return key.asString();
 }
 
 // The value of a property put by reference must be an object (or Nothing).
@@ -78,7 +80,11 @@ ax::Variant Dictionary::Invoke(std::string_view member, unsigned kind, ax::Args&
       Set(KeyText(ax::ArgAt(args, 0)), ax::PutValue(args));
       return {};
     }
-    return Get(KeyText(Required(args, 0)));
+    // Item reads a key the dictionary holds; GetValue is the member that gives a default.
+    const std::string key = KeyText(Required(args, 0));
+    const ax::Variant* v = Find(key);
+    if (!v) throw ax::Error(ax::err::kInvalidCall, "Dictionary.Item(\"" + key + "\")");
+    return *v;
   }
   if (Is(member, "GetValue")) {
     const ax::Variant& dflt = ax::ArgAt(args, 1);

@@ -40,6 +40,12 @@ namespace {
 
 constexpr const char* kWord = "记";
 
+// An item of a dictionary the caller handed over, Empty when it has none: the window reads
+// what it finds (the caller's dictionary answers Item only for the keys it holds).
+ax::Variant Read(const ax::Object& dictionary, const char* key) {
+  return dictionary.Get("GetValue", {std::string(key), ax::Variant()});
+}
+
 std::string DateText(const ax::Variant& v) {
   if (v.isEmpty() || v.isNull()) return {};
   return ax::FormatDate(ax::CDate(v), "yyyy-mm-dd");
@@ -110,7 +116,7 @@ class VoucherComponent : public HostObject {
   }
 
   std::vector<Line> ReadLines(const ax::Object& header) {
-    ax::Object entries = ax::Object::FromVariantOrNothing(header.Item("Entries"));
+    ax::Object entries = ax::Object::FromVariantOrNothing(Read(header, "Entries"));
     if (entries.IsNothing()) Raise("凭证没有分录");
     std::vector<Line> lines;
     int32_t count = ax::CLng(entries.Get("Count"));
@@ -118,15 +124,15 @@ class VoucherComponent : public HostObject {
     for (int32_t i = 1; i <= count; ++i) {
       ax::Object e(entries.Item(i));
       Line l;
-      l.account = LongOf(e.Item("FAccountID"));
-      l.dc = LongOf(e.Item("FDC"));
-      l.currency = e.Item("FCurrencyID");
-      l.rate = e.Item("FExchangeRate");
-      l.amountFor = e.Item("FAmountFor");
-      l.amount = e.Item("FAmount");
-      l.explanation = e.Item("FExplanation");
-      l.settleType = e.Item("FSettleTypeID");
-      l.settleNo = e.Item("FSettleNo");
+      l.account = LongOf(Read(e, "FAccountID"));
+      l.dc = LongOf(Read(e, "FDC"));
+      l.currency = Read(e, "FCurrencyID");
+      l.rate = Read(e, "FExchangeRate");
+      l.amountFor = Read(e, "FAmountFor");
+      l.amount = Read(e, "FAmount");
+      l.explanation = Read(e, "FExplanation");
+      l.settleType = Read(e, "FSettleTypeID");
+      l.settleNo = Read(e, "FSettleNo");
       (l.dc == 1 ? debit : credit) += l.amount.isEmpty() || l.amount.isNull() ? 0 : ax::Val(l.amount);
       lines.push_back(std::move(l));
     }
@@ -140,7 +146,7 @@ class VoucherComponent : public HostObject {
 
   void Store(int32_t id, const ax::Object& header, const std::vector<Line>& lines) {
     Database& db = host().Db();
-    std::string date = DateText(header.Item("FDate"));
+    std::string date = DateText(Read(header, "FDate"));
     ax::DateValue d = ax::CDate(date);
     int y, m, day, h, mi, s;
     ax::SplitDate(d, y, m, day, h, mi, s);
@@ -148,8 +154,8 @@ class VoucherComponent : public HostObject {
     db.ExecNative(
         "UPDATE t_Voucher SET FDate=?, FTransDate=?, FYear=?, FPeriod=?, FReference=?, "
         "FExplanation=?, FTranType=?, FObjectName=? WHERE FVoucherID=?",
-        {date, DateText(header.Item("FTransDate")), y, m, OrNull(header.Item("FReference")),
-         OrNull(explanation), OrNull(header.Item("FTranType")), OrNull(header.Item("FObjectName")),
+        {date, DateText(Read(header, "FTransDate")), y, m, OrNull(Read(header, "FReference")),
+         OrNull(explanation), OrNull(Read(header, "FTranType")), OrNull(Read(header, "FObjectName")),
          id});
     db.ExecNative("DELETE FROM t_VoucherEntry WHERE FVoucherID=?", {id});
     int32_t entry = 0;
@@ -165,7 +171,7 @@ class VoucherComponent : public HostObject {
   // A new voucher of word 记 with the next number of its period.
   int32_t Insert(const ax::Object& header) {
     Database& db = host().Db();
-    ax::DateValue d = ax::CDate(DateText(header.Item("FDate")));
+    ax::DateValue d = ax::CDate(DateText(Read(header, "FDate")));
     int y, m, day, h, mi, s;
     ax::SplitDate(d, y, m, day, h, mi, s);
     Rows next = db.QueryNative(
@@ -195,9 +201,9 @@ class VoucherComponent : public HostObject {
     auto number = [&](const char* key) { return ax::Val(billInfo_.Item(key)); };
     if (number("KeyAcctDC2") != 1 || number("KeyAcctDC") != 0) Raise("单据资料的借贷方向不对");
     host().Extension<VoucherKeyAccounts>()->accounts.push_back({number("KeyAcctID"), number("KeyAcctID2")});
-    if (ax::DisplayText(billInfo_.Item("ObjectName")) != "FENRMTAVExt.cTransferUpdate")
-      Raise("单据资料的 ObjectName 不对: " + ax::DisplayText(billInfo_.Item("ObjectName")));
-    std::string method = ax::DisplayText(billInfo_.Item("ObjectMethod"));
+    if (ax::DisplayText(Read(billInfo_, "ObjectName")) != "FENRMTAVExt.cTransferUpdate")
+      Raise("单据资料的 ObjectName 不对: " + ax::DisplayText(Read(billInfo_, "ObjectName")));
+    std::string method = ax::DisplayText(Read(billInfo_, "ObjectMethod"));
     if (method != "Create" && method != "Update") Raise("单据资料的 ObjectMethod 不对: " + method);
     if (method == "Create" && mode != "Add") Raise("新单据的凭证只能新增");
     if (mode == "Edit" && number("VoucherID") <= 0) Raise("修改凭证需要凭证号 (VoucherID)");
@@ -257,12 +263,12 @@ class VoucherComponent : public HostObject {
     int32_t existing = 0;
     std::string name = "new";
     if (mode == "Edit") {
-      existing = billInfo_ ? LongOf(billInfo_.Item("VoucherID")) : 0;
+      existing = billInfo_ ? LongOf(Read(billInfo_, "VoucherID")) : 0;
       name = NameOf(existing);
     }
-    std::string method = billInfo_ ? ax::DisplayText(billInfo_.Item("ObjectMethod")) : "";
+    std::string method = billInfo_ ? ax::DisplayText(Read(billInfo_, "ObjectMethod")) : "";
     host().Note(Channel::Dialog, "voucher window (" + mode + ", " + method + ") for " +
-                                     ax::DisplayText(header.Item("FReference")));
+                                     ax::DisplayText(Read(header, "FReference")));
     if (!Answer(mode, name)) {
       host().RecordCall("voucher", {mode, name, "cancel"});
       return {};
