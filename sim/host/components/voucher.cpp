@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "automation/error.h"
+#include "sim/host/call_check.h"
 #include "sim/host/collections.h"
 #include "sim/host/components/voucher.h"
 #include "sim/host/host.h"
@@ -125,6 +126,14 @@ class VoucherComponent : public HostObject {
       ax::Object e(entries.Item(i));
       Line l;
       l.account = LongOf(Read(e, "FAccountID"));
+      // The kinds the callers fix for a line.
+      const std::pair<const char*, ax::VarType> kLineKinds[] = {
+          {"FDC", ax::VarType::Integer},      {"FCurrencyID", ax::VarType::Long},
+          {"FAmountFor", ax::VarType::Double}, {"FAmount", ax::VarType::Double}};
+      for (const auto& [key, kind] : kLineKinds) {
+        ax::Args item{Read(e, key)};
+        CallCheck(host(), "clsVoucher.vchEdit: line " + std::to_string(i) + " " + key, item).Kind(0, kind);
+      }
       l.dc = LongOf(Read(e, "FDC"));
       l.currency = Read(e, "FCurrencyID");
       l.rate = Read(e, "FExchangeRate");
@@ -198,6 +207,16 @@ class VoucherComponent : public HostObject {
       if (!ax::IsTrue(billInfo_.Call("Exists", {key}))) Raise(std::string("单据资料缺少 ") + key);
       values.push_back(std::string(key) + "=" + ax::DisplayText(billInfo_.Item(key)));
     }
+    // The kinds the callers fix: ids and amounts as the window files them.
+    const std::pair<const char*, std::initializer_list<ax::VarType>> kKinds[] = {
+        {"FCyID", {ax::VarType::Long}},         {"VoucherID", {ax::VarType::Long, ax::VarType::Integer}},
+        {"objectID", {ax::VarType::Double}},    {"ObjectName", {ax::VarType::String}},
+        {"FAmt", {ax::VarType::Double}},        {"FFcyAmt", {ax::VarType::Double}},
+        {"ObjectMethod", {ax::VarType::String}}};
+    for (const auto& [key, kinds] : kKinds) {
+      ax::Args item{billInfo_.Item(key)};
+      CallCheck(host(), std::string("clsVoucher.BillInfo(\"") + key + "\")", item).Kinds(0, kinds);
+    }
     auto number = [&](const char* key) { return ax::Val(billInfo_.Item(key)); };
     if (number("KeyAcctDC2") != 1 || number("KeyAcctDC") != 0) Raise("单据资料的借贷方向不对");
     host().Extension<VoucherKeyAccounts>()->accounts.push_back({number("KeyAcctID"), number("KeyAcctID2")});
@@ -230,11 +249,13 @@ class VoucherComponent : public HostObject {
   }
 
   ax::Variant VchEdit(ax::Args& args) {
-    if (args.size() < 2) throw ax::Error(ax::err::kWrongArgs, "clsVoucher.vchEdit");
+    CallCheck check(host(), "clsVoucher.vchEdit", args);
+    check.Count(2).Kind(1, ax::VarType::String);
     std::string mode = ArgText(args, 1);
     done_ = false;
 
     if (mode == "View" || mode == "Check") {
+      check.Kind(0, ax::VarType::Double);  // the voucher id
       int32_t id = ax::CLng(args[0].value());
       std::string name = NameOf(id);
       if (mode == "View") {
@@ -258,6 +279,10 @@ class VoucherComponent : public HostObject {
     ax::Object header = ax::Object::FromVariantOrNothing(args[0].value());
     if (header.IsNothing()) Raise("没有凭证资料");
     CheckBillInfo(mode);
+    for (const auto& [key, kind] : {std::pair{"FTranType", ax::VarType::Long}, std::pair{"FObjectName", ax::VarType::String}}) {
+      ax::Args item{Read(header, key)};
+      CallCheck(host(), std::string("clsVoucher.vchEdit: header ") + key, item).Kind(0, kind);
+    }
     std::vector<Line> lines = ReadLines(header);
 
     int32_t existing = 0;
