@@ -473,7 +473,10 @@ TEST(SimStrictCalls, VoucherWindowNeedsTheBillInformationAndTheHeaderByReference
   auto edit = [&](const ax::Object& billInfo, const char* mode, bool byRef) {
     ax::Object component = ax::CreateObject("Voucher.clsVoucher");
     if (!billInfo.IsNothing()) component.PutRef("BillInfo", billInfo);
-    ax::Variant header(ax::CreateObject(kDictionaryProgId).AsVariant());
+    ax::Object head = ax::CreateObject(kDictionaryProgId);
+    head.Put("Item", 1006007, {"FTranType"});
+    head.Put("Item", "scTAVExt.scTransferBillExt", {"FObjectName"});
+    ax::Variant header(head.AsVariant());
     ax::Args args{byRef ? ax::Arg::byRef(header) : ax::Arg(header), ax::Arg(ax::Variant(mode))};
     ax::AutomationError e(0, "");
     if (ax::TryCall([&] { component.CallArgs("vchEdit", args, ax::kMethod); }, &e)) return std::string("ok");
@@ -488,6 +491,13 @@ TEST(SimStrictCalls, VoucherWindowNeedsTheBillInformationAndTheHeaderByReference
   EXPECT_NE(edit(info("", "KeyAcctDC2", 0), "Add", true).find("借贷方向"), std::string::npos);
   EXPECT_NE(edit(info("", "ObjectMethod", "Create"), "Edit", true).find("只能新增"), std::string::npos);
   EXPECT_NE(edit(info("", "ObjectMethod", "Update"), "Edit", true).find("VoucherID"), std::string::npos);
+  // The kinds the callers fix: ids and amounts, and the voucher id of a View or Check.
+  EXPECT_EQ(edit(info("", "objectID", 1), "Add", true).rfind("13 ", 0), 0u);
+  EXPECT_EQ(edit(info("", "FCyID", 1.0), "Add", true).rfind("13 ", 0), 0u);
+  EXPECT_NE(edit(info("", "VoucherID", ax::Variant(int16_t{0})), "Add", true).find("凭证没有分录"), std::string::npos);
+  ax::Object viewer = ax::CreateObject("Voucher.clsVoucher");
+  EXPECT_EQ(ErrorOf([&] { viewer.Call("vchEdit", {301, "View"}); }, "clsVoucher.vchEdit"), kKind);
+  EXPECT_EQ(ErrorOf([&] { viewer.Call("vchEdit", {301.0, "View"}); }, "clsVoucher.vchEdit"), kOk);
 }
 
 }  // namespace
