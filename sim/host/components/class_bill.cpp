@@ -28,6 +28,7 @@
 
 #include "automation/error.h"
 #include "sim/host/bill_window.h"
+#include "sim/host/call_check.h"
 #include "sim/host/collections.h"
 #include "sim/host/host.h"
 #include "sim/host/host_object.h"
@@ -147,16 +148,26 @@ class ClassInfoManager : public HostObject {
       : HostObject(host, "LmSingleClassBill.ClassInfoManager", "ClassInfoManager") {
     Property("dataSrv", [this] { return ax::Variant(dataSrv_); },
              [this](const ax::Variant& v) {
-               dataSrv_ = v.isObject() ? v.asObject() : ax::DispatchPtr();
+               ax::Args given{v};
+               CallCheck(this->host(), "ClassInfoManager.dataSrv", given).Kind(0, ax::VarType::Object);
+               dataSrv_ = v.asObject();
              });
+    // 1 opens a new bill; the number is the caller's literal, of any numeric kind.
     Property("FormShowStatus", [this] { return ax::Variant(formShowStatus_); },
-             [this](const ax::Variant& v) { formShowStatus_ = ax::CLng(v); });
+             [this](const ax::Variant& v) {
+               ax::Args given{v};
+               CallCheck(this->host(), "ClassInfoManager.FormShowStatus", given).Number(0, 1);
+               formShowStatus_ = ax::CLng(v);
+             });
     Property("hwnd", [this] { return ax::Variant(static_cast<int32_t>(hwnd_)); });
     Method("Show", [this](ax::Args& args) { return Show(args); });
   }
 
  private:
+  // Show(, , , bill): the first three left out, the bill data last.
   ax::Variant Show(ax::Args& args) {
+    CallCheck(host(), "ClassInfoManager.Show", args)
+        .Count(4).Omitted(0).Omitted(1).Omitted(2).Kind(3, ax::VarType::Object);
     auto dataSrv = std::dynamic_pointer_cast<DataSrv>(dataSrv_);
     if (!dataSrv)
       throw ax::AutomationError(ax::err::kObjectNotSet, "dataSrv is not set", "ClassInfoManager");
