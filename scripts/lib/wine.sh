@@ -5,7 +5,7 @@ wine_prefix() {
   export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
   unset DISPLAY WAYLAND_DISPLAY
   trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-  wine wineboot -i >/dev/null 2>&1 || true
+  "$(wine_loader 64)" wineboot -i >/dev/null 2>&1 || true
   wineserver -w
 }
 # wine_loader BITS: the Wine loader for BITS-bit programs named by a Windows path. With wine32
@@ -24,3 +24,7 @@ wine_loader() {
   fi
   echo wine
 }
+# runs_32bit: whether this machine can execute 32-bit programs at all (the kernel may lack 32-bit
+# support: then the 32-bit Wine loader fails with "Exec format error" and no 32-bit Windows
+# program can run, whatever is installed).
+runs_32bit() { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
