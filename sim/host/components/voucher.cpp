@@ -208,14 +208,21 @@ class VoucherComponent : public HostObject {
       values.push_back(std::string(key) + "=" + ax::DisplayText(billInfo_.Item(key)));
     }
     // The kinds the callers fix: ids and amounts as the window files them.
-    const std::pair<const char*, std::initializer_list<ax::VarType>> kKinds[] = {
-        {"FCyID", {ax::VarType::Long}},         {"VoucherID", {ax::VarType::Long, ax::VarType::Integer}},
-        {"objectID", {ax::VarType::Double}},    {"ObjectName", {ax::VarType::String}},
-        {"FAmt", {ax::VarType::Double}},        {"FFcyAmt", {ax::VarType::Double}},
-        {"ObjectMethod", {ax::VarType::String}}};
-    for (const auto& [key, kinds] : kKinds) {
-      ax::Args item{billInfo_.Item(key)};
-      CallCheck(host(), std::string("clsVoucher.BillInfo(\"") + key + "\")", item).Kinds(0, kinds);
+    struct ItemKind {
+      const char* key;
+      ax::VarType kind, orKind;
+    };
+    static constexpr ItemKind kKinds[] = {
+        {"FCyID", ax::VarType::Long, ax::VarType::Long},
+        {"VoucherID", ax::VarType::Long, ax::VarType::Integer},
+        {"objectID", ax::VarType::Double, ax::VarType::Double},
+        {"ObjectName", ax::VarType::String, ax::VarType::String},
+        {"FAmt", ax::VarType::Double, ax::VarType::Double},
+        {"FFcyAmt", ax::VarType::Double, ax::VarType::Double},
+        {"ObjectMethod", ax::VarType::String, ax::VarType::String}};
+    for (const ItemKind& k : kKinds) {
+      ax::Args item{billInfo_.Item(k.key)};
+      CallCheck(host(), std::string("clsVoucher.BillInfo(\"") + k.key + "\")", item).Kinds(0, {k.kind, k.orKind});
     }
     auto number = [&](const char* key) { return ax::Val(billInfo_.Item(key)); };
     if (number("KeyAcctDC2") != 1 || number("KeyAcctDC") != 0) Raise("单据资料的借贷方向不对");
