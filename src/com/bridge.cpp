@@ -116,18 +116,17 @@ int32_t NumberFromHResult(HRESULT hr) {
 }
 
 std::string SystemMessage(HRESULT hr) {
-  wchar_t* buffer = nullptr;
+  LocalBuffer<wchar_t> buffer;
   DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, static_cast<DWORD>(hr), 0,
-                           reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+                           reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
   std::string text;
-  if (n && buffer) {
-    text = Narrow(std::wstring_view(buffer, n));
+  if (n && buffer.get()) {
+    text = Narrow(std::wstring_view(buffer.get(), n));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
       text.pop_back();
   }
-  if (buffer) LocalFree(buffer);
   return text;
 }
 

@@ -1,5 +1,6 @@
-// Owners for COM resources: interface pointers, BSTRs and VARIANTs. Code outside this header
-// never calls AddRef, Release, SysFreeString or VariantClear itself.
+// Owners for the resources the COM layer holds: interface pointers, BSTRs, VARIANTs, registry
+// keys and buffers the system allocates for us (LocalFree). Code outside this header never calls
+// AddRef, Release, SysFreeString, VariantClear, RegCloseKey or LocalFree itself.
 #pragma once
 
 #include "win32.h"
@@ -155,5 +156,43 @@ class Var {
  private:
   VARIANT v_;
 };
+
+// An owned handle of type H, freed with Free{}(handle): the registry keys and system-allocated
+// buffers below.
+template <class H, class Free>
+class Owned {
+ public:
+  Owned() = default;
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+  ~Owned() { Reset(); }
+
+  void Reset() {
+    if (H h = std::exchange(h_, H{})) Free{}(h);
+  }
+  H get() const { return h_; }
+  // Address for an out parameter; frees what was held.
+  H* put() {
+    Reset();
+    return &h_;
+  }
+
+ private:
+  H h_{};
+};
+
+struct CloseRegKey {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+struct FreeLocal {
+  void operator()(void* p) const { LocalFree(p); }
+};
+
+// An open registry key.
+using RegKey = Owned<HKEY, CloseRegKey>;
+// A buffer the system allocated for the caller to LocalFree (FormatMessage's
+// FORMAT_MESSAGE_ALLOCATE_BUFFER).
+template <class T>
+using LocalBuffer = Owned<T*, FreeLocal>;
 
 }  // namespace sccom

@@ -27,22 +27,6 @@ namespace sccom {
 
 namespace {
 
-// An open registry key, closed with its owner.
-class RegKey {
- public:
-  RegKey() = default;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY* put() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 void Check(LSTATUS status) {
   if (status != ERROR_SUCCESS) ThrowIfFailed(HRESULT_FROM_WIN32(status), "DllRegisterServer");
 }
