@@ -51,12 +51,7 @@ std::shared_ptr<MemberDispids> DispidsFor(IDispatch* dispatch) {
       info->ReleaseTypeAttr(attr);
     }
   }
-  if (typed) {
-    ComPtr<IUnknown> expando;
-    if (SUCCEEDED(dispatch->QueryInterface(kIidDispatchEx, expando.put_void())) && expando) {
-      typed = false;
-    }
-  }
+  if (typed && QueryAs<IUnknown>(dispatch, kIidDispatchEx)) typed = false;
   if (!typed) return std::make_shared<MemberDispids>();
   auto found = shared->find(key);
   if (found != shared->end()) return found->second;
@@ -170,8 +165,7 @@ ax::Variant ComDispatch::Invoke(std::string_view member, unsigned kind, ax::Args
 bool ComDispatch::Supports(std::string_view interfaceName) const {
   IID iid;
   if (ConfiguredIid(interfaceName, iid)) {
-    ComPtr<IUnknown> found;
-    return SUCCEEDED(dispatch_->QueryInterface(iid, found.put_void())) && found;
+    return static_cast<bool>(QueryAs<IUnknown>(dispatch_.get(), iid));
   }
   for (const std::string& name : TypeNames(dispatch_.get())) {
     if (NameMatches(name, interfaceName)) return true;

@@ -81,13 +81,19 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
-// QueryInterface of p for interface U; empty when p is null or does not have it.
+// QueryInterface of p for iid, as U; empty when p is null or does not have it.
 template <class U>
-ComPtr<U> QueryAs(IUnknown* p) {
+ComPtr<U> QueryAs(IUnknown* p, REFIID iid) {
   ComPtr<U> out;
   // A failed query leaves nothing to release.
-  if (p && FAILED(p->QueryInterface(kIidOf<U>, out.put_void()))) out.Abandon();
+  if (p && FAILED(p->QueryInterface(iid, out.put_void()))) out.Abandon();
   return out;
+}
+
+// QueryInterface of p for interface U, by the identifier U's declaration carries.
+template <class U>
+ComPtr<U> QueryAs(IUnknown* p) {
+  return QueryAs<U>(p, kIidOf<U>);
 }
 
 // An owned BSTR.
