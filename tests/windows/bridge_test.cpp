@@ -6,6 +6,7 @@
 #include <map>
 #include <stdexcept>
 #include <thread>
+#include <unordered_map>
 
 #include "automation/error.h"
 #include "automation/runtime.h"
@@ -441,7 +442,13 @@ TEST(BridgeCalls, ServedObjectsNameTheirClassAndShareItsLookUps) {
   EXPECT_EQ(a->QueryInterface(IID_IDispatch, same.put_void()), E_NOINTERFACE);
 }
 
+// Whether a table lets an entry go without passing by its owner's Erase.
+template <class Table>
+constexpr bool kErasesDirectly = requires(Table& table) { table.erase(table.find({})); };
+
 TEST(BridgeCalls, TablesOfCrossingObjectsReuseTheirEntries) {
+  static_assert(kErasesDirectly<std::unordered_map<int, int>>);
+  static_assert(!kErasesDirectly<ReusingMap<int, int>>, "entries leave only through Erase");
   ReusingMap<int, std::shared_ptr<int>> table;
   auto value = std::make_shared<int>(1);
   table.Set(1, value);
