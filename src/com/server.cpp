@@ -33,14 +33,6 @@ class PluginObject final : public ComObject<Interface, ISupportErrorInfo, IProvi
   PluginObject(const ClassEntry& entry, ax::DispatchPtr plugin)
       : entry_(entry), plugin_(std::move(plugin)) {}
 
-  ~PluginObject() override {
-    // Termination unbinds the host object; nothing may escape to the host from here.
-    try {
-      plugin_.reset();
-    } catch (...) {
-    }
-  }
-
   // The default interface's own member: early-bound callers come here.
   STDMETHODIMP Show(IDispatch* hostObject) override {
     return Guard(*entry_.iid, [&]() -> HRESULT {
@@ -133,6 +125,8 @@ class PluginObject final : public ComObject<Interface, ISupportErrorInfo, IProvi
 
  private:
   const ClassEntry& entry_;
+  // Released with this object: the class's termination (its destructor, which cannot throw)
+  // unbinds the host object.
   ax::DispatchPtr plugin_;
 };
 
