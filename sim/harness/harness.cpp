@@ -19,13 +19,12 @@ void FaultPlan::Plant(std::string objectName, std::string member, std::string de
       {std::move(objectName), std::move(member), std::move(description), number, skip});
 }
 
-void FaultPlan::BeforeCall(std::string_view objectName, std::string_view member,
-                           const std::function<void(std::string)>& note) {
+void FaultPlan::BeforeCall(Host& host, std::string_view objectName, std::string_view member) {
   ++count_;
   if (hook_) hook_(count_, objectName, member);
   if (failAt_ != 0 && count_ == failAt_) {
     std::string what = std::string(objectName) + "." + std::string(member);
-    note("injected failure of call " + std::to_string(count_) + " (" + what + ")");
+    host.Note(Channel::Error, "injected failure of call " + std::to_string(count_) + " (" + what + ")");
     throw ax::AutomationError(ax::err::kAppDefined, "Injected failure of " + what,
                               std::string(objectName));
   }
@@ -37,7 +36,7 @@ void FaultPlan::BeforeCall(std::string_view objectName, std::string_view member,
       }
       Planted p = *it;
       planted_.erase(it);
-      note("planted failure of " + p.object + "." + p.member + ": " + p.description);
+      host.Note(Channel::Error, "planted failure of " + p.object + "." + p.member + ": " + p.description);
       throw ax::AutomationError(p.number, p.description, std::string(objectName));
     }
   }
@@ -83,8 +82,7 @@ std::optional<std::string> Harness::TakeFailure() {
 
 void Harness::BeforeCall(std::string_view objectName, std::string_view className,
                          std::string_view member, unsigned kind, const ax::Args& args) {
-  faults_.BeforeCall(objectName, member,
-                     [this](std::string line) { host_.Note(Channel::Error, std::move(line)); });
+  faults_.BeforeCall(host_, objectName, member);
   if (contract_) contract_->Note(objectName, className, member, kind, args, ScenarioFile());
 }
 

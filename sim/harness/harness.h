@@ -49,10 +49,9 @@ class FaultPlan {
   void SetHook(Hook hook) { hook_ = std::move(hook); }
   uint64_t Count() const { return count_; }
 
-  // The funnel: counts the call, runs the hook and raises the failure planned for it; note
-  // receives the transcript line of a failure raised.
-  void BeforeCall(std::string_view objectName, std::string_view member,
-                  const std::function<void(std::string)>& note);
+  // The funnel: counts the call, runs the hook and raises the failure planned for it (noted in
+  // the host's transcript).
+  void BeforeCall(Host& host, std::string_view objectName, std::string_view member);
 
  private:
   struct Planted {

@@ -57,4 +57,18 @@ class CallCheck {
   const ax::Args& args_;
 };
 
+namespace detail {
+struct HeldValue {
+  ax::Args value;
+};
+}  // namespace detail
+
+// One value handed over alone (an assigned property, an item of a dictionary the caller built),
+// checked as argument 1 of a call would be.
+class ValueCheck : private detail::HeldValue, public CallCheck {
+ public:
+  ValueCheck(Host& host, std::string what, const ax::Variant& v)
+      : HeldValue{ax::Args{v}}, CallCheck(host, std::move(what), HeldValue::value) {}
+};
+
 }  // namespace sim

@@ -148,15 +148,13 @@ class ClassInfoManager : public HostObject {
       : HostObject(host, "LmSingleClassBill.ClassInfoManager", "ClassInfoManager") {
     Property("dataSrv", [this] { return ax::Variant(dataSrv_); },
              [this](const ax::Variant& v) {
-               ax::Args given{v};
-               CallCheck(this->host(), "ClassInfoManager.dataSrv", given).Kind(0, ax::VarType::Object);
+               ValueCheck(this->host(), "ClassInfoManager.dataSrv", v).Kind(0, ax::VarType::Object);
                dataSrv_ = v.asObject();
              });
     // 1 opens a new bill; the number is the caller's literal, of any numeric kind.
     Property("FormShowStatus", [this] { return ax::Variant(formShowStatus_); },
              [this](const ax::Variant& v) {
-               ax::Args given{v};
-               CallCheck(this->host(), "ClassInfoManager.FormShowStatus", given).Number(0, 1);
+               ValueCheck(this->host(), "ClassInfoManager.FormShowStatus", v).Number(0, 1);
                formShowStatus_ = ax::CLng(v);
              });
     Property("hwnd", [this] { return ax::Variant(static_cast<int32_t>(hwnd_)); });

@@ -21,14 +21,12 @@ class DispBuilder : public HostObject {
   explicit DispBuilder(Host& host) : HostObject(host, "LmDisplayer.DispBuilder", "DispBuilder") {
     Property("Cols", [this] { return ax::Variant(cols_); },
              [this](const ax::Variant& v) {
-               ax::Args given{v};
-               CallCheck(this->host(), "DispBuilder.Cols", given).Numeric(0);
+               ValueCheck(this->host(), "DispBuilder.Cols", v).Numeric(0);
                cols_ = ax::CLng(v);
              });
     Property("Titles", [this] { return ax::Variant(titles_); },
              [this](const ax::Variant& v) {
-               ax::Args given{v};
-               CallCheck(this->host(), "DispBuilder.Titles", given).Kind(0, ax::VarType::String);
+               ValueCheck(this->host(), "DispBuilder.Titles", v).Kind(0, ax::VarType::String);
                titles_ = v.asString();
              });
     Method("SetColWidth", [this](ax::Args& args) {

@@ -130,10 +130,8 @@ class VoucherComponent : public HostObject {
       const std::pair<const char*, ax::VarType> kLineKinds[] = {
           {"FDC", ax::VarType::Integer},      {"FCurrencyID", ax::VarType::Long},
           {"FAmountFor", ax::VarType::Double}, {"FAmount", ax::VarType::Double}};
-      for (const auto& [key, kind] : kLineKinds) {
-        ax::Args item{Read(e, key)};
-        CallCheck(host(), "clsVoucher.vchEdit: line " + std::to_string(i) + " " + key, item).Kind(0, kind);
-      }
+      for (const auto& [key, kind] : kLineKinds)
+        ValueCheck(host(), "clsVoucher.vchEdit: line " + std::to_string(i) + " " + key, Read(e, key)).Kind(0, kind);
       l.dc = LongOf(Read(e, "FDC"));
       l.currency = Read(e, "FCurrencyID");
       l.rate = Read(e, "FExchangeRate");
@@ -220,10 +218,9 @@ class VoucherComponent : public HostObject {
         {"FAmt", ax::VarType::Double, ax::VarType::Double},
         {"FFcyAmt", ax::VarType::Double, ax::VarType::Double},
         {"ObjectMethod", ax::VarType::String, ax::VarType::String}};
-    for (const ItemKind& k : kKinds) {
-      ax::Args item{billInfo_.Item(k.key)};
-      CallCheck(host(), std::string("clsVoucher.BillInfo(\"") + k.key + "\")", item).Kinds(0, {k.kind, k.orKind});
-    }
+    for (const ItemKind& k : kKinds)
+      ValueCheck(host(), std::string("clsVoucher.BillInfo(\"") + k.key + "\")", billInfo_.Item(k.key))
+          .Kinds(0, {k.kind, k.orKind});
     auto number = [&](const char* key) { return ax::Val(billInfo_.Item(key)); };
     if (number("KeyAcctDC2") != 1 || number("KeyAcctDC") != 0) Raise("单据资料的借贷方向不对");
     host().Extension<VoucherKeyAccounts>()->accounts.push_back({number("KeyAcctID"), number("KeyAcctID2")});
@@ -286,10 +283,8 @@ class VoucherComponent : public HostObject {
     ax::Object header = ax::Object::FromVariantOrNothing(args[0].value());
     if (header.IsNothing()) Raise("没有凭证资料");
     CheckBillInfo(mode);
-    for (const auto& [key, kind] : {std::pair{"FTranType", ax::VarType::Long}, std::pair{"FObjectName", ax::VarType::String}}) {
-      ax::Args item{Read(header, key)};
-      CallCheck(host(), std::string("clsVoucher.vchEdit: header ") + key, item).Kind(0, kind);
-    }
+    for (const auto& [key, kind] : {std::pair{"FTranType", ax::VarType::Long}, std::pair{"FObjectName", ax::VarType::String}})
+      ValueCheck(host(), std::string("clsVoucher.vchEdit: header ") + key, Read(header, key)).Kind(0, kind);
     std::vector<Line> lines = ReadLines(header);
 
     int32_t existing = 0;
