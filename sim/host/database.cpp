@@ -246,6 +246,8 @@ void Database::ExecNative(const std::string& sql, const std::vector<ax::Variant>
 
 int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 
+int64_t Database::ChangeCount() const { return sqlite3_total_changes64(db_); }
+
 void Database::Reset(bool demo) {
   // Views first: a view over a dropped table would stay behind, broken.
   for (const char* kind : {"view", "table"}) {

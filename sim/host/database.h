@@ -50,6 +50,8 @@ class Database {
   Rows QueryNative(const std::string& sql, const std::vector<ax::Variant>& params = {});
   void ExecNative(const std::string& sql, const std::vector<ax::Variant>& params = {});
   int64_t LastInsertId() const;
+  // Rows inserted, changed or deleted since the database was opened (a cheap "anything new?").
+  int64_t ChangeCount() const;
 
   sqlite3* Handle() const { return db_; }
 
