@@ -138,11 +138,11 @@ ax::DispatchPtr NewPluginClass(std::string_view progId) {
 void Host::SetPluginFactory(PluginFactory factory) { PluginFactorySlot() = std::move(factory); }
 
 ax::Object Host::Create(std::string_view progId) {
-  for (const auto& [id, factory] : factories_) {
-    if (ax::EqualsNoCase(id, progId)) {
+  for (const auto& entry : factories_) {
+    if (ax::EqualsNoCase(entry.first, progId)) {
       ax::Args none;
       return ax::Object(Call(progId, "", "CreateObject", ax::kMethod, none,
-                             [&] { return ax::Variant(factory(*this)); }));
+                             [&] { return ax::Variant(entry.second(*this)); }));
     }
   }
   if (ax::DispatchPtr plugin = NewPluginClass(progId)) return ax::Object(plugin);
