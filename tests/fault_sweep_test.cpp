@@ -2,6 +2,7 @@
 // faulted run that survives and reports what broke.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -35,6 +36,26 @@ TEST(FaultSweep, ChoosesEveryCallOrTheFirstOfEverySiteThenSpreadsTheRest) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(sim::ChooseCallIndices(calls, c.maxRuns), c.expected) << c.name;
+}
+
+// The seeded sample keeps every site, picks the same other calls for the same seed and file,
+// and others for another seed; its share is what it says.
+TEST(FaultSweep, SampleKeepsEverySiteAndIsTheSameForTheSameSeed) {
+  std::vector<sim::SweepCall> calls = Calls({{1, "A.x"}, {2, "A.y"}, {3, "B.z"}});
+  for (int i = 0; i < 3000; ++i) calls.push_back({"A.x", 1});
+  const auto sample = sim::ChooseSampledIndices(calls, 0.1, "abc", "f.sct");
+  ASSERT_GE(sample.size(), 3u);
+  EXPECT_EQ(std::vector<uint64_t>(sample.begin(), sample.begin() + 3),
+            (std::vector<uint64_t>{1, 2, 3}));
+  EXPECT_TRUE(std::is_sorted(sample.begin(), sample.end()));
+  EXPECT_NEAR(static_cast<double>(sample.size() - 3), 300.0, 60.0);
+  EXPECT_EQ(sim::ChooseSampledIndices(calls, 0.1, "abc", "f.sct"), sample);
+  EXPECT_NE(sim::ChooseSampledIndices(calls, 0.1, "abd", "f.sct"), sample);
+  EXPECT_NE(sim::ChooseSampledIndices(calls, 0.1, "abc", "g.sct"), sample);
+  EXPECT_EQ(sim::ChooseSampledIndices(calls, 1.0, "abc", "f.sct").size(), calls.size());
+  // A share too small to pick any other call still fails every site once.
+  EXPECT_EQ(sim::ChooseSampledIndices(calls, 1e-12, "abc", "f.sct"),
+            (std::vector<uint64_t>{1, 2, 3}));
 }
 
 // Each case changes the demo database in one way; the checker must report exactly that.

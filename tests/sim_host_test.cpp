@@ -217,8 +217,12 @@ TEST(SimBillWindow, FirstSavesNumberTheBills) {
 TEST(SimHost, ComponentsAreCreatedByProgIdWithoutRegardToCase) {
   sim::Host host;
   sim::Harness harness(host);
-  EXPECT_TRUE(ax::CreateObject("hostlib.DICTIONARY").As<sim::Dictionary>() != nullptr);
-  EXPECT_TRUE(ax::CreateObject(sim::kVectorProgId).As<sim::Vector>() != nullptr);
+  // The host's dictionaries and vectors are counted host objects: their calls can fail.
+  ax::Object dictionary = ax::CreateObject("hostlib.DICTIONARY");
+  EXPECT_TRUE(dictionary.As<sim::CountedObject>() != nullptr);
+  EXPECT_TRUE(ax::Object(sim::Uncounted(dictionary.AsVariant())).As<sim::Dictionary>() != nullptr);
+  EXPECT_TRUE(ax::Object(sim::Uncounted(ax::CreateObject(sim::kVectorProgId).AsVariant()))
+                  .As<sim::Vector>() != nullptr);
   EXPECT_EQ(ax::CreateObject("scTAVExt.scTransferBillExt").TypeName(), "scTransferBillExt");
   try {
     ax::CreateObject("No.Such.Component");
@@ -282,6 +286,36 @@ TEST(SimHost, ObjectsHandedOverInEventsAreCountedOneObjectEach) {
       ax::Variant(ax::DispatchPtr(sim::NewRecordset(std::move(wide)))))).GetObj("Fields");
   for (int i = 0; i < 10; ++i) EXPECT_EQ(ax::CLng(wideFields.ItemObj("C" + std::to_string(i)).Get("Value")), 3);
   EXPECT_NE(wideFields.ItemObj("C0").As<sim::CountedObject>(), nullptr);
+}
+
+// A record set a data call returns, and a dictionary the plug-in creates, are counted host
+// objects under the name of who made them; handed back to the host they are its own again, so
+// the host's reading of them is no call of the plug-in's and a by-reference argument keeps its
+// counted object.
+TEST(SimHost, RecordSetsOfDataCallsAndCreatedDictionariesAreCounted) {
+  sim::Host host;
+  sim::Harness harness(host);
+  sim::BillOpening o;
+  o.fid = 1;
+  auto w = host.OpenBill(o);
+  ax::Object lib = ax::Object(std::static_pointer_cast<ax::Dispatch>(w)).GetObj("LmLib");
+  ax::Object rs = lib.GetObj("GetData", {"SELECT FID FROM t_scTransfer WHERE FID=1"});
+  EXPECT_NE(rs.As<sim::CountedObject>(), nullptr);
+  harness.faults().Plant("LmLib", "EOF", "cursor lost", 1);
+  EXPECT_THROW(rs.Get("EOF"), ax::AutomationError);
+  EXPECT_FALSE(ax::IsTrue(rs.Get("EOF")));
+
+  ax::Object order = ax::CreateObject("HostLib.Dictionary");
+  order.Call("Add", {"FSource", "SCTransfer"});
+  harness.faults().Plant("HostLib.Dictionary", "Item", "", 1);
+  EXPECT_THROW(order.Get("Item", {"FSource"}), ax::AutomationError);
+  ax::Object bank = ax::CreateObject("BKC_Bank.Bank");
+  ax::Variant held = order.AsVariant();
+  ax::Variant message{std::string()};
+  uint64_t before = harness.faults().Count();
+  EXPECT_NO_THROW(bank.Call("ImportPayment", {ax::ref(held), ax::ref(message)}));
+  EXPECT_EQ(harness.faults().Count() - before, 1u) << "the bank link read the order as its own";
+  EXPECT_TRUE(ax::Object(held).SameAs(order));
 }
 
 TEST(SimHost, QuestionsTakeQueuedAnswersAndOtherBoxesQueueUp) {

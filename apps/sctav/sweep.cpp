@@ -7,7 +7,8 @@
 
 namespace {
 
-const char* kSweepUsage = R"(usage: sctav sweep [--max-runs N] [--jobs N] [--timeout S] [--in-process] [-v] FILE...
+const char* kSweepUsage = R"(usage: sctav sweep [--max-runs N | --sample P [--seed S]] [--jobs N] [--timeout S]
+                   [--in-process] [-v] FILE...
 
 The fault-injection sweep. Each scenario file runs once unchanged, which counts its host calls
 (every member call on a host object and every component creation), then once per call index k
@@ -21,6 +22,9 @@ The scenario's own expectations may fail once a call failed; that is not counted
 options:
   --max-runs N    at most N faulted runs per file (default: every call): the first call of
                   every distinct (line, member) site, then calls spread evenly over the rest
+  --sample P      the first call of every site, and P percent of the other calls, picked by
+                  the seed: the same seed picks the same runs, so a finding can be replayed
+  --seed S        any text (default "0"); CI gives the commit
   --jobs N        runs at the same time (default 1)
   --timeout S     a run still going after S seconds counts as hung (default 60)
   --in-process    no child processes (for a debugger; a crash then ends the sweep)
@@ -54,6 +58,21 @@ int SweepCommand(const std::vector<std::string>& args) {
       return 0;
     } else if (a == "-v" || a == "--verbose") {
       options.verbose = true;
+    } else if (a == "--sample") {
+      char* end = nullptr;
+      double p = i + 1 < args.size() ? std::strtod(args[i + 1].c_str(), &end) : -1;
+      if (!end || *end || !(p > 0 && p <= 100)) {
+        std::cerr << "sctav sweep: --sample needs a percentage above 0, at most 100\n" << kSweepUsage;
+        return 2;
+      }
+      options.sampleShare = p / 100;
+      ++i;
+    } else if (a == "--seed") {
+      if (i + 1 >= args.size()) {
+        std::cerr << "sctav sweep: --seed needs a text\n" << kSweepUsage;
+        return 2;
+      }
+      options.seed = args[++i];
     } else if (a == "--in-process") {
       options.isolate = false;
     } else if (a == "--max-runs" || a == "--jobs" || a == "--timeout") {
@@ -75,6 +94,14 @@ int SweepCommand(const std::vector<std::string>& args) {
     std::cerr << "sctav sweep: no scenario file given\n" << kSweepUsage;
     return 2;
   }
+  if (options.sampleShare > 0 && options.maxRuns > 0) {
+    std::cerr << "sctav sweep: --sample and --max-runs exclude each other\n" << kSweepUsage;
+    return 2;
+  }
+  if (options.seed.empty()) options.seed = "0";
+  if (options.sampleShare > 0)
+    std::cout << "sweep: a sample of " << options.sampleShare * 100 << "% beside every site, seed "
+              << options.seed << "\n";
   uint64_t calls = 0;
   size_t runs = 0, survived = 0, crashed = 0, foreign = 0, violations = 0, deviated = 0;
   size_t unpassed = 0;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -130,18 +131,46 @@ std::vector<uint64_t> Spread(const std::vector<uint64_t>& from, uint64_t count) 
   return out;
 }
 
+// The first call of every distinct (line, member) site, and the other calls, by index.
+void SplitAtSites(const std::vector<SweepCall>& calls, std::vector<uint64_t>& firsts,
+                  std::vector<uint64_t>& rest) {
+  std::set<std::pair<int, std::string>> seen;
+  for (uint64_t i = 1; i <= calls.size(); ++i) {
+    const SweepCall& c = calls[i - 1];
+    (seen.insert({c.line, c.member}).second ? firsts : rest).push_back(i);
+  }
+}
+
+// FNV-1a over the text, then a SplitMix64 finish with the index: the same on every machine.
+uint64_t SampleHash(const std::string& text, uint64_t index) {
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : text) h = (h ^ c) * 1099511628211ull;
+  uint64_t z = h + index * 0x9e3779b97f4a7c15ull;
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+  return z ^ (z >> 31);
+}
+
 }  // namespace
+
+std::vector<uint64_t> ChooseSampledIndices(const std::vector<SweepCall>& calls, double share,
+                                           const std::string& seed, const std::string& file) {
+  std::vector<uint64_t> out, rest;
+  SplitAtSites(calls, out, rest);
+  const std::string key = seed + '\n' + file;
+  // The top 53 bits as a fraction in [0, 1).
+  for (uint64_t k : rest)
+    if (static_cast<double>(SampleHash(key, k) >> 11) * 0x1.0p-53 < share) out.push_back(k);
+  std::sort(out.begin(), out.end());
+  return out;
+}
 
 std::vector<uint64_t> ChooseCallIndices(const std::vector<SweepCall>& calls, uint64_t maxRuns) {
   std::vector<uint64_t> all;
   for (uint64_t i = 1; i <= calls.size(); ++i) all.push_back(i);
   if (maxRuns == 0 || calls.size() <= maxRuns) return all;
   std::vector<uint64_t> firsts, rest;
-  std::set<std::pair<int, std::string>> seen;
-  for (uint64_t i = 1; i <= calls.size(); ++i) {
-    const SweepCall& c = calls[i - 1];
-    (seen.insert({c.line, c.member}).second ? firsts : rest).push_back(i);
-  }
+  SplitAtSites(calls, firsts, rest);
   if (firsts.size() >= maxRuns) return Spread(firsts, maxRuns);
   std::vector<uint64_t> out = firsts;
   for (uint64_t k : Spread(rest, maxRuns - firsts.size())) out.push_back(k);
@@ -403,7 +432,11 @@ ScenarioSweep SweepScenarioFile(const std::string& path, const SweepOptions& opt
   std::set<std::pair<int, std::string>> sites;
   for (const auto& c : calls) sites.insert({c.line, c.member});
   sweep.sites = sites.size();
-  std::vector<uint64_t> chosen = ChooseCallIndices(calls, options.maxRuns);
+  std::vector<uint64_t> chosen =
+      options.sampleShare > 0
+          ? ChooseSampledIndices(calls, options.sampleShare, options.seed,
+                                 std::filesystem::path(path).filename().string())
+          : ChooseCallIndices(calls, options.maxRuns);
 
   auto accept = [&](SweepRun run) {
     if (run.k > 0 && run.k <= calls.size()) {

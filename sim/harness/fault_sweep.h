@@ -70,6 +70,10 @@ struct SweepCall {
 
 struct SweepOptions {
   uint64_t maxRuns = 0;           // per scenario; 0 = one run per host call
+  // A sample instead (sampleShare > 0): the first call of every site, and of the other calls
+  // each with this probability (0..1), picked by the seed, so the same seed picks the same runs.
+  double sampleShare = 0;
+  std::string seed;
   int jobs = 1;                   // runs at the same time (child processes)
   bool isolate = true;            // fork a child per run; off: in-process (for a debugger)
   unsigned timeoutSeconds = 60;   // a run still going after this long counts as hung
@@ -108,6 +112,12 @@ struct ScenarioSweep {
 // spread evenly over the rest, maxRuns in all (the sites alone spread evenly when they are
 // more than maxRuns).
 std::vector<uint64_t> ChooseCallIndices(const std::vector<SweepCall>& calls, uint64_t maxRuns);
+
+// The call indices of a seeded sample: the first call of every distinct (line, member) site,
+// and each other call when the seed, the file and the call's index hash below share (0..1). The
+// same seed and file give the same indices on every machine.
+std::vector<uint64_t> ChooseSampledIndices(const std::vector<SweepCall>& calls, double share,
+                                           const std::string& seed, const std::string& file);
 
 // Counts and records the host calls of the scenario text run unchanged.
 std::vector<SweepCall> RecordHostCalls(const std::string& text, const std::string& name,

@@ -28,6 +28,46 @@ ax::Variant CountedObject::HandOut(ax::Variant result) {
   return counted;
 }
 
+ax::Variant Uncounted(const ax::Variant& v) {
+  if (!v.isObject() || !v.asObject()) return v;
+  if (auto* c = dynamic_cast<CountedObject*>(v.asObject().get())) return ax::Variant(c->Inner());
+  return v;
+}
+
+HandedBack::HandedBack(Host& host, std::string_view objectName, ax::Args& args)
+    : host_(host), objectName_(objectName) {
+  for (ax::Arg& a : args) {
+    ax::Variant& v = a.value();
+    if (a.isByRef() && used_ < slots_.size()) {
+      Slot& slot = slots_[used_++];
+      slot.ref = &v;
+      if (v.isObject() && dynamic_cast<CountedObject*>(v.asObject().get())) slot.counted = v.asObject();
+    }
+    if (v.isObject() && dynamic_cast<CountedObject*>(v.asObject().get())) v = Uncounted(v);
+  }
+}
+
+HandedBack::~HandedBack() {
+  if (returned_) return;
+  for (size_t i = 0; i < used_; ++i) {
+    Slot& slot = slots_[i];
+    auto* c = slot.counted ? static_cast<CountedObject*>(slot.counted.get()) : nullptr;
+    if (c && slot.ref->isObject() && slot.ref->asObject() == c->Inner()) *slot.ref = ax::Variant(slot.counted);
+  }
+}
+
+void HandedBack::Return() {
+  returned_ = true;
+  for (size_t i = 0; i < used_; ++i) {
+    Slot& slot = slots_[i];
+    auto* c = slot.counted ? static_cast<CountedObject*>(slot.counted.get()) : nullptr;
+    if (c && slot.ref->isObject() && slot.ref->asObject() == c->Inner())
+      *slot.ref = ax::Variant(slot.counted);
+    else
+      *slot.ref = Counted(host_, objectName_, *slot.ref);
+  }
+}
+
 ax::Variant Counted(Host& host, std::string_view objectName, const ax::Variant& v) {
   if (!v.isObject() || !v.asObject()) return v;
   const ax::DispatchPtr& p = v.asObject();

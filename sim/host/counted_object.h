@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,5 +40,33 @@ class CountedObject : public ax::Dispatch {
 // v itself, or for an object that is not yet a counted host object, a counted one around it
 // (objectName answers to `fail`).
 ax::Variant Counted(Host& host, std::string_view objectName, const ax::Variant& v);
+
+// The object a counted object counts, or v itself.
+ax::Variant Uncounted(const ax::Variant& v);
+
+// For the length of one call into the host: the counted objects among its arguments are read
+// as the objects they count, so the host works on its own objects and its own reading of them
+// is not a call of the plug-in's. Return() gives each by-reference argument its counted object
+// back, and a counted one around an object the host put there; on an error the by-reference
+// arguments get their counted objects back as they were.
+class HandedBack {
+ public:
+  HandedBack(Host& host, std::string_view objectName, ax::Args& args);
+  HandedBack(const HandedBack&) = delete;
+  HandedBack& operator=(const HandedBack&) = delete;
+  ~HandedBack();
+  void Return();
+
+ private:
+  struct Slot {
+    ax::Variant* ref = nullptr;  // the caller's variable
+    ax::DispatchPtr counted;     // what it held (null: it held no counted object)
+  };
+  Host& host_;
+  std::string_view objectName_;
+  std::array<Slot, 4> slots_;    // by-reference arguments; more than four are left as given
+  size_t used_ = 0;
+  bool returned_ = false;
+};
 
 }  // namespace sim

@@ -142,7 +142,7 @@ ax::Object Host::Create(std::string_view progId) {
     if (ax::EqualsNoCase(entry.first, progId)) {
       ax::Args none;
       return ax::Object(Call(progId, "", "CreateObject", ax::kMethod, none,
-                             [&] { return ax::Variant(entry.second(*this)); }));
+                             [&] { return Counted(*this, progId, ax::Variant(entry.second(*this))); }));
     }
   }
   if (ax::DispatchPtr plugin = NewPluginClass(progId)) return ax::Object(plugin);

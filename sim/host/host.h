@@ -51,6 +51,7 @@
 #include "automation/runtime.h"
 #include "automation/variant.h"
 #include "sim/host/attendant.h"
+#include "sim/host/counted_object.h"
 #include "sim/host/database.h"
 #include "sim/host/transcript.h"
 
@@ -167,13 +168,17 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   void Attend(Attendant* attendant);
   Attendant& attendant() const { return *attendant_; }
   // Every call the plug-in makes into a host object passes here: the attendant sees it first
-  // (and may make it fail), then run() answers it; an error either raises is noted as raised.
+  // (and may make it fail), then run() answers it on the host's own objects (the counted ones
+  // among the arguments read as what they count); an error either raises is noted as raised.
   template <class Run>
   ax::Variant Call(std::string_view objectName, std::string_view className, std::string_view member,
                    unsigned kind, ax::Args& args, Run&& run) {
     try {
       attendant_->BeforeCall(objectName, className, member, kind, args);
-      return run();
+      HandedBack back(*this, objectName, args);
+      ax::Variant result = run();
+      back.Return();
+      return result;
     } catch (const ax::AutomationError& e) {
       attendant_->Raised(e.Description());
       throw;

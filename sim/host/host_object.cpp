@@ -1,5 +1,7 @@
 #include "sim/host/host_object.h"
 
+#include "sim/host/counted_object.h"
+
 #include "automation/error.h"
 #include "sim/host/host.h"
 
@@ -12,7 +14,7 @@ HostObject::HostObject(Host& host, std::string objectName, std::string className
 
 ax::Variant HostObject::Invoke(std::string_view member, unsigned kind, ax::Args& args) {
   return host_.Call(objectName_, className_, member, kind, args,
-                    [&] { return members_.Invoke(className_, member, kind, args); });
+                    [&] { return Counted(host_, objectName_, members_.Invoke(className_, member, kind, args)); });
 }
 
 void HostObject::Member(std::string name, Handler handler) {

@@ -10,6 +10,9 @@
 // sub-objects (List, dataSrv, Parent) are "List", and so are the objects the windows hand
 // over in events (counted through sim::CountedObject); the data library and its User are "LmLib";
 // menu bars and their collections are "MenuBar", bands "Band", tools "Tool".
+// What a member returns that is not a host object of its own (a record set, a dictionary, a
+// vector) is handed over counted under the object's name (sim::Counted), and so is every object
+// reached through it.
 #pragma once
 
 #include <functional>
