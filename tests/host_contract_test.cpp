@@ -46,13 +46,12 @@ arguments, runs the plug-in; the simulated host is checked against this list by 
 const char* kExpectedIntro = R"(
 ## Expected members
 
-Every host member the plug-in's procedures are meant to call, as the specification writes them
-(the interfaces and components the host fixes, Parts 1.4 and 1.5, and the procedures of the
-Parts named): the object, the interface it is reached through, the member, the call where it
-matters (`get`: read or called, `put`, `put by reference`) and the Parts that make the call.
-Where the specification names an operation without the host's member name ("the selection", "a
-bill operation run by numeric code", the receipt list's members), the row names the member the
-plug-in calls. The table is kept in tests/host_contract_expected.h.
+Every host member the plug-in's procedures are meant to call (the interfaces and components the
+host fixes, and what each procedure calls on them): the object, the interface it is reached
+through, the member, the call where it matters (`get`: read or called, `put`, `put by
+reference`) and the subsystems whose procedures make the call. Where an operation has no member
+name of the host's ("the selection", "a bill operation run by numeric code", the receipt list's
+members), the row names the member the plug-in calls. The table is kept in tests/host_contract_expected.h.
 
 Each row is held against the observed calls above (object, interface and member without regard
 to case, as late-bound names compare): how many scenarios reach it and the first three, or
@@ -117,7 +116,7 @@ TEST_F(HostContract, ExpectedTableNamesEachMemberOnce) {
   for (const sim::ExpectedMember& m : host_contract::kExpectedMembers) {
     EXPECT_FALSE(m.object.empty() || m.member.empty()) << Name(m);
     EXPECT_TRUE(sim::ValidCallColumn(m.call)) << Name(m) << ": call must be \"\", get, put or put by reference";
-    EXPECT_FALSE(m.part.empty()) << Name(m) << ": which Part states the call?";
+    EXPECT_FALSE(m.usedBy.empty()) << Name(m) << ": which subsystem makes the call?";
     EXPECT_TRUE(seen.insert({Lower(m.object), Lower(m.iface), Lower(m.member), std::string(m.call)}).second)
         << Name(m) << " is listed twice";
   }
@@ -147,7 +146,7 @@ TEST_F(HostContract, EveryExpectedMemberIsReachedByTheSuite) {
     const sim::ExpectedMember& m = *r.member;
     if (m.unreached.empty()) {
       EXPECT_FALSE(r.scenarios.empty())
-          << Name(m) << " (Part " << m.part
+          << Name(m) << " (used by " << m.usedBy
           << ") is reached by no scenario: the plug-in no longer makes this call, or no scenario drives "
              "it. Make a scenario reach it, or mark it knowingly unreached with the reason in "
              "tests/host_contract_expected.h";

@@ -49,7 +49,7 @@ bool ValidCallColumn(std::string_view call) {
 }
 
 bool Matches(const ExpectedMember& expected, const ObservedCall& call) {
-  return ax::EqualsNoCase(expected.object, call.object) &&
+  return (expected.object == "*" || ax::EqualsNoCase(expected.object, call.object)) &&
          ax::EqualsNoCase(expected.iface, ShownInterface(call.object, call.iface)) &&
          ax::EqualsNoCase(expected.member, call.member) && KindAdmitted(expected.call, call.kind);
 }
@@ -128,7 +128,7 @@ std::string ContractLog::ReachMarkdown(std::span<const ExpectedMember> expected)
                     " reached by the suite, " + std::to_string(unreached) + " never reached by any scenario (" +
                     std::to_string(known) + " of them knowingly, with the reason given).\n\n";
   out +=
-      "| Object | Interface | Member | Call | Part | Reached by |\n"
+      "| Object | Interface | Member | Call | Used by | Reached by |\n"
       "|---|---|---|---|---|---|\n";
   for (const MemberReach& r : reach) {
     const ExpectedMember& e = *r.member;
@@ -141,7 +141,7 @@ std::string ContractLog::ReachMarkdown(std::span<const ExpectedMember> expected)
       if (!e.unreached.empty()) by += " (knowingly: " + std::string(e.unreached) + ")";
     }
     out += "| " + std::string(e.object) + " | " + std::string(e.iface) + " | `" + std::string(e.member) + "` | " +
-           std::string(e.call) + " | " + std::string(e.part) + " | " + by + " |\n";
+           std::string(e.call) + " | " + std::string(e.usedBy) + " | " + by + " |\n";
   }
 
   const std::vector<ObservedCall> outside = Unexpected(expected);

@@ -26,12 +26,14 @@ namespace sim {
 // are written as the contract page names them (the interface "" for the object's own, as for
 // CreateObject) and compare without regard to case, as late-bound names do.
 struct ExpectedMember {
-  std::string_view object;  // a component by ProgID or the host's own (Bill, List, LmLib, ...)
+  // A component by ProgID or the host's own (Bill, List, LmLib, ...); "*" any object, for the
+  // record sets, dictionaries and vectors every object may hand over under its own name.
+  std::string_view object;
   std::string_view iface;   // the interface it is reached through; "" for the object's own
   std::string_view member;
   // "" any call kind; "get" read or called (method, get); "put"; "put by reference".
   std::string_view call;
-  std::string_view part;       // the Part of the specification that states the call
+  std::string_view usedBy;     // the subsystems whose procedures make the call
   std::string_view unreached;  // "" when a scenario must reach it; else why none can yet
 };
 
