@@ -21,20 +21,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bitnesses=()
+. scripts/lib/wine.sh
+named=()
 bench_args=()
 while [ $# -gt 0 ]; do
   case $1 in
-    32|win32) bitnesses+=(32) ;;
-    64|win64) bitnesses+=(64) ;;
     --) shift; bench_args=("$@"); break ;;
-    *) echo "usage: $0 [32] [64] [-- benchmark options]" >&2; exit 2 ;;
+    *) named+=("$1") ;;
   esac
   shift
 done
-for arg in ${SCTAV_WINDOWS_BITS:-}; do bitnesses+=("${arg#win}"); done
-[ ${#bitnesses[@]} -gt 0 ] || bitnesses=(64 32)
-mapfile -t bitnesses < <(printf '%s\n' "${bitnesses[@]}" | sort -ru)
+windows_bitnesses "usage: $0 [32] [64] [-- benchmark options]" "${named[@]}"
 with_sim=1; [ "${SCTAV_SKIP_WINDOWS_SIM:-0}" = "1" ] && with_sim=0
 
 setup_extra=()
@@ -45,10 +42,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target sctav
 . scripts/lib/windows-build.sh
 for bits in "${bitnesses[@]}"; do windows_build "$bits" "$with_sim" sctav_com_bench scTAVExt; done
-. scripts/lib/wine.sh
 wine_prefix bench
-system_dir() { case $1 in 64) echo 'C:\windows\system32' ;; 32) echo 'C:\windows\syswow64' ;; esac; }
-regsvr32() { local bits=$1; shift; "$(wine_loader "$bits")" "$(system_dir "$bits")\\regsvr32.exe" /s "$@" >/dev/null 2>&1; }
 
 # The scenarios and the same without their timed work, under build/ so that Wine reaches them by
 # the same relative path.

@@ -12,6 +12,7 @@ packages=("$@")
 [ ${#packages[@]} -gt 0 ] || packages=(benchmark)
 read -r -a sqlite_bits <<<"${SCTAV_SQLITE_BITS:-64 32}"
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+. scripts/lib/bitness.sh
 
 enable_deb_src() {
   local out=/etc/apt/sources.list.d/sctav-deb-src.sources
@@ -67,7 +68,7 @@ done
 # library build/deps/sqlite3-win<bits> with that bitness's MinGW-w64 compiler.
 build_sqlite() {
   local bits=$1 triple out=build/deps/sqlite3-win$1
-  case $bits in 64) triple=x86_64-w64-mingw32 ;; 32) triple=i686-w64-mingw32 ;; esac
+  triple=$(triple "$bits")
   [ -f "$out/libsqlite3.a" ] && return 0
   if [ ! -f build/deps/sqlite3-amalgamation/.complete ]; then
     echo "windows-deps: making the SQLite amalgamation"

@@ -27,6 +27,7 @@ if [ -n "$version" ] && ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
   exit 2
 fi
 ./scripts/windows-setup.sh wixl msitools
+. scripts/lib/bitness.sh
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
@@ -45,7 +46,7 @@ restore_builds() {
 trap restore_builds EXIT
 
 for bits in 32 64; do
-  case $bits in 32) arch=x86 ;; 64) arch=x64 ;; esac
+  arch=$(msi_arch "$bits")
   dir=build/mingw$bits
   if [ -n "$version" ]; then
     restore+=("$bits")

@@ -1,5 +1,7 @@
 # Sourced by the Windows scripts. wine_prefix NAME: a fresh, headless Wine prefix in a temporary
 # folder /tmp/sctav-NAME.*, removed with its wineserver when the script exits; $work is the folder.
+. "$(dirname "${BASH_SOURCE[0]}")/bitness.sh"
+
 wine_prefix() {
   work=$(mktemp -d "/tmp/sctav-$1.XXXXXX")
   export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -28,3 +30,16 @@ wine_loader() {
 # support: then the 32-bit Wine loader fails with "Exec format error" and no 32-bit Windows
 # program can run, whatever is installed).
 runs_32bit() { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# wine_system BITS PROGRAM ARG...: runs the system program (cmd.exe, cscript.exe, reg.exe, ...)
+# of that bitness.
+wine_system() {
+  local bits=$1 program=$2
+  shift 2
+  "$(wine_loader "$bits")" "$(system_dir "$bits")\\$program" "$@"
+}
+# regsvr32 BITS [/u] DLL: registers (unregisters) a DLL with the bitness's regsvr32, silently.
+regsvr32() {
+  local bits=$1
+  shift
+  wine_system "$bits" regsvr32.exe /s "$@" >/dev/null 2>&1
+}
