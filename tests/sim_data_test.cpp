@@ -202,6 +202,10 @@ TEST(DemoData, ThePlugInsStatementsSeeTheDemoCentre) {
        "102|102|01.002|101|01.001|招商银行深圳分行|50000|10000|1|RMB|人民币;"
        "103|103|01.003|101|01.001|招商银行深圳分行|20000|5000|1|RMB|人民币;"
        "104|104|01.004|101|01.001|招商银行深圳分行|0|1000000|1|RMB|人民币"},
+      // The list's FID is the id the ledger summary reports the balance by; FAccountID the id bills store.
+      {__LINE__, AccountListQuery("t_Acnt.FID in (107, 108)", ""),
+       {"FID", "FAccountID", "FNumber", "FTransAcctID", "FTransBound", "FTransMin", "FCurrencyID"},
+       "108|107|01.005|101|30000|10000|1;107|108|01.006|101|10000|5000|1"},
       {__LINE__, TransferListQuery(""), {"FID", "FSubmitState", "FCommitPayStatus", "FBaseProperty6_DSPName"},
        "1|NULL|NULL|;2|NULL|NULL|;3|NULL|NULL|;4|SUBMIT_SUCCESSE|1|SUBMIT_SUCCESSE;5|NULL|NULL|"},
       {__LINE__,
@@ -209,7 +213,7 @@ TEST(DemoData, ThePlugInsStatementsSeeTheDemoCentre) {
                          "t_scTransfer.FPayAcctID in (SELECT FAcntID FROM view_UserAcnt WHERE FUserID=5)"),
        {"FID"}, "1;2"},
       {__LINE__, "select FClientID, FAccntSum from view_AcntBalance order by FClientID", {"FClientID", "FAccntSum"},
-       "101|2000000;102|180000;103|24000;104|500000;105|10000;106|1000000"},
+       "101|2000000;102|180000;103|24000;104|500000;105|10000;106|1000000;107|60000;108|150000"},
   };
   for (const auto& c : cases) {
     try {

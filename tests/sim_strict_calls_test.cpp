@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "automation/error.h"
@@ -326,53 +327,76 @@ TEST(SimStrictCalls, ExportTakesKeyAndIdsByReferenceAndTheBillKindExactly) {
       });
 }
 
-// Every balance row of 01.004 the ledger reports between start and end, in order.
-std::string BalancesOf104(Host& host, const char* start, const char* end) {
+// The rows the ledger reports for the codes first to last between start and end, in order, as
+// FClientID=FAccntSum.
+std::string LedgerRows(Host& host, const char* first, const char* last, const char* start,
+                       const char* end) {
   ax::Object ledger = ax::CreateObject("FENRFundSum.LedgerSum");
   ax::Variant from = ax::CDate(start), to = ax::CDate(end);
-  ax::Variant first = std::string("01.004"), last = std::string("01.004"), currency = 1;
+  ax::Variant firstCode = std::string(first), lastCode = std::string(last), currency = 1;
   ax::Variant unposted = false, business = false;
-  ax::Args a{ContextString(host), ax::ref(from), ax::ref(to), "", "", ax::ref(first), ax::ref(last),
-             ax::ref(currency), false, false, ax::ref(unposted), ax::omitted(), "1",
-             ax::ref(business), true, false};
+  ax::Args a{ContextString(host), ax::ref(from), ax::ref(to), "", "", ax::ref(firstCode),
+             ax::ref(lastCode), ax::ref(currency), false, false, ax::ref(unposted), ax::omitted(),
+             "1", ax::ref(business), true, false};
   ax::Object rs(ledger.CallArgs("GetBalSum", a, ax::kMethodOrGet));
   std::string out;
   for (; !ax::IsTrue(rs.Get("EOF")); rs.Call("MoveNext"))
-    out += (out.empty() ? "" : " ") + ax::DisplayText(rs.GetObj("Fields", {"FAccntSum"}).Get("Value"));
+    out += (out.empty() ? "" : " ") + ax::DisplayText(rs.GetObj("Fields", {"FClientID"}).Get("Value")) +
+           "=" + ax::DisplayText(rs.GetObj("Fields", {"FAccntSum"}).Get("Value"));
   return out;
 }
 
-TEST(SimLedgerSum, BalancesCountByDateAndInEntryOrder) {
+TEST(SimLedgerSum, OneRowPerAccountWithItsFirstEntryThatCounts) {
   Host host;
-  EXPECT_EQ(BalancesOf104(host, "2026-01-01", "2026-12-08"), "500000 480000");
+  auto of104 = [&](const char* start, const char* end) {
+    return LedgerRows(host, "01.004", "01.004", start, end);
+  };
+  EXPECT_EQ(of104("2026-01-01", "2026-12-08"), "104=500000") << "the undated entry comes first";
   host.Db().ExecNative("DELETE FROM t_Balance WHERE FAcntID=104 AND FDate IS NULL");
-  EXPECT_EQ(BalancesOf104(host, "2026-01-01", "2026-12-08"), "480000");
-  EXPECT_EQ(BalancesOf104(host, "2026-01-01", "2027-01-31"), "480000 520000");
-  EXPECT_EQ(BalancesOf104(host, "2026-12-06", "2027-01-31"), "520000") << "before the ledger's start";
-  EXPECT_EQ(BalancesOf104(host, "2026-01-01", "2026-12-04"), "NULL") << "no entry yet";
+  EXPECT_EQ(of104("2026-01-01", "2026-12-08"), "104=480000");
+  EXPECT_EQ(of104("2026-01-01", "2027-01-31"), "104=480000") << "of two that count, the first";
+  EXPECT_EQ(of104("2026-12-06", "2027-01-31"), "104=520000") << "before the ledger's start";
+  EXPECT_EQ(of104("2026-01-01", "2026-12-04"), "") << "no entry yet: no row, not a Null balance";
+  EXPECT_EQ(LedgerRows(host, "01.003", "01.006", "2026-01-01", "2026-12-04"),
+            "103=24000 108=150000 107=60000")
+      << "in code order, under the ids the summary gives 01.005 and 01.006";
+  EXPECT_EQ(LedgerRows(host, "", "", "2026-01-01", "2026-12-08"),
+            "101=2000000 102=180000 103=24000 104=480000 108=150000 107=60000")
+      << "the currency's accounts only";
 }
 
 TEST(SimLedgerSum, GetAllAcntHandsBackACompletedList) {
   Host host;
   ax::Object ledger = ax::CreateObject("FENRFundSum.LedgerSum");
-  auto given = NewVector();
-  auto entry = NewDictionary();
-  entry->Set("FAcntID", 102);
-  entry->Set("FAccntSum", 180000.0);
-  given->Add(ax::Variant(ax::DispatchPtr(entry)));
-  ax::Variant list{ax::DispatchPtr(given)};
-  ax::Args args{ContextString(host), ax::ref(list), std::string("01.001"), std::string("01.003")};
-  ledger.CallArgs("GetAllAcnt", args);
-  ASSERT_TRUE(list.isObject());
-  EXPECT_NE(list.asObject(), given) << "a new list comes back through the argument";
-  EXPECT_EQ(given->Items().size(), 1u) << "the caller's own list is left alone";
-  ax::Object completed(list);
-  std::string ids;
-  for (int32_t i = 1, n = ax::CLng(completed.Get("Count")); i <= n; ++i)
-    ids += ax::DisplayText(completed.ItemObj(i).Item("FAcntID")) + "=" +
-           ax::DisplayText(completed.ItemObj(i).Item("FAccntSum")) + " ";
-  EXPECT_EQ(ids, "102=180000 101=0 103=0 ");
+  // The list of the given (FAcntID, FAccntSum) entries completed for the codes first to last, as
+  // FAcntID=FAccntSum; the caller's own list is left alone.
+  auto complete = [&](std::vector<std::pair<int32_t, double>> entries, const char* first,
+                      const char* last) {
+    auto given = NewVector();
+    for (const auto& [id, sum] : entries) {
+      auto entry = NewDictionary();
+      entry->Set("FAcntID", id);
+      entry->Set("FAccntSum", sum);
+      given->Add(ax::Variant(ax::DispatchPtr(entry)));
+    }
+    ax::Variant list{ax::DispatchPtr(given)};
+    ax::Args args{ContextString(host), ax::ref(list), std::string(first), std::string(last)};
+    ledger.CallArgs("GetAllAcnt", args);
+    EXPECT_TRUE(list.isObject() && list.asObject() != given) << "a new list comes back through the argument";
+    EXPECT_EQ(given->Items().size(), entries.size()) << "the caller's own list is left alone";
+    ax::Object completed(list);
+    std::string ids;
+    for (int32_t i = 1, n = ax::CLng(completed.Get("Count")); i <= n; ++i)
+      ids += ax::DisplayText(completed.ItemObj(i).Item("FAcntID")) + "=" +
+             ax::DisplayText(completed.ItemObj(i).Item("FAccntSum")) + " ";
+    return ids;
+  };
+  EXPECT_EQ(complete({{102, 180000}}, "01.001", "01.003"), "102=180000 101=0 103=0 ");
+  EXPECT_EQ(complete({{108, 150000}}, "01.005", "01.006"), "108=150000 107=0 ")
+      << "01.005 and 01.006 under the ids the summary gives them";
+  EXPECT_EQ(complete({}, "02.001", ""), "105=0 106=0 ") << "of any currency";
 
+  ax::Variant list{ax::DispatchPtr(NewVector())};
   ax::Args byValue{ContextString(host), list, std::string(""), std::string("")};
   EXPECT_EQ(ErrorOf([&] { ledger.CallArgs("GetAllAcnt", byValue); }, "LedgerSum.GetAllAcnt"),
             kInvalid);

@@ -89,7 +89,9 @@ CREATE TABLE t_AcntGroup (
 -- FBankTypeID: t_submessage.FInterID of the bank type; FAcctID: the ledger account
 -- (t_Account.FAccountID). FAcntType 0, FIsAcnt 1, FDC 1, FAcntStyle 0: an ordinary current
 -- account that transfer bills may use. Automatic collection: FAutoTransfer 1 sweeps the balance
--- above FTransBound into FTransAcctID when the excess reaches FTransMin.
+-- above FTransBound into FTransAcctID when the excess reaches FTransMin. FSumID: the id the
+-- centre's ledger summary knows the account by (its balances' FClientID, the account list's FID);
+-- NULL where the summary numbers the account as FID.
 CREATE TABLE t_Acnt (
   FID INTEGER PRIMARY KEY,
   FNumber TEXT COLLATE NOCASE,
@@ -113,7 +115,8 @@ CREATE TABLE t_Acnt (
   FAutoTransfer INTEGER NOT NULL DEFAULT 0,
   FTransAcctID INTEGER,
   FTransBound REAL,
-  FTransMin REAL
+  FTransMin REAL,
+  FSumID INTEGER
 );
 
 -- Bank accounts known to the bank link (银行账号), with their bank type.
@@ -126,10 +129,10 @@ CREATE TABLE t_BK_Acnt (
   FCentAcntID INTEGER
 );
 
--- Ledger balance entries of the centre accounts. An account may have several; the ledger
--- summary reports them in entry order (rowid). FDate 'yyyy-mm-dd': the entry counts only for a
--- query whose ledger start is not after it and whose query date is not before it; NULL: an
--- entry that counts at every date.
+-- Ledger balance entries of the centre accounts (FAcntID: t_Acnt.FID). An account may have
+-- several; its balance is the first that counts in entry order (rowid). FDate 'yyyy-mm-dd': the
+-- entry counts only for a query whose ledger start is not after it and whose query date is not
+-- before it; NULL: an entry that counts at every date.
 CREATE TABLE t_Balance (
   FAcntID INTEGER NOT NULL,
   FBalance REAL NOT NULL DEFAULT 0,
@@ -386,10 +389,10 @@ FROM t_User u JOIN t_Acnt a
 WHERE u.FAllAccounts <> 0
    OR EXISTS (SELECT 1 FROM t_UserAcnt x WHERE x.FUserID = u.FUserID AND x.FAcntID = a.FID);
 
--- Ledger balances per centre account, as the ledger summary reports them.
+-- Ledger balances per centre account, under the ids the ledger summary reports them by.
 CREATE VIEW view_AcntBalance AS
-SELECT a.FID AS FClientID, a.FNumber AS FClientNumber, a.FName AS FClientName, a.FCurrencyID,
-       IFNULL(b.FBalance, 0) AS FAccntSum
+SELECT IFNULL(a.FSumID, a.FID) AS FClientID, a.FNumber AS FClientNumber, a.FName AS FClientName,
+       a.FCurrencyID, IFNULL(b.FBalance, 0) AS FAccntSum
 FROM t_Acnt a
 LEFT JOIN t_Balance b ON b.rowid = (SELECT MIN(x.rowid) FROM t_Balance x WHERE x.FAcntID = a.FID);
 )SQL";
@@ -408,7 +411,9 @@ INSERT INTO t_Organization (FItemID, FNumber, FName) VALUES
   (2, '02', '华南公司'),
   (3, '03', '华东公司'),
   (4, '04', '华北公司'),
-  (5, '05', '香港公司');
+  (5, '05', '香港公司'),
+  (6, '06', '华中公司'),
+  (7, '07', '西南公司');
 
 INSERT INTO t_Currency (FCurrencyID, FNumber, FName, FScale, FExchangeRate, FOperator, FFixRate) VALUES
   (1, 'RMB', '人民币', 2, 1, '*', 1),
@@ -438,7 +443,9 @@ INSERT INTO t_Account (FAccountID, FNumber, FName, FIsBank, FCurrencyID, FDC) VA
   (1023, '1002.03', '银行存款-华东公司结算户', 1, 1, 1),
   (1024, '2241.04', '其他应付款-华北公司结算户', 0, 1, 0),
   (1025, '1002.05', '银行存款-香港公司美元户', 1, 2, 1),
-  (1026, '1002.06', '银行存款-香港公司日元户', 1, 3, 1);
+  (1026, '1002.06', '银行存款-香港公司日元户', 1, 3, 1),
+  (1027, '1002.07', '银行存款-华中公司结算户', 1, 1, 1),
+  (1028, '1002.08', '银行存款-西南公司结算户', 1, 1, 1);
 
 INSERT INTO t_AcntGroup (FID, FNumber, FName, FParentID) VALUES
   (1, '01', '人民币结算账户', 0),
@@ -454,6 +461,14 @@ INSERT INTO t_Acnt (FID, FNumber, FName, FParentID, FClientID, FBank, FAcntNo, F
   (104, '01.004', '华北公司结算户', 1, 4, '建设银行北京分行', '300100000000004', 1, 3, 1024, 0.35, '2022-06-01', '2026-09-20', 1, 101, 0, 1000000),
   (105, '02.001', '香港公司美元户', 2, 5, '中国银行香港分行', '400100000000005', 2, 4, 1025, 0.1, '2023-01-01', '2026-09-20', 1, 101, 0, 0),
   (106, '03.001', '香港公司日元户', 3, 5, '中国银行香港分行', '400100000000006', 3, 4, 1026, 0, '2023-01-01', '2026-09-20', 0, NULL, NULL, NULL);
+-- Two accounts the ledger summary numbers the other way round (FSumID): an id read from the
+-- wrong column names the other account, not none. Their collection into 01.001 is set up but
+-- off (FAutoTransfer 0), so that the first six accounts collect as they always did.
+INSERT INTO t_Acnt (FID, FSumID, FNumber, FName, FParentID, FClientID, FBank, FAcntNo, FCurrencyID,
+                    FBankTypeID, FAcctID, FRate, FOpenDate, FLastIntDate,
+                    FAutoTransfer, FTransAcctID, FTransBound, FTransMin) VALUES
+  (107, 108, '01.005', '华中公司结算户', 1, 6, '工商银行武汉分行', '100200000000007', 1, 1, 1027, 0.35, '2024-01-01', '2026-09-20', 0, 101, 30000, 10000),
+  (108, 107, '01.006', '西南公司结算户', 1, 7, '招商银行成都分行', '755900000000008', 1, 2, 1028, 0.35, '2024-01-01', '2026-09-20', 0, 101, 10000, 5000);
 
 INSERT INTO t_BK_Acnt (FInterID, FAcntNumber, FAcntName, FBankName, FBankTypeID, FCentAcntID)
 SELECT FID, FAcntNo, FName, FBank, FBankTypeID, FID FROM t_Acnt;
@@ -463,6 +478,7 @@ INSERT INTO t_Balance (FAcntID, FBalance) VALUES
 -- Later entries of 01.004: they count only where its first entry is gone, and then by date.
 INSERT INTO t_Balance (FAcntID, FBalance, FDate) VALUES
   (104, 480000, '2026-12-05'), (104, 520000, '2027-01-15');
+INSERT INTO t_Balance (FAcntID, FBalance) VALUES (107, 150000), (108, 60000);
 
 INSERT INTO t_scTransfer (FID, FBillNo, FDate, FPaySettDate, FTrantype, FTlxlvl,
     FCheckStatus, FReCheckStatus, FPreparerID, FCheckerID, FReCheckerID, FCheckDate, FReCheckDate,
@@ -564,11 +580,9 @@ INSERT INTO t_ClassType (FClassTypeID, FName, FBillNoField, FTableName, FObjectT
   (1006008, '结算中心账户', 'FNumber', 't_Acnt', 1006, 1006008);
 )SQL";
 
-std::string Where(const std::string& filter) {
-  for (char c : filter)
-    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return " WHERE " + filter;
-  return "";
-}
+bool Blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+std::string Where(const std::string& filter) { return Blank(filter) ? "" : " WHERE " + filter; }
 
 }  // namespace
 
@@ -582,16 +596,17 @@ std::string ReceiptPickerQuery(const std::string& filter) {
 }
 
 std::string AccountListQuery(const std::string& filter, const std::string& orderBy) {
-  std::string order = orderBy.find_first_not_of(" \t\r\n") == std::string::npos ? "t_Acnt.FNumber"
-                                                                                  : orderBy;
-  return "SELECT t_Acnt.FID, t_Acnt.FID AS FAccountID, t_Acnt.FNumber, t_Acnt.FName, t_Acnt.FBank,"
-         " t_Acnt.FAcntNo, t_Acnt.FTransAcctID, r.FNumber AS FTransAcctNumber,"
-         " r.FBank AS FTransBank, r.FAcntNo AS FTransAcntNo, t_Acnt.FTransBound, t_Acnt.FTransMin,"
+  std::string order = Blank(orderBy) ? "t_Acnt.FNumber" : orderBy;
+  std::string condition = "t_Acnt.FIsAcnt = 1" + (Blank(filter) ? "" : " AND (" + filter + ")");
+  return "SELECT IFNULL(t_Acnt.FSumID, t_Acnt.FID) AS FID, t_Acnt.FID AS FAccountID, t_Acnt.FNumber,"
+         " t_Acnt.FName, t_Acnt.FBank, t_Acnt.FAcntNo, t_Acnt.FTransAcctID,"
+         " r.FNumber AS FTransAcctNumber, r.FBank AS FTransBank, r.FAcntNo AS FTransAcntNo,"
+         " t_Acnt.FTransBound, t_Acnt.FTransMin,"
          " t_Acnt.FCurrencyID, t_Currency.FNumber AS FCurNumber, t_Currency.FName AS FCurName"
-         " FROM t_Acnt INNER JOIN t_Account ON t_Account.FAccountID=t_Acnt.FAcctID"
+         " FROM t_Acnt LEFT JOIN t_Account ON t_Account.FAccountID=t_Acnt.FAcctID"
          " LEFT JOIN t_Acnt r ON r.FID=t_Acnt.FTransAcctID"
          " LEFT JOIN t_Currency ON t_Currency.FCurrencyID=t_Acnt.FCurrencyID" +
-         Where(filter) + "\r\n ORDER BY " + order;
+         Where(condition) + "\r\n ORDER BY " + order;
 }
 
 std::string TransferListQuery(const std::string& filter) {

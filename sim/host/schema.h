@@ -11,11 +11,12 @@ namespace sim {
 // condition, e.g. "v.FCYID=1 and (not v.FTransBillID>0) and Acnt1.FAcntStyle=0 " plus dates.
 std::string ReceiptPickerQuery(const std::string& filter);
 
-// The centre accounts with their ledger account (t_Account), collecting account and currency,
-// as the account-list component returns them: FID, FAccountID (the centre account id that bills
-// store), FNumber, FName, FBank, FAcntNo, FTransAcctID, FTransAcctNumber, FTransBank,
-// FTransAcntNo, FTransBound, FTransMin, FCurrencyID, FCurNumber, FCurName. filter may name
-// t_Acnt and t_Account columns (" t_Acnt.FAutoTransfer = 1 and t_Account.FCurrencyID=1 ");
+// The centre accounts (FIsAcnt 1) with their ledger account (t_Account), collecting account and
+// currency, as the account-list component returns them: FID (the id the ledger summary reports
+// the account's balance by, t_Acnt.FSumID or else t_Acnt.FID), FAccountID (the centre account id
+// that bills store, t_Acnt.FID), FNumber, FName, FBank, FAcntNo, FTransAcctID, FTransAcctNumber,
+// FTransBank, FTransAcntNo, FTransBound, FTransMin, FCurrencyID, FCurNumber, FCurName. filter may
+// name t_Acnt and t_Account columns (" t_Acnt.FAutoTransfer = 1 and t_Account.FCurrencyID=1 ");
 // empty texts mean no condition and the order of the account codes.
 std::string AccountListQuery(const std::string& filter, const std::string& orderBy);
 

@@ -3,9 +3,10 @@
 // GetAcctList(context, 0, condition, "") -> the centre accounts with their automatic-collection
 //   set-up (t_Acnt), their ledger account (t_Account), the account they are collected into and
 //   their currency, restricted by the condition (Transact-SQL over t_Acnt and t_Account), in
-//   code order. Fields: FID, FAccountID (the id bills store), FNumber, FName, FBank, FAcntNo,
-//   FTransAcctID, FTransAcctNumber, FTransBank, FTransAcntNo, FTransBound, FTransMin,
-//   FCurrencyID, FCurNumber, FCurName.
+//   code order (sim/host/schema.h, AccountListQuery). Fields: FID (the id the ledger summary
+//   reports the account's balance by), FAccountID (the centre account, the id bills store),
+//   FNumber, FName, FBank, FAcntNo, FTransAcctID, FTransAcctNumber, FTransBank, FTransAcntNo,
+//   FTransBound, FTransMin, FCurrencyID, FCurNumber, FCurName.
 // GetScTransferSum(context, account id, "PAY" | "REC") -> the amount of the saved transfer bills
 //   without a voucher that pay out of ("PAY") or into ("REC") the account: money that has left
 //   or reached the account without being in the ledger yet.
@@ -16,6 +17,7 @@
 #include "sim/host/host.h"
 #include "sim/host/host_object.h"
 #include "sim/host/recordset.h"
+#include "sim/host/schema.h"
 
 namespace sim {
 
@@ -33,20 +35,8 @@ class AcctInfo : public HostObject {
     CallCheck(host(), "cAcctInfo.GetAcctList", args)
         .Count(4).Context(0).Number(1, 0).Kind(2, ax::VarType::String).Value(3, "");
     std::string condition = ax::Trim(ArgText(args, 2));
-    std::string sql =
-        "SELECT t_Acnt.FID, t_Acnt.FID AS FAccountID, t_Acnt.FNumber, t_Acnt.FName, t_Acnt.FBank,"
-        " t_Acnt.FAcntNo, t_Acnt.FTransAcctID, r.FNumber AS FTransAcctNumber,"
-        " r.FBank AS FTransBank, r.FAcntNo AS FTransAcntNo, t_Acnt.FTransBound, t_Acnt.FTransMin,"
-        " t_Acnt.FCurrencyID, c.FNumber AS FCurNumber, c.FName AS FCurName"
-        " FROM t_Acnt"
-        " LEFT JOIN t_Account ON t_Account.FAccountID = t_Acnt.FAcctID"
-        " LEFT JOIN t_Acnt r ON r.FID = t_Acnt.FTransAcctID"
-        " LEFT JOIN t_Currency c ON c.FCurrencyID = t_Acnt.FCurrencyID"
-        " WHERE t_Acnt.FIsAcnt = 1" +
-        (condition.empty() ? std::string() : " AND (" + condition + ")") +
-        " ORDER BY t_Acnt.FNumber";
     Database::CheckSent(condition);
-    Rows rows = host().Db().Query(sql);
+    Rows rows = host().Db().Query(AccountListQuery(condition, ""));
     host().Note(Channel::Host, "account information: " + std::to_string(rows.data.size()) +
                                    " account(s) where " + (condition.empty() ? "(all)" : condition));
     return host().DataRecordset(std::move(rows), ObjectName());

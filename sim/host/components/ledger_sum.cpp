@@ -2,17 +2,17 @@
 //
 // GetBalSum with sixteen arguments: context, start date, end date, "", "", first code, last code,
 //   currency id, False, False, include unposted, (omitted), "1", by business date, True, False.
-//   Returns the balance of every centre account of the currency whose code lies in the range
-//   (an empty code leaves that end open), in code order: FClientID, FClientNumber, FClientName,
-//   FAccntSum: one row per balance entry of t_Balance that counts between the start date (the
-//   ledger's first day) and the end date (the query date), in entry order, so an account may
-//   have several. An account without an entry that counts has one row without balance (Null),
-//   as the ledger reports an account it cannot sum. Each call is recorded as `balsum` with its
-//   start and end dates.
+//   Returns the balances at the end date (the query date) of the centre accounts of the currency
+//   whose code lies in the range (an empty code leaves that end open), one row per account, in
+//   code order: FClientID (the id the summary knows the account by: t_Acnt.FSumID, else FID),
+//   FClientNumber, FClientName, FAccntSum. An account's balance is the first of its entries in
+//   t_Balance, in entry order, that counts between the start date (the ledger's first day) and
+//   the end date; an account without one has no balance and no row: completing the list with
+//   such accounts is GetAllAcnt's. Each call is recorded as `balsum` with its start and end dates.
 // GetAllAcnt(context, list by reference, first code, last code) completes the balance list for
 //   the range: it hands back through the argument a new list of the given entries followed by
 //   one entry (FAcntID, FAccountNumber, FAccountName, FAccntSum 0) for every centre account of
-//   the range, of any currency, that the list lacks.
+//   the range, of any currency (the call names none), that the list lacks.
 #include <set>
 #include <string>
 
@@ -64,13 +64,13 @@ class LedgerSum : public HostObject {
     int32_t currency = ArgLong(args, 7);
     std::string start = DateText(args[1].value()), end = DateText(args[2].value());
     Rows rows = host().Db().QueryNative(
-        "SELECT a.FID AS FClientID, a.FNumber AS FClientNumber, a.FName AS FClientName,"
-        " b.FBalance AS FAccntSum"
-        " FROM t_Acnt a LEFT JOIN t_Balance b ON b.FAcntID = a.FID"
-        " AND (b.FDate IS NULL OR (b.FDate >= ?4 AND b.FDate <= ?5))"
+        "SELECT IFNULL(a.FSumID, a.FID) AS FClientID, a.FNumber AS FClientNumber,"
+        " a.FName AS FClientName, b.FBalance AS FAccntSum"
+        " FROM t_Acnt a JOIN t_Balance b ON b.rowid = (SELECT MIN(x.rowid) FROM t_Balance x"
+        " WHERE x.FAcntID = a.FID AND (x.FDate IS NULL OR (x.FDate >= ?4 AND x.FDate <= ?5)))"
         " WHERE a.FIsAcnt = 1 AND a.FCurrencyID = ?1"
         " AND (?2 = '' OR a.FNumber >= ?2) AND (?3 = '' OR a.FNumber <= ?3)"
-        " ORDER BY a.FNumber, b.rowid",
+        " ORDER BY a.FNumber",
         {currency, first, last, start, end});
     host().Note(Channel::Host, "ledger summary: " + std::to_string(rows.data.size()) +
                                    " balance(s) of currency " + std::to_string(currency) +
@@ -102,7 +102,7 @@ class LedgerSum : public HostObject {
     auto completed = NewVector();
     completed->Items() = given->Items();
     Rows rows = host().Db().QueryNative(
-        "SELECT FID, FNumber, FName FROM t_Acnt WHERE FIsAcnt = 1"
+        "SELECT IFNULL(FSumID, FID), FNumber, FName FROM t_Acnt WHERE FIsAcnt = 1"
         " AND (?1 = '' OR FNumber >= ?1) AND (?2 = '' OR FNumber <= ?2) ORDER BY FNumber",
         {ax::Trim(args[2].value().asString()), ax::Trim(args[3].value().asString())});
     int added = 0;
