@@ -567,5 +567,67 @@ TEST(SimStrictCalls, TheListIsRefreshedAsItStands) {
       });
 }
 
+// The ledger's and the data library's members take their texts and numbers as their callers fix
+// them; an account text is the account's own, blanks and all.
+TEST(SimStrictCalls, LedgerProfileAndDataCallsTakeTheirKinds) {
+  Host host;
+  ax::Object gl = ax::CreateObject("HOLGLView.GLData");
+  RunCases(gl, "GetAccount", "GLData.GetAccount",
+      {
+          {__LINE__, "a text", [] { return ax::Args{"01.001"}; }, kOk},
+          {__LINE__, "a number", [] { return ax::Args{1.001}; }, kKind},
+          {__LINE__, "nothing", [] { return ax::Args{}; }, kCount},
+      });
+  EXPECT_FALSE(gl.GetObj("GetAccount", {"01.001"}).IsNothing());
+  EXPECT_TRUE(gl.GetObj("GetAccount", {" 01.001"}).IsNothing());
+  const ax::Variant one(int16_t{1});
+  RunCases(gl, "GetCurrency", "GLData.GetCurrency",
+      {
+          {__LINE__, "a Long", [] { return ax::Args{1}; }, kOk},
+          {__LINE__, "an Integer", [&] { return ax::Args{one}; }, kOk},
+          {__LINE__, "a text", [] { return ax::Args{"1"}; }, kKind},
+      });
+  ax::Object profile = gl.GetObj("SystemProfile");
+  RunCases(profile, "GetSystemProfile", "SystemProfile.GetSystemProfile",
+      {
+          {__LINE__, "text default", [] { return ax::Args{"SC", "SCDailyEnd", "0"}; }, kOk},
+          {__LINE__, "date default",
+           [] { return ax::Args{"SC", "SCDateToday", ax::Variant(ax::DateValue{46000})}; }, kOk},
+          {__LINE__, "no default", [] { return ax::Args{"SC", "SCDailyEnd"}; }, kCount},
+          {__LINE__, "numeric key", [] { return ax::Args{"SC", 1, "0"}; }, kKind},
+      });
+  RunCases(profile, "GLGetPeriodDate", "SystemProfile.GLGetPeriodDate",
+      {
+          {__LINE__, "two Longs", [] { return ax::Args{2026, 1}; }, kOk},
+          {__LINE__, "the year as text", [] { return ax::Args{"2026", 1}; }, kKind},
+          {__LINE__, "the period as Double", [] { return ax::Args{2026, 1.0}; }, kKind},
+          {__LINE__, "the year alone", [] { return ax::Args{2026}; }, kCount},
+      });
+  ax::Object connection = ax::CreateObject("Lmconnection.Appconnection");
+  RunCases(connection, "Execute", "Appconnection.Execute",
+      {
+          {__LINE__, "SQL text", [] { return ax::Args{"SELECT 1 AS a"}; }, kOk},
+          {__LINE__, "no SQL", [] { return ax::Args{}; }, kCount},
+      });
+  ax::Object help = ax::CreateObject("LmCHMResTool.ClsCHMHelp");
+  RunCases(help, "ShowHELP", "ClsCHMHelp.ShowHELP",
+      {
+          {__LINE__, "id, 0, text, Long, text, Long", [] { return ax::Args{460129, 0, "", 0, "", 0}; }, kOk},
+          {__LINE__, "1 for the 0", [] { return ax::Args{460129, 1, "", 0, "", 0}; }, kInvalid},
+          {__LINE__, "a Long for a text", [] { return ax::Args{460129, 0, 0, 0, "", 0}; }, kKind},
+          {__LINE__, "five arguments", [] { return ax::Args{460129, 0, "", 0, ""}; }, kCount},
+      });
+  sim::BillOpening o;
+  o.fid = 1;
+  ax::Object lib = ax::Object(ax::DispatchPtr(host.OpenBill(o))).GetObj("LmLib");
+  for (const char* member : {"GetData", "ExecuteSQL"})
+    RunCases(lib, member, std::string("LmLib.") + member,
+        {
+            {__LINE__, "SQL text", [] { return ax::Args{"SELECT 1 AS a"}; }, kOk},
+            {__LINE__, "a number", [] { return ax::Args{1}; }, kKind},
+            {__LINE__, "two texts", [] { return ax::Args{"SELECT 1 AS a", ""}; }, kCount},
+        });
+}
+
 }  // namespace
 }  // namespace sim

@@ -3,6 +3,7 @@
 #include "automation/error.h"
 #include "sim/host/collections.h"
 #include "sim/host/counted_object.h"
+#include "sim/host/call_check.h"
 #include "sim/host/host.h"
 #include "sim/host/recordset.h"
 
@@ -118,12 +119,14 @@ bool Window::Raise(std::string_view eventName, ax::Args& args, bool quiet) {
 DataLibrary::DataLibrary(Host& host, int32_t userId)
     : HostObject(host, "LmLib", "LmLib"), userId_(userId) {
   Method("GetData", [this](ax::Args& args) -> ax::Variant {
+    CallCheck(this->host(), "LmLib.GetData", args).Count(1).Kind(0, ax::VarType::String);
     std::string sql = ArgText(args, 0);
     this->host().RecordSql("GetData", sql);
     Rows rows = this->host().Db().QuerySent(sql);
     return this->host().DataRecordset(std::move(rows), this->ObjectName());
   });
   Method("ExecuteSQL", [this](ax::Args& args) -> ax::Variant {
+    CallCheck(this->host(), "LmLib.ExecuteSQL", args).Count(1).Kind(0, ax::VarType::String);
     std::string sql = ArgText(args, 0);
     this->host().RecordSql("ExecuteSQL", sql);
     this->host().Db().ExecuteSent(sql);

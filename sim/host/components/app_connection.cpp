@@ -2,6 +2,7 @@
 // Transact-SQL text and returns the rows of its last statement as a record set.
 #include <string>
 
+#include "sim/host/call_check.h"
 #include "sim/host/host.h"
 #include "sim/host/host_object.h"
 #include "sim/host/recordset.h"
@@ -15,6 +16,7 @@ class AppConnection : public HostObject {
   explicit AppConnection(Host& host)
       : HostObject(host, "Lmconnection.Appconnection", "Appconnection") {
     Method("Execute", [this](ax::Args& args) -> ax::Variant {
+      CallCheck(this->host(), "Appconnection.Execute", args).Count(1).Kind(0, ax::VarType::String);
       std::string sql = ArgText(args, 0);
       this->host().RecordSql("Appconnection", sql);
       return this->host().DataRecordset(this->host().Db().QuerySent(sql), this->ObjectName());

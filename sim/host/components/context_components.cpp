@@ -179,6 +179,10 @@ class ChmHelp : public HostObject {
  public:
   explicit ChmHelp(Host& host) : HostObject(host, "LmCHMResTool.ClsCHMHelp", "ClsCHMHelp") {
     Method("ShowHELP", [this](ax::Args& args) -> ax::Variant {
+      // The help context id, 0, then the dialog's text, Long, text, Long.
+      CallCheck(this->host(), "ClsCHMHelp.ShowHELP", args)
+          .Count(6).Numeric(0).Number(1, 0).Kind(2, ax::VarType::String).Kind(3, ax::VarType::Long)
+          .Kind(4, ax::VarType::String).Kind(5, ax::VarType::Long);
       std::vector<std::string> values;
       for (size_t i = 0; i < args.size(); ++i) values.push_back(ax::DisplayText(args[i].value()));
       this->host().RecordCall("help", std::move(values));

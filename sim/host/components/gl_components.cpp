@@ -68,17 +68,24 @@ class SystemProfile : public HostObject {
       return {};
     });
     Method("GetSystemProfile", [this](ax::Args& args) -> ax::Variant {
+      // The default is the caller's: a text or the computer's date.
+      CallCheck(this->host(), "SystemProfile.GetSystemProfile", args)
+          .Count(3).Kind(0, ax::VarType::String).Kind(1, ax::VarType::String).ByValue(2);
       const std::string* v = Find(ArgText(args, 0), ArgText(args, 1));
       if (!v) return ArgGiven(args, 2) ? ax::ArgAt(args, 2) : ax::Variant("");
       return *v;
     });
     Method("Item", [this](ax::Args& args) -> ax::Variant {
+      CallCheck(this->host(), "SystemProfile.Item", args)
+          .Count(2).Kind(0, ax::VarType::String).Kind(1, ax::VarType::String);
       const std::string* v = Find(ArgText(args, 0), ArgText(args, 1));
       return v ? ax::Variant(*v) : ax::Variant();
     });
     // The first day of a period, from the ledger's own period table; a period the ledger does
     // not have is an error.
     Method("GLGetPeriodDate", [this](ax::Args& args) -> ax::Variant {
+      CallCheck(this->host(), "SystemProfile.GLGetPeriodDate", args)
+          .Count(2).Kind(0, ax::VarType::Long).Kind(1, ax::VarType::Long);
       int32_t year = ArgLong(args, 0), period = ArgLong(args, 1);
       Rows r = this->host().Db().QueryNative(
           "SELECT FStartDate FROM t_GLPeriod WHERE FYear = ? AND FPeriod = ?", {year, period});
@@ -125,8 +132,15 @@ class GLData : public HostObject {
       if (!profile_) profile_ = std::make_shared<SystemProfile>(this->host());
       return ax::Variant(ax::DispatchPtr(profile_));
     });
-    Method("GetAccount", [this](ax::Args& args) { return GetAccount(ax::Trim(ArgText(args, 0))); });
-    Method("GetCurrency", [this](ax::Args& args) { return GetCurrency(ArgLong(args, 0)); });
+    // The account as its text names it: a text with blanks around it names no account.
+    Method("GetAccount", [this](ax::Args& args) {
+      CallCheck(this->host(), "GLData.GetAccount", args).Count(1).Kind(0, ax::VarType::String);
+      return GetAccount(ArgText(args, 0));
+    });
+    Method("GetCurrency", [this](ax::Args& args) {
+      CallCheck(this->host(), "GLData.GetCurrency", args).Count(1).Numeric(0);
+      return GetCurrency(ArgLong(args, 0));
+    });
     Method("WriteLog", [this](ax::Args& args) -> ax::Variant {
       CallCheck(this->host(), "GLData.WriteLog", args)
           .Count(3)
