@@ -13,7 +13,7 @@
 #include "sim/host/catalogue.h"
 #include "sim/harness/scenario.h"
 #include "sweep.h"
-#include "via_com.h"
+#include "sim/com/via_com.h"
 
 #ifdef _WIN32
 #include <windows.h>
