@@ -222,6 +222,41 @@ struct VoucherCheck {
   }
 };
 
+// Every entry the plug-in writes to the business log names the transfer bill's object code.
+// Entries already there at the start (or after a file's own set-up) are not its work.
+struct LogCodeCheck {
+  int64_t lastLog = 0;
+  int64_t lastChanges = -1;
+
+  void Rebase(Host& host) {
+    try {
+      Rows r = host.Db().QueryNative("SELECT MAX(FLogID) FROM t_Log");
+      lastLog = r.data.empty() || r.data[0][0].isNull() ? 0 : ax::CLng(r.data[0][0]);
+    } catch (const ax::AutomationError&) {
+      lastLog = 0;
+    }
+  }
+  std::string Check(Host& host) {
+    const int64_t changes = host.Db().ChangeCount();
+    if (changes == lastChanges) return {};
+    lastChanges = changes;
+    Rows r;
+    try {
+      r = host.Db().QueryNative("SELECT FLogID, FObjectCode, FText FROM t_Log WHERE FLogID>? ORDER BY FLogID",
+                                {lastLog});
+    } catch (const ax::AutomationError&) {
+      return {};  // a file that rebuilds the log table skips the check
+    }
+    for (const auto& row : r.data) {
+      lastLog = ax::CLng(row[0]);
+      if (ax::DisplayText(row[1]) != "DJPT100001")
+        return "the business-log entry \"" + ax::DisplayText(row[2]) + "\" names the object code \"" +
+               ax::DisplayText(row[1]) + "\"; the transfer bill's is \"DJPT100001\"";
+    }
+    return {};
+  }
+};
+
 }  // namespace
 
 void RegisterWorkChecks(Harness& harness) {
@@ -231,6 +266,10 @@ void RegisterWorkChecks(Harness& harness) {
   vouchers->Rebase(harness.host());
   harness.AddWorkCheck([vouchers](Harness& h) { return vouchers->Check(h.host()); },
                        [vouchers](Harness& h) { vouchers->Rebase(h.host()); });
+  auto log = std::make_shared<LogCodeCheck>();
+  log->Rebase(harness.host());
+  harness.AddWorkCheck([log](Harness& h) { return log->Check(h.host()); },
+                       [log](Harness& h) { log->Rebase(h.host()); });
 }
 
 void RegisterFormPlayers(Harness& harness) {
