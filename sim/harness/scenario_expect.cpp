@@ -347,9 +347,13 @@ void ExpectSql(ScenarioRun& run, const Tokens& t) {
   const std::string& what = t[1];
   Need(t, 3, "expect sql \"<text>\" | expect nosql \"<text>\"");
   const auto& sent = run.harness.SentSql();
-  for (size_t i = run.sqlRead; i < sent.size(); ++i) {
+  // expect sql looks on from the statement after the one it found last time; expect nosql looks
+  // over all that the latest expect sql looked over, the statement it found included, and on.
+  const bool none = what == "nosql";
+  for (size_t i = none ? run.sqlFrom : run.sqlRead; i < sent.size(); ++i) {
     if (sent[i].find(t[2]) == std::string::npos) continue;
-    if (what == "nosql") Bad("expected no SQL containing " + Quote(t[2]) + "\n    saw " + Quote(sent[i]));
+    if (none) Bad("expected no SQL containing " + Quote(t[2]) + "\n    saw " + Quote(sent[i]));
+    run.sqlFrom = run.sqlRead;
     run.sqlRead = i + 1;
     return;
   }
@@ -405,8 +409,8 @@ std::vector<ScenarioCommand> ExpectationCommands() {
       {E, "expect export", {{"expect export \"<bank key>\" \"<subsystem>\" \"<ids>\" \"<bill kind>\"", "the next export call"}}, ExpectExport},
       {E, "expect call", {{"expect call <kind> \"<value>\"...", "the next recorded call of that kind (command, lookup, listop, window, export, balsum, display, ...); display \"<cols>\" \"<titles>\" \"<col>:<width>,...\" \"<mode>\" is a result display shown; balsum \"<start>\" \"<end>\" is the ledger summary's query (dates YYYY-MM-DD)"}}, ExpectCallOf},
       {E, "expect calls", {{"expect calls <kind> none", "no recorded call of that kind is left"}}, ExpectCallsNone},
-      {E, "expect sql", {{"expect sql \"<text>\"", "a statement sent since the last expect sql contains the text"}}, ExpectSql},
-      {E, "expect nosql", {{"expect nosql \"<text>\"", "no statement sent since the last expect sql contains the text"}}, ExpectSql},
+      {E, "expect sql", {{"expect sql \"<text>\"", "a statement sent since the one the last expect sql found contains the text"}}, ExpectSql},
+      {E, "expect nosql", {{"expect nosql \"<text>\"", "no statement among those the latest expect sql looked over (the one it found included) and those sent since contains the text; before any expect sql, among all sent"}}, ExpectSql},
       {E, "expect foreground", {{"expect foreground <n>|main", "the window in front"}}, ExpectForeground},
   };
 }
