@@ -205,12 +205,13 @@ std::vector<ScenarioCommand> CentreDialogCommands();
 std::vector<ScenarioCommand> BankCollectDialogCommands();
 std::vector<ScenarioCommand> ReceiptListCommands();
 std::vector<ScenarioCommand> FormKeyCommands();
+std::vector<ScenarioCommand> FormViewCommands();
 
 // The scenario commands of the components and the plug-in's forms, each beside its code.
 std::vector<ScenarioCommand> ComponentCommands() {
   std::vector<ScenarioCommand> all;
   for (auto part : {PaymentExportCommands, CentreDialogCommands, BankCollectDialogCommands, ReceiptListCommands,
-                BankLinkCommands, TraceLogCommands, VoucherCommands, FormKeyCommands})
+                BankLinkCommands, TraceLogCommands, VoucherCommands, FormKeyCommands, FormViewCommands})
     for (auto& c : part()) all.push_back(std::move(c));
   return all;
 }
@@ -220,6 +221,7 @@ void RegisterBankCollectDialogPlayer(Harness& harness);
 void RegisterBankSendPlayer(Harness& harness);
 void RegisterReceiptPickerPlayer(Harness& harness);
 void RegisterFormKeys(Harness& harness);
+void RegisterFormView(Harness& harness);
 
 namespace {
 
@@ -336,6 +338,7 @@ void RegisterFormPlayers(Harness& harness) {
   RegisterBankCollectDialogPlayer(harness);
   RegisterCentreDialogPlayer(harness);
   RegisterFormKeys(harness);
+  RegisterFormView(harness);
 }
 
 }  // namespace sim

@@ -143,6 +143,7 @@ void Harness::PlayForm(Host&, ax::Form& form) {
   for (const auto& [name, player] : players_) {
     if (ax::EqualsNoCase(name, form.Name())) {
       PressQueuedKeys(*this, form);
+      if (ViewAndClose(*this, form)) return;
       player(*this, form);
       return;
     }

@@ -163,5 +163,8 @@ void RegisterFormPlayers(Harness& harness);
 void RegisterWorkChecks(Harness& harness);
 // The keys queued with `press` for this form go down, before its player answers it.
 void PressQueuedKeys(Harness& harness, ax::Form& form);
+// Then the queued resizes; what the form shows is noted for `expect form`. True when the user
+// closed it with its close box instead of answering it.
+bool ViewAndClose(Harness& harness, ax::Form& form);
 
 }  // namespace sim
