@@ -419,7 +419,7 @@ std::vector<ScenarioCommand> ExpectationCommands() {
       {E, "expect export", {{"expect export \"<bank key>\" \"<subsystem>\" \"<ids>\" \"<bill kind>\"", "the next export call"}}, ExpectExport},
       {E, "expect call", {{"expect call <kind> \"<value>\"...", "the next recorded call of that kind (command, lookup, listop, window, export, balsum, display, ...); display \"<cols>\" \"<titles>\" \"<col>:<width>,...\" \"<mode>\" is a result display shown; balsum \"<start>\" \"<end>\" [\"<unposted>\" \"<bydate>\"] is the ledger summary's query (dates YYYY-MM-DD; its two flags, include unposted and by business date, yes or no, stated or left off)"}}, ExpectCallOf},
       {E, "expect calls", {{"expect calls <kind> none", "no recorded call of that kind is left"}}, ExpectCallsNone},
-      {E, "expect sql", {{"expect sql \"<text>\"", "a statement sent since the one the last expect sql found contains the text"}}, ExpectSql},
+      {E, "expect sql", {{"expect sql \"<text>\"", "a statement sent since the one the last expect sql found contains the text (the statements are the SQL texts --sql-log writes: those sent through LmLib, Appconnection and Iteminfo, and the conditions given to the transfer lists and the receipt picker)"}}, ExpectSql},
       {E, "expect nosql", {{"expect nosql \"<text>\"", "no statement among those the latest expect sql looked over (the one it found included) and those sent since contains the text; before any expect sql, among all sent"}}, ExpectSql},
       {E, "expect foreground", {{"expect foreground <n>|main", "the window in front"}}, ExpectForeground},
   };

@@ -180,7 +180,7 @@ std::string ListWindow::FieldNameExt(const std::string& column) const {
 void ListWindow::Refill() {
   std::string filter = Filter();
   // The condition is the plug-in's SQL, sent as the host sends it: inside the list's query.
-  if (filter.find_first_not_of(" \t\r\n") != std::string::npos) host().Note(Channel::Sql, "list filter: " + filter);
+  if (filter.find_first_not_of(" \t\r\n") != std::string::npos) host().RecordSql("list filter", filter);
   sim::Rows data;
   try {
     data = (Database::CheckSent(filter), host().Db().Query(TransferListQuery(filter)));
