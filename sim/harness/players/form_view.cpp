@@ -133,8 +133,9 @@ void ExpectForm(ScenarioRun& run, const Tokens& t) {
   } else if (state == "caption" || state == "text") {
     Need(t, 7, usage);
     Max(t, 7, usage);
-    // A caption is a text the plug-in shows; what a text box holds is data.
-    const std::string want = state == "caption" ? run.host.Shown(t[6]) : t[6];
+    // Both are compared as texts the plug-in shows (data, an account code in a text box, is
+    // never catalogued and stays as written).
+    const std::string want = run.host.Shown(t[6]);
     const std::string& seen = state == "caption" ? c.caption : c.text;
     Expect(seen == want, name + " " + state + " " + Quote(want), Quote(seen));
   } else if (state == "place") {
@@ -185,7 +186,7 @@ std::vector<ScenarioCommand> FormViewCommands() {
            {{"expect form <form> caption \"<text>\"", "the form's caption when it was last shown (after the keys and resizes queued for it, before it was answered)"},
             {"expect form <form> closebox yes|no", "whether it had a close box"},
             {"expect form <form> control <name> enabled|disabled|visible|hidden", "a control's state then"},
-            {"expect form <form> control <name> caption|text \"<text>\"", "a control's caption (a text the plug-in shows) or text (data) then"},
+            {"expect form <form> control <name> caption|text \"<text>\"", "a control's caption or text then (compared as a text the plug-in shows)"},
             {"expect form <form> control <name> place <left> <top> <width> <height>", "a control's place then, in twips"}}, ExpectForm}};
 }
 
