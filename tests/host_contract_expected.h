@@ -227,8 +227,8 @@ inline constexpr sim::ExpectedMember kExpectedMembers[] = {
     {"LmResLoader.Loader", "Loader", "LoadString", "", "resources", ""},
 
     // ---- F1 help of the plug-in's dialogs (shared services, submission result, collection dialog, bank-collection dialog)
-    {"LmCHMResTool.ClsCHMHelp", "", "CreateObject", "", "shared services", "no scenario command presses F1 in a dialog; tests/shared_test.cpp calls ShowF1Help"},
-    {"LmCHMResTool.ClsCHMHelp", "ClsCHMHelp", "ShowHELP", "", "shared services", "no scenario command presses F1 in a dialog; tests/shared_test.cpp calls ShowF1Help"},
+    {"LmCHMResTool.ClsCHMHelp", "", "CreateObject", "", "shared services", ""},
+    {"LmCHMResTool.ClsCHMHelp", "ClsCHMHelp", "ShowHELP", "", "shared services", ""},
 
     // ---- the data library of a bill or list (host interfaces)
     {"LmLib", "", "GetData", "", "host interfaces, modify check and deletion, saving, check and approval, bank submission, withdrawal", ""},

@@ -424,6 +424,47 @@ TEST(Scenario, FailuresNameTheLineTheExpectationAndWhatWasSeen) {
   }
 }
 
+// What each reading expectation looks over, and the mistakes of the commands that queue a
+// user's action for a dialog.
+TEST(Scenario, ReadingExpectationsLookOverTheirOwnStretch) {
+  struct Case {
+    const char* script;
+    bool passes;
+    const char* failure;  // a part of the failure text
+  };
+  const char* menuInit = "scTAVExt.scTransferBillExt.m_BillInterface_MenuBarInitialize";
+  const std::string trace = std::string("new bill\nexpect trace \"") + menuInit + "\"";
+  const std::string traceEnded = trace + " ended 0\n";
+  const std::string traceOpen = trace + " ended open\n";
+  const std::string traceTwice = trace + "\nexpect notrace \"" + menuInit + "\"\n";
+  const Case cases[] = {
+      // expect nosql counts the statement the latest expect sql found, and, before any, all.
+      {"open bill 3\nsave\nexpect sql \"FBKCommit=3\"\nexpect nosql \"FBKCommit=3\"\n", false,
+       "expected no SQL containing \"FBKCommit=3\""},
+      {"open bill 3\nsave\nexpect nosql \"FBKCommit=3\"\n", false, "expected no SQL containing"},
+      {"open bill 3\nsave\nexpect sql \"FBKCommit=3\"\nexpect nosql \"t_scRecSett\"\n", true, ""},
+      // A trace by name and how it ended; notrace looks over what the latest trace looked over.
+      {traceEnded.c_str(), true, ""},
+      {traceOpen.c_str(), false, "saw trace \"scTAVExt.scTransferBillExt.m_BillInterface_MenuBarInitialize\" ended 0"},
+      {traceTwice.c_str(), false, "expected no trace"},
+      {"new bill\nexpect trace \"scTAVExt.nothing\"\n", false, "saw none started since"},
+      // A key or a window action queued for no dialog is an answer never asked for.
+      {"press f1\n", false, "an answer was never asked for: press 112 (t.sct:1)"},
+      {"closebox in dlgBankSend\n", false, "an answer was never asked for: closebox close (t.sct:1)"},
+      {"expect form dlgBalSum caption \"x\"\n", false, "no form dlgBalSum was shown"},
+      {"open list banksubmit\nselect 1 ids 9\n", false, "the list does not show bill 9"},
+      {"picker none 601\n", false, "a receipt id"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    sim::ScenarioResult r = sim::RunScenarioText(c.script, "t.sct");
+    EXPECT_EQ(r.passed, c.passes) << r.failure;
+    if (!c.passes) {
+      EXPECT_NE(r.failure.find(c.failure), std::string::npos) << r.failure;
+    }
+  }
+}
+
 TEST(Scenario, SettingsCommandsReachTheHost) {
   sim::Host host;
   sim::Harness harness(host);

@@ -2,6 +2,7 @@
 // the payment-file export's folder and files), and the players of the plug-in's forms.
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <fstream>
 #include <sstream>
@@ -15,6 +16,7 @@
 #include "sim/host/call_check.h"
 #include "sim/host/components/bank_link.h"
 #include "sim/host/components/payment_export.h"
+#include "sim/host/components/trace_log.h"
 #include "sim/host/components/voucher.h"
 #include "sim/host/host.h"
 
@@ -93,6 +95,99 @@ std::vector<ScenarioCommand> BankLinkCommands() {
            ExpectPayment}};
 }
 
+namespace {
+
+// `expect trace "<name>" [ended 0|1|open]` finds the first trace started since the one the last
+// `expect trace` found; `expect notrace "<name>"` looks over what the latest one looked over and on,
+// as `expect sql` and `expect nosql` do.
+std::string TraceEnding(const TraceEntries::Entry& e) {
+  return e.failed ? "ended " + std::to_string(*e.failed) : std::string("open");
+}
+
+void ExpectTrace(ScenarioRun& run, const Tokens& t) {
+  const char* usage = "expect trace \"<name>\" [ended 0|1|open] | expect notrace \"<name>\"";
+  words::Need(t, 3, usage);
+  const bool none = t[1] == "notrace";
+  words::Max(t, none ? 3 : 5, usage);
+  std::optional<std::string> ending;
+  if (t.size() == 4) words::Bad(std::string("usage: ") + usage);
+  if (t.size() == 5) {
+    if (t[3] != "ended" || (t[4] != "0" && t[4] != "1" && t[4] != "open")) words::Bad(std::string("usage: ") + usage);
+    ending = t[4] == "open" ? std::string("open") : "ended " + t[4];
+  }
+  const auto& entries = run.host.Extension<TraceEntries>()->entries;
+  for (size_t i = none ? run.traceFrom : run.traceRead; i < entries.size(); ++i) {
+    if (entries[i].name != t[2]) continue;
+    if (none) words::Bad("expected no trace " + words::Quote(t[2]) + "\n    saw it started (" + TraceEnding(entries[i]) + ")");
+    run.traceFrom = run.traceRead;
+    run.traceRead = i + 1;
+    if (ending)
+      words::Expect(TraceEnding(entries[i]) == *ending, "trace " + words::Quote(t[2]) + " " + *ending,
+                    "trace " + words::Quote(t[2]) + " " + TraceEnding(entries[i]));
+    return;
+  }
+  if (!none) words::Bad("expected trace " + words::Quote(t[2]) + "\n    saw none started since");
+}
+
+// An item of what the voucher window was handed: its text (NULL for Null) and kind.
+void ExpectItem(const std::string& what, const VoucherItems& items, const Tokens& t, size_t at) {
+  const std::string& key = t[at];
+  const std::string want = t[at + 1];
+  const std::string& kind = t[at + 2];
+  for (const auto& [k, value] : items) {
+    if (!ax::EqualsNoCase(k, key)) continue;
+    const std::string text = value.isNull() ? std::string("NULL") : ax::DisplayText(value);
+    words::Expect(text == want && KindName(value) == kind, what + " " + key + " " + words::Quote(want) + " " + kind,
+                  what + " " + key + " " + words::Quote(text) + " " + KindName(value));
+    return;
+  }
+  words::Bad("expected " + what + " " + key + "\n    saw no item with that key");
+}
+
+void ExpectBillInfo(ScenarioRun& run, const Tokens& t) {
+  const char* usage = "expect billinfo <key> \"<value>\" <kind>";
+  words::Need(t, 5, usage);
+  words::Max(t, 5, usage);
+  const auto& infos = run.host.Extension<VoucherWindows>()->billInfos;
+  if (infos.empty()) words::Bad("expected bill information\n    saw no voucher window of Add or Edit");
+  ExpectItem("billinfo", infos.back(), t, 2);
+}
+
+void ExpectVoucherLine(ScenarioRun& run, const Tokens& t) {
+  const char* usage = "expect voucherline <n> <key> \"<value>\" <kind>";
+  words::Need(t, 6, usage);
+  words::Max(t, 6, usage);
+  const auto& stored = run.host.Extension<VoucherWindows>()->storedLines;
+  if (stored.empty()) words::Bad("expected a stored voucher line\n    saw no voucher stored");
+  int32_t n = words::Number(t[2], "a line number");
+  if (n < 1 || static_cast<size_t>(n) > stored.back().size())
+    words::Bad("the last voucher stored has " + std::to_string(stored.back().size()) + " lines, not a line " + t[2]);
+  ExpectItem("voucher line " + t[2], stored.back()[static_cast<size_t>(n - 1)], t, 3);
+}
+
+}  // namespace
+
+std::vector<ScenarioCommand> VoucherCommands() {
+  return {
+      {ScenarioCommand::Section::Expectations, "expect billinfo",
+       {{"expect billinfo <key> \"<value>\" <kind>", "an item of the bill information the last voucher window of Add or Edit worked from: its text (NULL for Null) and automation kind (as for expect payment)"}},
+       ExpectBillInfo},
+      {ScenarioCommand::Section::Expectations, "expect voucherline",
+       {{"expect voucherline <n> <key> \"<value>\" <kind>", "an item of line n of the last voucher a window stored, as the plug-in's line held it (FAccountID, FDC, FCurrencyID, FExchangeRate, FAmountFor, FAmount, FExplanation, FSettleTypeID, FSettleNo): its text (NULL for Null, an item the line lacks is Empty) and automation kind"}},
+       ExpectVoucherLine},
+  };
+}
+
+std::vector<ScenarioCommand> TraceLogCommands() {
+  return {
+      {ScenarioCommand::Section::Expectations, "expect trace",
+       {{"expect trace \"<name>\" [ended 0|1|open]", "a trace (PWLogMsg.Log.LogStart) started since the one the last expect trace found has that name; with ended, its LogEnd came with that failed flag, or open: none came yet"}},
+       ExpectTrace},
+      {ScenarioCommand::Section::Expectations, "expect notrace",
+       {{"expect notrace \"<name>\"", "no trace of that name among those the latest expect trace looked over (the one it found included) and those started since; before any expect trace, among all"}},
+       ExpectTrace},
+  };
+}
 
 std::vector<ScenarioCommand> PaymentExportCommands() {
   return {
@@ -109,12 +204,14 @@ std::vector<ScenarioCommand> PaymentExportCommands() {
 std::vector<ScenarioCommand> CentreDialogCommands();
 std::vector<ScenarioCommand> BankCollectDialogCommands();
 std::vector<ScenarioCommand> ReceiptListCommands();
+std::vector<ScenarioCommand> FormKeyCommands();
+std::vector<ScenarioCommand> FormViewCommands();
 
 // The scenario commands of the components and the plug-in's forms, each beside its code.
 std::vector<ScenarioCommand> ComponentCommands() {
   std::vector<ScenarioCommand> all;
   for (auto part : {PaymentExportCommands, CentreDialogCommands, BankCollectDialogCommands, ReceiptListCommands,
-                BankLinkCommands})
+                BankLinkCommands, TraceLogCommands, VoucherCommands, FormKeyCommands, FormViewCommands})
     for (auto& c : part()) all.push_back(std::move(c));
   return all;
 }
@@ -123,6 +220,8 @@ void RegisterCentreDialogPlayer(Harness& harness);
 void RegisterBankCollectDialogPlayer(Harness& harness);
 void RegisterBankSendPlayer(Harness& harness);
 void RegisterReceiptPickerPlayer(Harness& harness);
+void RegisterFormKeys(Harness& harness);
+void RegisterFormView(Harness& harness);
 
 namespace {
 
@@ -277,6 +376,8 @@ void RegisterFormPlayers(Harness& harness) {
   RegisterReceiptPickerPlayer(harness);
   RegisterBankCollectDialogPlayer(harness);
   RegisterCentreDialogPlayer(harness);
+  RegisterFormKeys(harness);
+  RegisterFormView(harness);
 }
 
 }  // namespace sim

@@ -101,6 +101,18 @@ Reply Harness::TakeReply(std::string_view kind, std::string_view what) {
   Fail("no answer queued for " + std::string(what));
 }
 
+std::optional<Reply> Harness::TakeReplyIf(std::string_view kind,
+                                          const std::function<bool(const Reply&)>& fits) {
+  for (auto it = replies_.begin(); it != replies_.end(); ++it) {
+    if (it->kind == kind && fits(*it)) {
+      Reply r = std::move(*it);
+      replies_.erase(it);
+      return r;
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<Reply> Harness::AnswerIfReady(std::string_view kind) {
   if (QueuedReplies(kind) == 0) return std::nullopt;
   return TakeReply(kind, kind);
@@ -130,6 +142,8 @@ void Harness::RegisterFormPlayer(std::string formName, FormPlayer player) {
 void Harness::PlayForm(Host&, ax::Form& form) {
   for (const auto& [name, player] : players_) {
     if (ax::EqualsNoCase(name, form.Name())) {
+      PressQueuedKeys(*this, form);
+      if (ViewAndClose(*this, form)) return;
       player(*this, form);
       return;
     }

@@ -92,6 +92,8 @@ class Harness : public Attendant {
   void QueueReply(Reply reply);
   // The next answer of that kind; fails the run with "no answer queued for <what>".
   Reply TakeReply(std::string_view kind, std::string_view what);
+  // The first answer of that kind that fits, taken from the queue; none when none fits.
+  std::optional<Reply> TakeReplyIf(std::string_view kind, const std::function<bool(const Reply&)>& fits);
   size_t QueuedReplies(std::string_view kind) const;
   // Answers left over at the end of a file, as "kind verb (file:line)".
   std::vector<std::string> UnusedReplies() const;
@@ -159,5 +161,10 @@ class Harness : public Attendant {
 // the plug-in's work on the host's components (sim/harness/component_commands.cpp).
 void RegisterFormPlayers(Harness& harness);
 void RegisterWorkChecks(Harness& harness);
+// The keys queued with `press` for this form go down, before its player answers it.
+void PressQueuedKeys(Harness& harness, ax::Form& form);
+// Then the queued resizes; what the form shows is noted for `expect form`. True when the user
+// closed it with its close box instead of answering it.
+bool ViewAndClose(Harness& harness, ax::Form& form);
 
 }  // namespace sim

@@ -94,6 +94,9 @@ class ScenarioRun {
   size_t errorRead = 0;  // errors the host reported that the file has read
   int64_t logRead = 0;   // business-log rowid the file has read up to
   size_t sqlRead = 0;    // statements `expect sql` has passed
+  size_t sqlFrom = 0;    // where the latest `expect sql` began to look (`expect nosql` looks from there)
+  size_t traceRead = 0;  // traces `expect trace` has passed
+  size_t traceFrom = 0;  // where the latest `expect trace` began to look (`expect notrace` too)
 };
 
 // The reference of the scenario language, for --help.

@@ -1,4 +1,5 @@
 // The scenario commands: setting the host up, queueing answers and what the user does.
+#include <algorithm>
 #include <set>
 #include <sstream>
 
@@ -207,12 +208,14 @@ void Dialog(ScenarioRun& run, const Tokens& t) {
 }
 
 void Picker(ScenarioRun& run, const Tokens& t) {
-  Need(t, 2, "picker <FRecSettID>...|cancel");
+  Need(t, 2, "picker <FRecSettID>...|none|cancel");
   Reply r;
   r.where = run.harness.Where();
   r.kind = "picker";
   if (t.size() == 2 && t[1] == "cancel") {
     r.verb = "cancel";
+  } else if (t.size() == 2 && t[1] == "none") {
+    r.verb = "ids";  // confirmed with no receipt marked
   } else {
     r.verb = "ids";
     for (size_t i = 1; i < t.size(); ++i) {
@@ -226,9 +229,13 @@ void Picker(ScenarioRun& run, const Tokens& t) {
 // ---- actions ----------------------------------------------------------------------------------
 
 void NewBill(ScenarioRun& run, const Tokens& t) {
-  Need(t, 2, "new bill");
-  if (t[1] != "bill") Bad("usage: new bill");
-  run.host.OpenBill(BillOpening{});
+  Need(t, 2, "new bill [here]");
+  Max(t, 3, "new bill [here]");
+  if (t[1] != "bill" || (t.size() == 3 && t[2] != "here")) Bad("usage: new bill [here]");
+  if (t.size() == 3)
+    run.host.CurrentBill()->NewHere();
+  else
+    run.host.OpenBill(BillOpening{});
 }
 
 void Open(ScenarioRun& run, const Tokens& t) {
@@ -290,7 +297,14 @@ void Refresh(ScenarioRun& run, const Tokens&) {
 }
 
 void Select(ScenarioRun& run, const Tokens& t) {
-  run.host.CurrentList()->Select(Fids(t, 1, "select <FID>...|none"));
+  const char* usage = "select <FID>...|none [ids <FID>...|none]";
+  auto apart = std::find(t.begin(), t.end(), "ids");
+  if (apart == t.end()) {
+    run.host.CurrentList()->Select(Fids(t, 1, usage));
+    return;
+  }
+  Tokens rows(t.begin(), apart), ids(apart, t.end());
+  run.host.CurrentList()->Select(Fids(rows, 1, usage), Fids(ids, 1, usage));
 }
 
 void Current(ScenarioRun& run, const Tokens& t) {
@@ -404,14 +418,16 @@ std::vector<ScenarioCommand> AnswerCommands() {
       {A, "cancelpayment", {{"cancelpayment true|false|error [\"<description>\"]", "the bank link's cancellation"}}, CancelPayment},
       {A, "dialog", {{"dialog centre [date D] [from \"<code>\"] [to \"<code>\"] [unposted yes|no] [bydate yes|no] ok|cancel", "the centre collection dialog"},
                      {"dialog bank [from D] [to D] ok|cancel", "the bank collection dialog"}}, Dialog},
-      {A, "picker", {{"picker <FRecSettID>...|cancel", "the receipt picker"}}, Picker},
+      {A, "picker", {{"picker <FRecSettID>...|cancel", "the receipt picker"},
+                     {"picker none", "the receipt picker confirmed with no receipt marked"}}, Picker},
   };
 }
 
 std::vector<ScenarioCommand> ActionCommands() {
   const auto C = Section::Actions;
   return {
-      {C, "new", {{"new bill", "a window on a new transfer bill"}}, NewBill},
+      {C, "new", {{"new bill", "a window on a new transfer bill"},
+                  {"new bill here", "the host's new bill in the current bill window: the fields to a new bill's defaults, BillStatus and EditStatus 1, AfterNewBill; the menus and the window's plug-in stay"}}, NewBill},
       {C, "open", {{"open bill <FID>", "a window on an existing bill"},
                    {"open list transfer|banksubmit", "the transfer list or the bank-submission list"}}, Open},
       {C, "window", {{"window <n>", "make window n current"}}, WindowCommand},
@@ -421,7 +437,8 @@ std::vector<ScenarioCommand> ActionCommands() {
       {C, "lookup", {{"lookup <FieldKey>", "BeginEdit, then MenuBarClick of mnuDataLookUp; unless cancelled the host's own look-up follows (recorded as lookup)"}}, Lookup},
       {C, "click", {{"click <toolKey>", "MenuBarClick, whether or not the tool exists or is enabled; unless cancelled the host runs its own command: mnuFileSave saves, mnuEditModify opens the current row's bill, any other is recorded (expect call command \"<key>\")"}}, Click},
       {C, "save", {{"save", "the host's save: BeforeSave, insert or update of t_scTransfer (a new bill gets the next FID and \"HB\" with six digits), AfterSave"}}, Save},
-      {C, "select", {{"select <FID>...|none", "the list's selection; the first is the current row"}}, Select},
+      {C, "select", {{"select <FID>...|none", "the list's selection; the first is the current row"},
+                     {"select <FID>...|none ids <FID>...|none", "the selection (the selected rows, the current row) set apart from what the list's GetSelectedBillID answers: the bills after ids, in that order"}}, Select},
       {C, "current", {{"current <FID>|none", "the list's current row alone (List.RsId, the host's modify), the selection unchanged"}}, Current},
       {C, "refresh", {{"refresh", "the host's own refresh of the current list"}}, Refresh},
       {C, "bankstate", {{"bankstate <FBillNo> <status code>", "the bank reports a status: the payment's state and the bill's FBaseProperty6"}}, BankState},

@@ -575,6 +575,16 @@ void BillWindow::LoadOther(int32_t fid) {
   RaiseLoadEvents();
 }
 
+void BillWindow::NewHere() {
+  NewDefaults();
+  billStatus = 1;
+  editStatus = 1;
+  changed = false;
+  host().Note(Channel::Window, "window " + std::to_string(Number()) + ": shows a new bill");
+  ax::Args none;
+  Raise("AfterNewBill", none);
+}
+
 // ---- what the user does -----------------------------------------------------------------------
 
 void BillWindow::Edit(const std::string& key, const std::string& text) {

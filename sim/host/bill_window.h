@@ -100,6 +100,9 @@ class BillWindow : public HostObject, public Window {
   void Save();
   void Reload();
   void LoadOther(int32_t fid);  // shows another existing bill in this window
+  // The host's new bill in this window: a new bill's defaults, BillStatus and EditStatus 1,
+  // AfterNewBill; the menus and the opening values stay.
+  void NewHere();
 
   std::string DescribeFields() const;
 

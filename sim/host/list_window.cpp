@@ -69,7 +69,7 @@ void ListWindow::InstallMembers() {
     list->Method("GetSelectedBillID", [weak](ax::Args&) -> ax::Variant {
       auto w = Alive(weak);
       auto v = NewVector();
-      for (int32_t fid : w->selection_) v->Add(std::to_string(fid));
+      for (int32_t fid : w->billIds_ ? *w->billIds_ : w->selection_) v->Add(std::to_string(fid));
       return ax::DispatchPtr(v);
     });
     list->Property("RsId", [weak]() -> ax::Variant {
@@ -180,7 +180,7 @@ std::string ListWindow::FieldNameExt(const std::string& column) const {
 void ListWindow::Refill() {
   std::string filter = Filter();
   // The condition is the plug-in's SQL, sent as the host sends it: inside the list's query.
-  if (filter.find_first_not_of(" \t\r\n") != std::string::npos) host().Note(Channel::Sql, "list filter: " + filter);
+  if (filter.find_first_not_of(" \t\r\n") != std::string::npos) host().RecordSql("list filter", filter);
   sim::Rows data;
   try {
     data = (Database::CheckSent(filter), host().Db().Query(TransferListQuery(filter)));
@@ -227,6 +227,7 @@ void ListWindow::Refill() {
   }
   // The selection keeps the bills still listed.
   std::erase_if(selection_, [this](int32_t fid) { return FindRow(fid) == nullptr; });
+  if (billIds_) std::erase_if(*billIds_, [this](int32_t fid) { return FindRow(fid) == nullptr; });
   if (current_ && !FindRow(*current_)) current_.reset();
   std::string listed;
   for (const auto& r : rows_) listed += (listed.empty() ? "" : ",") + std::to_string(r.fid);
@@ -253,8 +254,16 @@ void ListWindow::Select(const std::vector<int32_t>& fids) {
   for (int32_t fid : fids)
     if (!FindRow(fid)) throw HostCommandError("the list does not show bill " + std::to_string(fid));
   selection_ = fids;
+  billIds_.reset();
   if (fids.empty()) current_.reset();
   else current_ = fids.front();
+}
+
+void ListWindow::Select(const std::vector<int32_t>& fids, const std::vector<int32_t>& billIds) {
+  for (int32_t fid : billIds)
+    if (!FindRow(fid)) throw HostCommandError("the list does not show bill " + std::to_string(fid));
+  Select(fids);
+  billIds_ = billIds;
 }
 
 void ListWindow::SetCurrentRow(std::optional<int32_t> fid) {

@@ -5,6 +5,7 @@
 // sub-objects List, dataSrv and Parent):
 //   List            the list object:
 //     GetSelectedBillID   a vector of the selected bills' ids as texts, in selection order
+//                         (or the ids it was set apart to answer)
 //     RsId                a record set holding the current row (all columns)
 //     RefreshList(b)      re-reads and refills the rows (ListFillRow again)
 //     BillOperation(code, result)  the host's bill operation on the selected bills; recorded
@@ -71,6 +72,9 @@ class ListWindow : public HostObject, public Window {
 
   // ---- what the user does -----------------------------------------------------------------
   void Select(const std::vector<int32_t>& fids);
+  // The selected rows set apart from the ids GetSelectedBillID answers (the host's two members
+  // need not agree); the next Select without ids joins them again.
+  void Select(const std::vector<int32_t>& fids, const std::vector<int32_t>& billIds);
   // The current row alone (List.RsId and the host's modify), the selection unchanged; nullopt:
   // no current row. Scenario failure for a bill not listed.
   void SetCurrentRow(std::optional<int32_t> fid);  // HostCommandError for a bill not listed
@@ -91,6 +95,7 @@ class ListWindow : public HostObject, public Window {
   std::vector<std::string> tableColumns_;  // of t_scTransfer
   std::vector<Row> rows_;
   std::vector<int32_t> selection_;
+  std::optional<std::vector<int32_t>> billIds_;  // GetSelectedBillID's ids when set apart
   std::optional<int32_t> current_;
   std::shared_ptr<DataLibrary> lmLib_;
   std::shared_ptr<Dictionary> entry_;  // ClassTypeEntry(1): FTableName, FFilter

@@ -2,7 +2,8 @@
 // receipt list control.
 //
 // `picker <FRecSettID>…` chooses the rows in that order and confirms; choosing a receipt the
-// list does not offer fails the run. `picker cancel` closes the form without a choice.
+// list does not offer fails the run; `picker none` confirms with no row marked. `picker cancel`
+// closes the form without a choice.
 // `expect offered <FRecSettID>…|none` checks the receipts the last picker offered.
 #include <algorithm>
 #include <string>

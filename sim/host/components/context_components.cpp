@@ -9,7 +9,9 @@
 //                              --language) the shipped translation of that language, otherwise
 //                              the text unchanged. Every key asked for is recorded.
 //   PWLogMsg.Log               IsEnabled (True; may be set), LogStart(name) -> handle 1, 2, …
-//                              and LogEnd(handle, failed): trace entries in the transcript.
+//                              and LogEnd(handle, failed): trace entries in the transcript,
+//                              each start and the flag its end came with kept in order
+//                              (trace_log.h).
 //   PropsMgr.ShareProps        GetProperty(process id, name): "PropsString" gives the context
 //                              string "Language=<code>;UserID=<id>;UserName=<name>;DBName=
 //                              demo;", "PWLogin" the login object (CommitTask(id) -> True).
@@ -27,6 +29,7 @@
 
 #include "automation/error.h"
 #include "sim/host/call_check.h"
+#include "sim/host/components/trace_log.h"
 #include "sim/host/host.h"
 #include "sim/host/host_object.h"
 
@@ -74,16 +77,23 @@ class TraceLog : public HostObject {
              [this](const ax::Variant& v) { enabled_ = ax::CBool(v); });
     Method("LogStart", [this](ax::Args& args) -> ax::Variant {
       int32_t handle = ++last_;
-      open_[handle] = ArgText(args, 0);
-      this->host().Note(Channel::Trace, "start " + open_[handle]);
+      auto& entries = this->host().Extension<TraceEntries>()->entries;
+      entries.push_back({ArgText(args, 0), handle, std::nullopt});
+      open_[handle] = entries.size() - 1;
+      this->host().Note(Channel::Trace, "start " + entries.back().name);
       return handle;
     });
     Method("LogEnd", [this](ax::Args& args) -> ax::Variant {
       int32_t handle = ArgLong(args, 0);
       int32_t failed = ArgLong(args, 1);
+      auto& entries = this->host().Extension<TraceEntries>()->entries;
       auto it = open_.find(handle);
-      std::string name = it == open_.end() ? "#" + std::to_string(handle) : it->second;
-      if (it != open_.end()) open_.erase(it);
+      std::string name = "#" + std::to_string(handle);
+      if (it != open_.end()) {
+        entries[it->second].failed = failed;
+        name = entries[it->second].name;
+        open_.erase(it);
+      }
       this->host().Note(Channel::Trace, "end   " + name + (failed ? " (failed)" : ""));
       return {};
     });
@@ -92,7 +102,7 @@ class TraceLog : public HostObject {
  private:
   bool enabled_ = true;
   int32_t last_ = 0;
-  std::map<int32_t, std::string> open_;
+  std::map<int32_t, size_t> open_;  // handle -> its entry in TraceEntries
 };
 
 class LoginObject : public HostObject {

@@ -8,7 +8,8 @@
 //   FClientNumber, FClientName, FAccntSum. An account's balance is the first of its entries in
 //   t_Balance, in entry order, that counts between the start date (the ledger's first day) and
 //   the end date; an account without one has no balance and no row: completing the list with
-//   such accounts is GetAllAcnt's. Each call is recorded as `balsum` with its start and end dates.
+//   such accounts is GetAllAcnt's. Each call is recorded as `balsum` with its start and end dates
+//   and its two flags, include unposted and by business date (yes or no).
 // GetAllAcnt(context, list by reference, first code, last code) completes the balance list for
 //   the range: it hands back through the argument a new list of the given entries followed by
 //   one entry (FAcntID, FAccountNumber, FAccountName, FAccntSum 0) for every centre account of
@@ -76,7 +77,8 @@ class LedgerSum : public HostObject {
                                    " balance(s) of currency " + std::to_string(currency) +
                                    ", codes \"" + first + "\" to \"" + last + "\" at " +
                                    DateText(ax::ArgAt(args, 2)));
-    host().RecordCall("balsum", {DateText(ax::ArgAt(args, 1)), DateText(ax::ArgAt(args, 2))});
+    auto yesNo = [&](size_t i) { return ax::IsTrue(ax::ArgAt(args, i)) ? std::string("yes") : std::string("no"); };
+    host().RecordCall("balsum", {DateText(ax::ArgAt(args, 1)), DateText(ax::ArgAt(args, 2)), yesNo(10), yesNo(13)});
     return host().DataRecordset(std::move(rows), ObjectName());
   }
 

@@ -79,7 +79,7 @@ class ReceiptList : public HostObject {
     // The plug-in sets Mode 2 (rows chosen for a caller); what the list does in another mode
     // is its own, and it shows the same rows.
     std::string sql = ReceiptPickerQuery(filter_);
-    if (filter_.find_first_not_of(" \t\r\n") != std::string::npos) host().Note(Channel::Sql, "receipt filter: " + filter_);
+    if (filter_.find_first_not_of(" \t\r\n") != std::string::npos) host().RecordSql("receipt filter", filter_);
     host().Note(Channel::Sql, "receipt list: " + sql);
     sim::Rows result = (Database::CheckSent(filter_), host().Db().Query(sql));
     rows_.clear();

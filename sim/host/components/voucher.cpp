@@ -22,6 +22,9 @@
 //       whether they balance and name existing accounts is checked by whoever reads them.
 //   VchDone             True when the last window was completed (always True after "View").
 //
+// The bill information of each "Add" or "Edit" window and the lines of each voucher stored are
+// kept as the caller handed them over (VoucherWindows in voucher.h).
+//
 // Every window shown is a recorded call: voucher <mode> <voucher> <complete|cancel|shown>, where
 // <voucher> is the word and number ("记-16"), "new" for an "Add" that was cancelled.
 #include <cmath>
@@ -76,6 +79,7 @@ class VoucherComponent : public HostObject {
     int32_t account = 0;
     int32_t dc = 0;
     ax::Variant currency, rate, amountFor, amount, explanation, settleType, settleNo;
+    VoucherItems items;  // what the caller's line held, for whoever reads the stored lines
   };
 
   [[noreturn]] void Raise(const std::string& description) {
@@ -140,6 +144,9 @@ class VoucherComponent : public HostObject {
       l.explanation = Read(e, "FExplanation");
       l.settleType = Read(e, "FSettleTypeID");
       l.settleNo = Read(e, "FSettleNo");
+      for (const char* key : {"FAccountID", "FDC", "FCurrencyID", "FExchangeRate", "FAmountFor", "FAmount",
+                              "FExplanation", "FSettleTypeID", "FSettleNo"})
+        l.items.emplace_back(key, Read(e, key));
       (l.dc == 1 ? debit : credit) += l.amount.isEmpty() || l.amount.isNull() ? 0 : ax::Val(l.amount);
       lines.push_back(std::move(l));
     }
@@ -165,6 +172,9 @@ class VoucherComponent : public HostObject {
          OrNull(explanation), OrNull(Read(header, "FTranType")), OrNull(Read(header, "FObjectName")),
          id});
     db.ExecNative("DELETE FROM t_VoucherEntry WHERE FVoucherID=?", {id});
+    std::vector<VoucherItems> stored;
+    for (const Line& l : lines) stored.push_back(l.items);
+    host().Extension<VoucherWindows>()->storedLines.push_back(std::move(stored));
     int32_t entry = 0;
     for (const Line& l : lines)
       db.ExecNative(
@@ -201,10 +211,13 @@ class VoucherComponent : public HostObject {
                                         "FPaytran", "FDate", "ObjectMethod"};
     if (billInfo_.IsNothing()) Raise("没有单据资料 (BillInfo)");
     std::vector<std::string> values;
+    VoucherItems items;
     for (const char* key : kKeys) {
       if (!ax::IsTrue(billInfo_.Call("Exists", {key}))) Raise(std::string("单据资料缺少 ") + key);
-      values.push_back(std::string(key) + "=" + ax::DisplayText(billInfo_.Item(key)));
+      items.emplace_back(key, billInfo_.Item(key));
+      values.push_back(std::string(key) + "=" + ax::DisplayText(items.back().second));
     }
+    host().Extension<VoucherWindows>()->billInfos.push_back(items);
     // The kinds the callers fix: ids and amounts as the window files them.
     struct ItemKind {
       const char* key;
