@@ -141,6 +141,7 @@ class FormWindow {
   };
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static void RegisterClassOnce();
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Create(HWND owner);
   void CreateChild(ax::Control& c, int id);
@@ -230,21 +231,51 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
   }
 }
 
+// The window class of the forms, registered by this load of the module. A class outlives the
+// module that registered it: a host that unloads the DLL and loads it again would otherwise find
+// the old class, whose window procedure may point where the module no longer is.
+ATOM g_formClass = 0;
+
+}  // namespace
+
+void UnregisterFormClass() {
+  if (g_formClass && UnregisterClassW(kFormClass, module::Handle())) g_formClass = 0;
+}
+
+namespace {
+
+void FormWindow::RegisterClassOnce() {
+  if (g_formClass) return;
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  LoadLibraryW(L"riched20.dll");
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = &FormWindow::Proc;
+  wc.hInstance = module::Handle();
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFormClass;
+  ATOM atom = RegisterClassExW(&wc);
+  DWORD error = atom ? ERROR_SUCCESS : GetLastError();
+  if (!atom && error == ERROR_CLASS_ALREADY_EXISTS) {
+    // Left by an earlier load of the module at the same address that was not unregistered:
+    // ours replaces it.
+    if (UnregisterClassW(kFormClass, module::Handle())) {
+      atom = RegisterClassExW(&wc);
+      error = atom ? ERROR_SUCCESS : GetLastError();
+    } else {
+      error = GetLastError();
+    }
+  }
+  if (!atom) {
+    ThrowIfFailed(HRESULT_FROM_WIN32(error ? error : ERROR_CLASS_DOES_NOT_EXIST), "RegisterClassEx");
+  }
+  g_formClass = atom;
+}
+
 void FormWindow::Create(HWND owner) {
-  static const bool registered = [] {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    LoadLibraryW(L"riched20.dll");
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &FormWindow::Proc;
-    wc.hInstance = module::Handle();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  if (!registered) ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()), "RegisterClassEx");
+  RegisterClassOnce();
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
