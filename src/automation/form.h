@@ -19,6 +19,15 @@ struct ComboItem {
   int32_t itemData = 0;
 };
 
+// The font of a form or a control (Font.Name, Size, Bold, Charset); the host's font loader sets
+// it for the user's language.
+struct Font {
+  std::string name = "宋体";
+  double size = 9;
+  bool bold = false;
+  int32_t charset = 134;  // GB2312
+};
+
 class Control {
  public:
   Control(std::string name, std::string kind) : name_(std::move(name)), kind_(std::move(kind)) {}
@@ -38,6 +47,7 @@ class Control {
   std::vector<ComboItem> items;  // combo box entries
   int32_t listIndex = -1;        // selected combo entry
   Object activeX;                // a hosted control (the receipt list)
+  ax::Font font;
 
   void Clear() { items.clear(); listIndex = -1; text.clear(); }
   void AddItem(std::string t, int32_t data = 0) { items.push_back({std::move(t), data}); }
@@ -65,6 +75,7 @@ class Form {
   const std::vector<std::string>& ControlOrder() const { return order_; }
 
   std::string caption;
+  ax::Font font;
   bool keyPreview = false;
   bool visible = false;
   bool loaded = false;

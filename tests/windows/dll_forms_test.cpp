@@ -202,11 +202,26 @@ TEST(WinForms, DialogsStillOpenAfterTheDllWasUnloadedAndLoadedAgain) {
         if (ax::EqualsNoCase(member, "CurrentLanguage")) return ax::Variant("chs");
         throw ax::Error(ax::err::kNoMember);
       }));
-  RegisteredComponent fonts(
+  std::vector<std::string> fonts;  // every font the loader set
+  RegisteredComponent fontLoader(
       L"FrmRes.FrmResLoader", {0x5d3c1a20, 0x3333, 0x4c2b, {0x9a, 0x03, 0, 0, 0, 0, 0, 0x02}},
-      std::make_shared<Component>("FrmResLoader", [](std::string_view member, unsigned, ax::Args&) {
-        // Like many a component, it leaves its last error behind.
+      std::make_shared<Component>("FrmResLoader", [&fonts](std::string_view member, unsigned, ax::Args& args) {
         if (ax::EqualsNoCase(member, "SetFrmFont")) {
+          // As a form's font loader: the form's font, then each control's.
+          ax::Object form(args.at(0).value());
+          std::vector<ax::Object> all{form.GetObj("Font")};
+          ax::Object controls = form.GetObj("Controls");
+          for (int32_t i = 0; i < ax::CLng(controls.Get("Count")); ++i) {
+            all.push_back(controls.ItemObj(i).GetObj("Font"));
+          }
+          for (const ax::Object& font : all) {
+            font.Put("Name", "Microsoft YaHei");
+            font.Put("Size", 10.5);
+            font.Put("Bold", false);
+            font.Put("Charset", int32_t{134});
+            fonts.push_back(ax::CStr(font.Get("Name")) + " " + ax::CStr(font.Get("Size")));
+          }
+          // Like many a component, it leaves its last error behind.
           SetLastError(ERROR_FILE_NOT_FOUND);
           return ax::Variant();
         }
@@ -232,6 +247,10 @@ TEST(WinForms, DialogsStillOpenAfterTheDllWasUnloadedAndLoadedAgain) {
         KillTimer(nullptr, timer);
         EXPECT_TRUE(g_seen.opened) << "the bank collection dialog did not open, time " << shown;
         EXPECT_EQ(Narrow(g_seen.caption), "银行主动归集查询");
+        // The dialog's own font and those of its ten controls.
+        EXPECT_EQ(fonts.size(), 11u);
+        EXPECT_EQ(fonts.empty() ? "" : fonts.back(), "Microsoft YaHei 10.5");
+        fonts.clear();
       }
     }
     EXPECT_EQ(FindWindowW(L"scTAVExtForm", nullptr), nullptr) << "the dialog's window stays";
