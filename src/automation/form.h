@@ -42,6 +42,7 @@ class Control {
   Variant minDate;          // MinDate of a date picker
   bool enabled = true;
   bool visible = true;
+  bool locked = false;      // Locked: the user reads the text but cannot change it
   int32_t left = 0, top = 0, width = 0, height = 0;
   int32_t tabIndex = 0;
   std::vector<ComboItem> items;  // combo box entries
@@ -81,7 +82,9 @@ class Form {
   bool loaded = false;
   bool hasCloseButton = true;
   int32_t left = 0, top = 0, width = 6000, height = 4000;
-  int32_t scaleWidth = 5880, scaleHeight = 3600;  // inner area
+  // Inner area. Width and Height take in the frame; the frame is as the form was designed
+  // (Width - ScaleWidth, Height - ScaleHeight), whatever the system's frames measure.
+  int32_t scaleWidth = 5880, scaleHeight = 3600;
 
   // Load event once per instance (first Show or first reference).
   void EnsureLoaded();

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -151,10 +152,14 @@ class FormWindow {
   template <class F>
   void Raise(F&& handler);
   bool PreviewKey(const MSG& msg);
+  // Tab in a locked box moves on to the next control (Shift+Tab back), as it does everywhere
+  // else: a multi-line box would otherwise take the key as text.
+  bool TabsOut(const MSG& msg);
 
   ax::Form& form_;
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
+  int32_t frameWidth_ = 0, frameHeight_ = 0;  // the form's Width - ScaleWidth, Height - ScaleHeight
   std::vector<Child> children_;
   std::vector<std::unique_ptr<ControlEventSink>> sinks_;
   std::vector<std::unique_ptr<ax::Connection>> events_;
@@ -183,12 +188,12 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
     style |= BS_GROUPBOX;
   } else if (kind == "TextBox") {
     cls = L"EDIT";
-    style |= ES_AUTOHSCROLL | WS_TABSTOP;
+    style |= ES_AUTOHSCROLL | WS_TABSTOP | (c.locked ? ES_READONLY : 0);
     exStyle = WS_EX_CLIENTEDGE;
     text = Widen(c.text);
   } else if (kind == "RichTextBox") {
     cls = RICHEDIT_CLASSW;
-    style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
+    style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | (c.locked ? ES_READONLY : 0);
     exStyle = WS_EX_CLIENTEDGE;
     text = ToWindowLines(c.text);
   } else if (kind == "ComboBox") {
@@ -283,15 +288,21 @@ void FormWindow::Create(HWND owner) {
   }
   DWORD style = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
   if (form_.hasCloseButton) style |= WS_SYSMENU;
-  int width = Px(form_.width), height = Px(form_.height);
+  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  // The controls are laid out in the inner area: the window gets that area whole, with the
+  // system's frame around it, so that nothing placed inside is cut.
+  frameWidth_ = std::max(0, form_.width - form_.scaleWidth);
+  frameHeight_ = std::max(0, form_.height - form_.scaleHeight);
+  RECT outer{0, 0, Px(form_.width - frameWidth_), Px(form_.height - frameHeight_)};
+  AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+  int width = outer.right - outer.left, height = outer.bottom - outer.top;
   int x = Px(form_.left), y = Px(form_.top);
   if (form_.left == 0 && form_.top == 0) {
     x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
-  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kFormClass,
-                          Widen(form_.caption).c_str(), style, x, y, width, height, owner,
-                          nullptr, module::Handle(), this);
+  hwnd_ = CreateWindowExW(exStyle, kFormClass, Widen(form_.caption).c_str(), style, x, y, width,
+                          height, owner, nullptr, module::Handle(), this);
   if (!hwnd_) ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()), "CreateWindowEx");
   int id = kFirstControlId;
   for (const std::string& name : form_.ControlOrder()) CreateChild(form_.C(name), id++);
@@ -323,6 +334,10 @@ void FormWindow::Push() {
     if (kind == "Label" || kind == "CommandButton" || kind == "Frame" || kind == "CheckBox" ||
         kind == "OptionButton") {
       SetTextIfChanged(child.hwnd, Widen(c.caption));
+    }
+    if (kind == "TextBox" || kind == "RichTextBox") {
+      bool readOnly = (GetWindowLongW(child.hwnd, GWL_STYLE) & ES_READONLY) != 0;
+      if (readOnly != c.locked) SendMessageW(child.hwnd, EM_SETREADONLY, c.locked, 0);
     }
     if (kind == "TextBox") SetTextIfChanged(child.hwnd, Widen(c.text));
     if (kind == "RichTextBox") SetTextIfChanged(child.hwnd, ToWindowLines(c.text));
@@ -368,8 +383,9 @@ void FormWindow::Pull() {
     if (!child.hwnd) continue;
     ax::Control& c = form_.C(child.name);
     const std::string& kind = c.Kind();
-    if (kind == "TextBox") c.text = Narrow(WindowText(child.hwnd));
-    if (kind == "RichTextBox") c.text = FromWindowLines(WindowText(child.hwnd));
+    // A locked box keeps the model's text.
+    if (kind == "TextBox" && !c.locked) c.text = Narrow(WindowText(child.hwnd));
+    if (kind == "RichTextBox" && !c.locked) c.text = FromWindowLines(WindowText(child.hwnd));
     if (kind == "CheckBox") {
       LRESULT state = SendMessageW(child.hwnd, BM_GETCHECK, 0, 0);
       c.value = int32_t{state == BST_CHECKED ? 1 : state == BST_INDETERMINATE ? 2 : 0};
@@ -391,10 +407,13 @@ void FormWindow::Pull() {
       }
     }
   }
+  // The window's size is the form's: its inner area, and the frame as the form was designed.
   RECT client{};
   GetClientRect(hwnd_, &client);
   form_.scaleWidth = Twips(client.right);
   form_.scaleHeight = Twips(client.bottom);
+  form_.width = form_.scaleWidth + frameWidth_;
+  form_.height = form_.scaleHeight + frameHeight_;
 }
 
 template <class F>
@@ -477,6 +496,17 @@ bool FormWindow::PreviewKey(const MSG& msg) {
   return keyCode == 0;  // the form consumed the key
 }
 
+bool FormWindow::TabsOut(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+  for (const Child& child : children_) {
+    if (child.hwnd != msg.hwnd || !form_.C(child.name).locked) continue;
+    HWND next = GetNextDlgTabItem(hwnd_, msg.hwnd, GetKeyState(VK_SHIFT) < 0);
+    if (next) SetFocus(next);
+    return true;
+  }
+  return false;
+}
+
 void FormWindow::Run() {
   HWND owner = GetActiveWindow();
   Create(owner);
@@ -492,6 +522,7 @@ void FormWindow::Run() {
     }
     if (got < 0) break;
     if (PreviewKey(msg)) continue;
+    if (TabsOut(msg)) continue;
     if (IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

@@ -11,7 +11,9 @@
 
 #include "automation/form.h"
 #include "automation/runtime.h"
+#include "banksubmit/dlgBankSend.h"
 #include "bridge.h"
+#include "fake_components.h"
 #include "server.h"
 #include "win_ui.h"
 
@@ -158,6 +160,104 @@ TEST(WinForms, ClosingTheWindowUnloadsTheForm) {
   EXPECT_TRUE(form.unloaded);
   EXPECT_FALSE(form.visible);
   EXPECT_FALSE(form.loaded);
+}
+
+// The bank submission's result dialog played with the keyboard and resized.
+struct ResultPlay {
+  int step = 0;
+  std::wstring before, afterKeys;
+  HWND focusAfterFirstTab = nullptr, focusAfterKeys = nullptr;
+  HWND box = nullptr, button = nullptr;
+  RECT client{}, buttonAtOpen{}, boxAtOpen{}, clientResized{}, buttonResized{}, boxResized{};
+};
+ResultPlay g_result;
+
+RECT ChildRect(HWND form, HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+void Key(HWND to, WPARAM key) {
+  PostMessageW(to, WM_KEYDOWN, key, 0);
+  PostMessageW(to, WM_KEYUP, key, 0xC0000000);
+}
+
+void CALLBACK PlayResults(HWND, UINT, UINT_PTR timer, DWORD) {
+  ResultPlay& p = g_result;
+  HWND form = FindWindowW(L"scTAVExtForm", Widen("提交银行").c_str());
+  if (!form) return;
+  switch (p.step++) {
+    case 0:
+      p.box = Item(form, 0);
+      p.button = Item(form, 1);
+      p.before = Text(p.box);
+      GetClientRect(form, &p.client);
+      p.buttonAtOpen = ChildRect(form, p.button);
+      p.boxAtOpen = ChildRect(form, p.box);
+      SetFocus(p.button);
+      Key(p.button, VK_TAB);  // into the result box, which selects it all
+      break;
+    case 1:
+      p.focusAfterFirstTab = GetFocus();
+      Key(GetFocus(), VK_SPACE);
+      PostMessageW(GetFocus(), WM_CHAR, L' ', 0);
+      Key(GetFocus(), VK_TAB);
+      break;
+    case 2:
+      p.focusAfterKeys = GetFocus();
+      p.afterKeys = Text(p.box);
+      SetWindowPos(form, nullptr, 0, 0, 700, 560, SWP_NOMOVE | SWP_NOZORDER);
+      break;
+    case 3:
+      GetClientRect(form, &p.clientResized);
+      p.buttonResized = ChildRect(form, p.button);
+      p.boxResized = ChildRect(form, p.box);
+      [[fallthrough]];
+    default:
+      KillTimer(nullptr, timer);
+      PostMessageW(p.button, BM_CLICK, 0, 0);
+  }
+}
+
+TEST(WinForms, BankSubmissionResultsStayWhateverTheKeysAndFollowTheWindow) {
+  RegisteredComponent language(
+      L"LmLangInfo.LangInfo", {0x5d3c1a20, 0x3333, 0x4c2b, {0x9a, 0x03, 0, 0, 0, 0, 0, 0x11}},
+      std::make_shared<Component>("LangInfo", [](std::string_view member, unsigned, ax::Args&) {
+        if (ax::EqualsNoCase(member, "CurrentLanguage")) return ax::Variant("chs");
+        throw ax::Error(ax::err::kNoMember);
+      }));
+  RegisteredComponent fonts(
+      L"FrmRes.FrmResLoader", {0x5d3c1a20, 0x3333, 0x4c2b, {0x9a, 0x03, 0, 0, 0, 0, 0, 0x12}},
+      std::make_shared<Component>("FrmResLoader", [](std::string_view, unsigned, ax::Args&) {
+        return ax::Variant();
+      }));
+  g_result = {};
+  UINT_PTR play = SetTimer(nullptr, 0, 300, &PlayResults);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 15000, &Rescue);
+  sc::dlgBankSend::ShowMsg("单据 1 提交成功！\n单据 2 提交失败：余额不足");
+  KillTimer(nullptr, play);
+  KillTimer(nullptr, rescue);
+  const ResultPlay& p = g_result;
+  ASSERT_GE(p.step, 4) << "the result dialog was not played to its end";
+  const std::string lines = "单据 1 提交成功！\r\n单据 2 提交失败：余额不足";
+  EXPECT_EQ(Narrow(p.before), lines);
+  EXPECT_EQ(p.focusAfterFirstTab, p.box) << "Tab from the button reaches the result box";
+  EXPECT_EQ(Narrow(p.afterKeys), lines) << "Space and Tab in the result box keep every line";
+  EXPECT_EQ(p.focusAfterKeys, p.button) << "Tab in the result box moves on to the button";
+  EXPECT_LE(p.buttonAtOpen.bottom, p.client.bottom) << "the close button is cut at the bottom";
+  EXPECT_LE(p.buttonAtOpen.right, p.client.right);
+  // The resize rule follows the window: the box widens and lengthens with it, the button stays
+  // under it, right-aligned, inside the window.
+  const LONG grownWidth = p.clientResized.right - p.client.right;
+  const LONG grownHeight = p.clientResized.bottom - p.client.bottom;
+  ASSERT_GT(grownWidth, 0);
+  ASSERT_GT(grownHeight, 0);
+  EXPECT_NEAR((p.boxResized.right - p.boxResized.left) - (p.boxAtOpen.right - p.boxAtOpen.left), grownWidth, 1);
+  EXPECT_NEAR((p.boxResized.bottom - p.boxResized.top) - (p.boxAtOpen.bottom - p.boxAtOpen.top), grownHeight, 1);
+  EXPECT_NEAR(p.clientResized.right - p.buttonResized.right, p.client.right - p.buttonAtOpen.right, 1);
+  EXPECT_GT(p.buttonResized.top, p.boxResized.bottom);
+  EXPECT_LE(p.buttonResized.bottom, p.clientResized.bottom);
 }
 
 }  // namespace
