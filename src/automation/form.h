@@ -43,6 +43,8 @@ class Control {
   bool enabled = true;
   bool visible = true;
   bool locked = false;      // Locked: the user reads the text but cannot change it
+  bool isDefault = false;   // Default: Enter presses the button
+  bool isCancel = false;    // Cancel: Esc presses the button
   int32_t left = 0, top = 0, width = 0, height = 0;
   int32_t tabIndex = 0;
   std::vector<ComboItem> items;  // combo box entries

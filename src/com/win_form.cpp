@@ -155,6 +155,12 @@ class FormWindow {
   // Tab in a locked box moves on to the next control (Shift+Tab back), as it does everywhere
   // else: a multi-line box would otherwise take the key as text.
   bool TabsOut(const MSG& msg);
+  // Enter presses the focused button, else the default one; Esc presses the cancel button, or
+  // closes a form without one.
+  bool DialogKey(const MSG& msg);
+  const Child* ChildOf(HWND hwnd) const;  // the control a window belongs to
+  void Press(const Child& button);
+  void FocusFirst();  // the first control in tab order that takes the focus
 
   ax::Form& form_;
   HWND hwnd_ = nullptr;
@@ -173,10 +179,10 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
   int extraHeight = 0;
   std::wstring text = Widen(c.caption);
   if (kind == "Label") {
-    style |= SS_LEFT | SS_NOPREFIX;
+    style |= SS_LEFT;  // "&" marks the access key of the control after the label
   } else if (kind == "CommandButton") {
     cls = L"BUTTON";
-    style |= BS_PUSHBUTTON | WS_TABSTOP;
+    style |= (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
   } else if (kind == "CheckBox") {
     cls = L"BUTTON";
     style |= BS_AUTOCHECKBOX | WS_TABSTOP;
@@ -306,6 +312,19 @@ void FormWindow::Create(HWND owner) {
   if (!hwnd_) ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()), "CreateWindowEx");
   int id = kFirstControlId;
   for (const std::string& name : form_.ControlOrder()) CreateChild(form_.C(name), id++);
+  // The windows' order is the tab order.
+  std::vector<const Child*> tabOrder;
+  for (const Child& child : children_) {
+    if (child.hwnd) tabOrder.push_back(&child);
+  }
+  std::stable_sort(tabOrder.begin(), tabOrder.end(), [this](const Child* a, const Child* b) {
+    return form_.C(a->name).tabIndex < form_.C(b->name).tabIndex;
+  });
+  HWND previous = HWND_TOP;
+  for (const Child* child : tabOrder) {
+    SetWindowPos(child->hwnd, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = child->hwnd;
+  }
   // Frames go beneath every other control, so that they never paint over what they contain.
   for (const Child& child : children_) {
     if (child.hwnd && form_.C(child.name).Kind() == "Frame") {
@@ -507,12 +526,64 @@ bool FormWindow::TabsOut(const MSG& msg) {
   return false;
 }
 
+const FormWindow::Child* FormWindow::ChildOf(HWND hwnd) const {
+  while (hwnd && GetParent(hwnd) != hwnd_) hwnd = GetParent(hwnd);
+  for (const Child& child : children_) {
+    if (hwnd && child.hwnd == hwnd) return &child;
+  }
+  return nullptr;
+}
+
+void FormWindow::Press(const Child& button) {
+  if (button.hwnd && IsWindowVisible(button.hwnd) && IsWindowEnabled(button.hwnd)) {
+    SendMessageW(button.hwnd, BM_CLICK, 0, 0);
+  }
+}
+
+bool FormWindow::DialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  if (const Child* focused = ChildOf(msg.hwnd)) {
+    const ax::Control& c = form_.C(focused->name);
+    // An open drop-down takes its own Enter and Esc; an editable multi-line box takes Enter.
+    if (c.Kind() == "ComboBox" && SendMessageW(focused->hwnd, CB_GETDROPPEDSTATE, 0, 0)) return false;
+    if (c.Kind() == "DTPicker" && SendMessageW(focused->hwnd, DTM_GETMONTHCAL, 0, 0)) return false;
+    if (msg.wParam == VK_RETURN && c.Kind() == "RichTextBox" && !c.locked) return false;
+    if (msg.wParam == VK_RETURN && c.Kind() == "CommandButton") {
+      Press(*focused);
+      return true;
+    }
+  }
+  for (const Child& child : children_) {
+    const ax::Control& c = form_.C(child.name);
+    if (c.Kind() == "CommandButton" && (msg.wParam == VK_RETURN ? c.isDefault : c.isCancel)) {
+      Press(child);
+      return true;
+    }
+  }
+  if (msg.wParam == VK_ESCAPE) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  return true;
+}
+
+void FormWindow::FocusFirst() {
+  const Child* first = nullptr;
+  for (const Child& child : children_) {
+    if (!child.hwnd || !(GetWindowLongW(child.hwnd, GWL_STYLE) & WS_TABSTOP) ||
+        !IsWindowVisible(child.hwnd) || !IsWindowEnabled(child.hwnd)) {
+      continue;
+    }
+    if (!first || form_.C(child.name).tabIndex < form_.C(first->name).tabIndex) first = &child;
+  }
+  if (first) SetFocus(first->hwnd);
+}
+
 void FormWindow::Run() {
   HWND owner = GetActiveWindow();
   Create(owner);
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
+  FocusFirst();
   MSG msg;
   while (form_.visible && IsWindow(hwnd_)) {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -523,6 +594,7 @@ void FormWindow::Run() {
     if (got < 0) break;
     if (PreviewKey(msg)) continue;
     if (TabsOut(msg)) continue;
+    if (DialogKey(msg)) continue;
     if (IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

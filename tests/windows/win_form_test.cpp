@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -258,6 +259,111 @@ TEST(WinForms, BankSubmissionResultsStayWhateverTheKeysAndFollowTheWindow) {
   EXPECT_NEAR(p.clientResized.right - p.buttonResized.right, p.client.right - p.buttonAtOpen.right, 1);
   EXPECT_GT(p.buttonResized.top, p.boxResized.bottom);
   EXPECT_LE(p.buttonResized.bottom, p.clientResized.bottom);
+}
+
+// A form whose description says nothing of its keys: a label with an access key, a text box, OK
+// and Cancel, created in another order than their tab order.
+class KeysForm : public ax::Form {
+ public:
+  explicit KeysForm(bool withCancel) : ax::Form("KeysForm") {
+    caption = "键盘窗体";
+    auto place = [this](const std::string& name, const std::string& kind, int32_t left,
+                        int32_t top, int32_t tabIndex) -> ax::Control& {
+      ax::Control& c = AddControl(name, kind);
+      c.left = left;
+      c.top = top;
+      c.width = 1200;
+      c.height = 375;
+      c.tabIndex = tabIndex;
+      return c;
+    };
+    place("btnOK", "CommandButton", 1800, 2400, 2).isDefault = true;
+    place("Label1", "Label", 120, 300, 0).caption = "账号(&A)：";
+    place("txtAcct", "TextBox", 1400, 300, 1);
+    ax::Control& cancel = place("btnCancel", "CommandButton", 3200, 2400, 3);
+    cancel.isCancel = withCancel;
+  }
+  void Click(const std::string& control) override {
+    clicks.push_back(control);
+    Hide();
+  }
+  void Form_Unload() override { unloaded = true; }
+  std::vector<std::string> clicks;
+  bool unloaded = false;
+};
+
+// The user's steps, one per timer tick, each with the form's window.
+std::vector<std::function<void(HWND)>> g_steps;
+void CALLBACK PlaySteps(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND form = FindWindowW(L"scTAVExtForm", Widen("键盘窗体").c_str());
+  if (!form) return;
+  if (g_steps.empty()) {
+    KillTimer(nullptr, timer);
+    return;
+  }
+  std::function<void(HWND)> step = g_steps.front();
+  g_steps.erase(g_steps.begin());
+  step(form);
+}
+void Play(KeysForm& form, std::vector<std::function<void(HWND)>> steps) {
+  g_steps = std::move(steps);
+  UINT_PTR play = SetTimer(nullptr, 0, 200, &PlaySteps);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 10000, &Rescue);
+  form.ShowModal();
+  KillTimer(nullptr, play);
+  KillTimer(nullptr, rescue);
+}
+std::string FocusName(HWND form) {
+  HWND focus = GetFocus();
+  for (int i = 0; i < 4; ++i) {
+    if (focus && focus == Item(form, i)) return std::vector<std::string>{"btnOK", "Label1", "txtAcct", "btnCancel"}[i];
+  }
+  return focus == form ? "the form" : "elsewhere";
+}
+
+TEST(WinForms, KeysWhereTheFormSaysNothing) {
+  {
+    SCOPED_TRACE("Enter in the text box");
+    KeysForm form(true);
+    std::string atOpen, afterTab;
+    LONG labelStyle = 0;
+    Play(form, {[&](HWND f) {
+                  atOpen = FocusName(f);
+                  labelStyle = GetWindowLongW(Item(f, 1), GWL_STYLE);
+                  Key(GetFocus(), VK_TAB);
+                },
+                [&](HWND f) {
+                  afterTab = FocusName(f);
+                  SetFocus(Item(f, 2));
+                  Key(Item(f, 2), VK_RETURN);
+                }});
+    EXPECT_EQ(atOpen, "txtAcct") << "the first control in tab order has the focus";
+    EXPECT_EQ(afterTab, "btnOK") << "Tab follows the tab order";
+    EXPECT_EQ(form.clicks, std::vector<std::string>{"btnOK"}) << "Enter presses the default button";
+    EXPECT_EQ(labelStyle & SS_NOPREFIX, 0) << "\"&\" in a label marks an access key";
+  }
+  {
+    SCOPED_TRACE("Enter on Cancel");
+    KeysForm form(true);
+    Play(form, {[&](HWND f) {
+      SetFocus(Item(f, 3));
+      Key(Item(f, 3), VK_RETURN);
+    }});
+    EXPECT_EQ(form.clicks, std::vector<std::string>{"btnCancel"}) << "Enter presses the focused button";
+  }
+  {
+    SCOPED_TRACE("Esc");
+    KeysForm form(true);
+    Play(form, {[&](HWND) { Key(GetFocus(), VK_ESCAPE); }});
+    EXPECT_EQ(form.clicks, std::vector<std::string>{"btnCancel"}) << "Esc presses Cancel";
+  }
+  {
+    SCOPED_TRACE("Esc without a cancel button");
+    KeysForm form(false);
+    Play(form, {[&](HWND) { Key(GetFocus(), VK_ESCAPE); }});
+    EXPECT_TRUE(form.clicks.empty());
+    EXPECT_TRUE(form.unloaded) << "Esc closes a form without a cancel button";
+  }
 }
 
 }  // namespace
