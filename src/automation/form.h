@@ -19,6 +19,15 @@ struct ComboItem {
   int32_t itemData = 0;
 };
 
+// The font of a form or a control (Font.Name, Size, Bold, Charset); the host's font loader sets
+// it for the user's language.
+struct Font {
+  std::string name = "宋体";
+  double size = 9;
+  bool bold = false;
+  int32_t charset = 134;  // GB2312
+};
+
 class Control {
  public:
   Control(std::string name, std::string kind) : name_(std::move(name)), kind_(std::move(kind)) {}
@@ -33,11 +42,15 @@ class Control {
   Variant minDate;          // MinDate of a date picker
   bool enabled = true;
   bool visible = true;
+  bool locked = false;      // Locked: the user reads the text but cannot change it
+  bool isDefault = false;   // Default: Enter presses the button
+  bool isCancel = false;    // Cancel: Esc presses the button
   int32_t left = 0, top = 0, width = 0, height = 0;
   int32_t tabIndex = 0;
   std::vector<ComboItem> items;  // combo box entries
   int32_t listIndex = -1;        // selected combo entry
   Object activeX;                // a hosted control (the receipt list)
+  ax::Font font;
 
   void Clear() { items.clear(); listIndex = -1; text.clear(); }
   void AddItem(std::string t, int32_t data = 0) { items.push_back({std::move(t), data}); }
@@ -65,12 +78,15 @@ class Form {
   const std::vector<std::string>& ControlOrder() const { return order_; }
 
   std::string caption;
+  ax::Font font;
   bool keyPreview = false;
   bool visible = false;
   bool loaded = false;
   bool hasCloseButton = true;
   int32_t left = 0, top = 0, width = 6000, height = 4000;
-  int32_t scaleWidth = 5880, scaleHeight = 3600;  // inner area
+  // Inner area. Width and Height take in the frame; the frame is as the form was designed
+  // (Width - ScaleWidth, Height - ScaleHeight), whatever the system's frames measure.
+  int32_t scaleWidth = 5880, scaleHeight = 3600;
 
   // Load event once per instance (first Show or first reference).
   void EnsureLoaded();

@@ -58,8 +58,9 @@ FrmYHGJ::FrmYHGJ() : ax::Form("FrmYHGJ") {
   Place("LabTitle(4)", "Label", 1380, 1260, 1680, 255);
   Place("LabTitle(3)", "Label", 240, 1740, 1100, 255);
   Place("LabTitle(5)", "Label", 1380, 1740, 4380, 1200);
-  Place("btnOK", "CommandButton", 3300, 3120, 1140, 375);
-  Place("btnCancel", "CommandButton", 4620, 3120, 1140, 375);
+  // Enter confirms, Esc cancels.
+  Place("btnOK", "CommandButton", 3300, 3120, 1140, 375).isDefault = true;
+  Place("btnCancel", "CommandButton", 4620, 3120, 1140, 375).isCancel = true;
 
   // Both arrays start with one empty slot.
   m_DataSrvs.assign(1, ax::Object());

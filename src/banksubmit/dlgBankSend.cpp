@@ -32,8 +32,10 @@ void SetExtent(int32_t& extent, int32_t value) {
 dlgBankSend::dlgBankSend() : ax::Form("dlgBankSend") {
   width = kFormWidth;
   height = kFormHeight;
+  // The layout keeps 120 twips beside the text box and beneath the close button: of the 900
+  // below the text box's top the rest is the frame.
   scaleWidth = kFormWidth - 120;
-  scaleHeight = kFormHeight - 405;
+  scaleHeight = kFormHeight - 205;
 
   ax::Control& rtMsg = AddControl("rtMsg", "RichTextBox");
   rtMsg.left = kMsgLeft;
@@ -41,6 +43,7 @@ dlgBankSend::dlgBankSend() : ax::Form("dlgBankSend") {
   rtMsg.width = kFormWidth - 2 * kMsgLeft - 120;
   rtMsg.height = kFormHeight - 900;
   rtMsg.tabIndex = 0;
+  rtMsg.locked = true;  // the results are read, never edited
 
   ax::Control& button = AddControl("Command1", "CommandButton");
   button.width = kButtonWidth;

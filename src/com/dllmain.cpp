@@ -6,6 +6,7 @@
 #include "module.h"
 #include "plugin/plugin_class.h"
 #include "server.h"
+#include "win_ui.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
@@ -28,6 +29,8 @@ STDAPI DllCanUnloadNow() {
   });
   sccom::ReleaseTypeLibrary();
   if (!sccom::module::Idle()) return S_FALSE;
+  // No object is alive, so no form is open: COM may now unload the DLL.
+  sccom::UnregisterFormClass();
   // Nothing of the old thread is left: the next first object may come from any thread.
   sccom::module::ReleaseThread();
   return S_OK;

@@ -93,6 +93,8 @@ class PluginObject final : public ComObject<Interface, ISupportErrorInfo, IProvi
               positional.rgdispidNamedArgs = nullptr;
             }
           }
+          // Show takes exactly one argument; late-bound callers see error 450 for this.
+          if (!params || positional.cArgs != 1) return DISP_E_BADPARAMCOUNT;
           InvokeWithArgs(params ? &positional : nullptr, result, [&](ax::Args& args) {
             return plugin_->Invoke("Show", ax::kMethod, args);
           });

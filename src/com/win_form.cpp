@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -141,6 +142,7 @@ class FormWindow {
   };
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static void RegisterClassOnce();
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Create(HWND owner);
   void CreateChild(ax::Control& c, int id);
@@ -150,10 +152,20 @@ class FormWindow {
   template <class F>
   void Raise(F&& handler);
   bool PreviewKey(const MSG& msg);
+  // Tab in a locked box moves on to the next control (Shift+Tab back), as it does everywhere
+  // else: a multi-line box would otherwise take the key as text.
+  bool TabsOut(const MSG& msg);
+  // Enter presses the focused button, else the default one; Esc presses the cancel button, or
+  // closes a form without one.
+  bool DialogKey(const MSG& msg);
+  const Child* ChildOf(HWND hwnd) const;  // the control a window belongs to
+  void Press(const Child& button);
+  void FocusFirst();  // the first control in tab order that takes the focus
 
   ax::Form& form_;
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
+  int32_t frameWidth_ = 0, frameHeight_ = 0;  // the form's Width - ScaleWidth, Height - ScaleHeight
   std::vector<Child> children_;
   std::vector<std::unique_ptr<ControlEventSink>> sinks_;
   std::vector<std::unique_ptr<ax::Connection>> events_;
@@ -167,10 +179,10 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
   int extraHeight = 0;
   std::wstring text = Widen(c.caption);
   if (kind == "Label") {
-    style |= SS_LEFT | SS_NOPREFIX;
+    style |= SS_LEFT;  // "&" marks the access key of the control after the label
   } else if (kind == "CommandButton") {
     cls = L"BUTTON";
-    style |= BS_PUSHBUTTON | WS_TABSTOP;
+    style |= (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
   } else if (kind == "CheckBox") {
     cls = L"BUTTON";
     style |= BS_AUTOCHECKBOX | WS_TABSTOP;
@@ -182,12 +194,12 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
     style |= BS_GROUPBOX;
   } else if (kind == "TextBox") {
     cls = L"EDIT";
-    style |= ES_AUTOHSCROLL | WS_TABSTOP;
+    style |= ES_AUTOHSCROLL | WS_TABSTOP | (c.locked ? ES_READONLY : 0);
     exStyle = WS_EX_CLIENTEDGE;
     text = Widen(c.text);
   } else if (kind == "RichTextBox") {
     cls = RICHEDIT_CLASSW;
-    style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
+    style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | (c.locked ? ES_READONLY : 0);
     exStyle = WS_EX_CLIENTEDGE;
     text = ToWindowLines(c.text);
   } else if (kind == "ComboBox") {
@@ -230,21 +242,51 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
   }
 }
 
+// The window class of the forms, registered by this load of the module. A class outlives the
+// module that registered it: a host that unloads the DLL and loads it again would otherwise find
+// the old class, whose window procedure may point where the module no longer is.
+ATOM g_formClass = 0;
+
+}  // namespace
+
+void UnregisterFormClass() {
+  if (g_formClass && UnregisterClassW(kFormClass, module::Handle())) g_formClass = 0;
+}
+
+namespace {
+
+void FormWindow::RegisterClassOnce() {
+  if (g_formClass) return;
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  LoadLibraryW(L"riched20.dll");
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = &FormWindow::Proc;
+  wc.hInstance = module::Handle();
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFormClass;
+  ATOM atom = RegisterClassExW(&wc);
+  DWORD error = atom ? ERROR_SUCCESS : GetLastError();
+  if (!atom && error == ERROR_CLASS_ALREADY_EXISTS) {
+    // Left by an earlier load of the module at the same address that was not unregistered:
+    // ours replaces it.
+    if (UnregisterClassW(kFormClass, module::Handle())) {
+      atom = RegisterClassExW(&wc);
+      error = atom ? ERROR_SUCCESS : GetLastError();
+    } else {
+      error = GetLastError();
+    }
+  }
+  if (!atom) {
+    ThrowIfFailed(HRESULT_FROM_WIN32(error ? error : ERROR_CLASS_DOES_NOT_EXIST), "RegisterClassEx");
+  }
+  g_formClass = atom;
+}
+
 void FormWindow::Create(HWND owner) {
-  static const bool registered = [] {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    LoadLibraryW(L"riched20.dll");
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &FormWindow::Proc;
-    wc.hInstance = module::Handle();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  if (!registered) ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()), "RegisterClassEx");
+  RegisterClassOnce();
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
@@ -252,18 +294,37 @@ void FormWindow::Create(HWND owner) {
   }
   DWORD style = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
   if (form_.hasCloseButton) style |= WS_SYSMENU;
-  int width = Px(form_.width), height = Px(form_.height);
+  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  // The controls are laid out in the inner area: the window gets that area whole, with the
+  // system's frame around it, so that nothing placed inside is cut.
+  frameWidth_ = std::max(0, form_.width - form_.scaleWidth);
+  frameHeight_ = std::max(0, form_.height - form_.scaleHeight);
+  RECT outer{0, 0, Px(form_.width - frameWidth_), Px(form_.height - frameHeight_)};
+  AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+  int width = outer.right - outer.left, height = outer.bottom - outer.top;
   int x = Px(form_.left), y = Px(form_.top);
   if (form_.left == 0 && form_.top == 0) {
     x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
-  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kFormClass,
-                          Widen(form_.caption).c_str(), style, x, y, width, height, owner,
-                          nullptr, module::Handle(), this);
+  hwnd_ = CreateWindowExW(exStyle, kFormClass, Widen(form_.caption).c_str(), style, x, y, width,
+                          height, owner, nullptr, module::Handle(), this);
   if (!hwnd_) ThrowIfFailed(HRESULT_FROM_WIN32(GetLastError()), "CreateWindowEx");
   int id = kFirstControlId;
   for (const std::string& name : form_.ControlOrder()) CreateChild(form_.C(name), id++);
+  // The windows' order is the tab order.
+  std::vector<const Child*> tabOrder;
+  for (const Child& child : children_) {
+    if (child.hwnd) tabOrder.push_back(&child);
+  }
+  std::stable_sort(tabOrder.begin(), tabOrder.end(), [this](const Child* a, const Child* b) {
+    return form_.C(a->name).tabIndex < form_.C(b->name).tabIndex;
+  });
+  HWND previous = HWND_TOP;
+  for (const Child* child : tabOrder) {
+    SetWindowPos(child->hwnd, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = child->hwnd;
+  }
   // Frames go beneath every other control, so that they never paint over what they contain.
   for (const Child& child : children_) {
     if (child.hwnd && form_.C(child.name).Kind() == "Frame") {
@@ -292,6 +353,10 @@ void FormWindow::Push() {
     if (kind == "Label" || kind == "CommandButton" || kind == "Frame" || kind == "CheckBox" ||
         kind == "OptionButton") {
       SetTextIfChanged(child.hwnd, Widen(c.caption));
+    }
+    if (kind == "TextBox" || kind == "RichTextBox") {
+      bool readOnly = (GetWindowLongW(child.hwnd, GWL_STYLE) & ES_READONLY) != 0;
+      if (readOnly != c.locked) SendMessageW(child.hwnd, EM_SETREADONLY, c.locked, 0);
     }
     if (kind == "TextBox") SetTextIfChanged(child.hwnd, Widen(c.text));
     if (kind == "RichTextBox") SetTextIfChanged(child.hwnd, ToWindowLines(c.text));
@@ -337,8 +402,9 @@ void FormWindow::Pull() {
     if (!child.hwnd) continue;
     ax::Control& c = form_.C(child.name);
     const std::string& kind = c.Kind();
-    if (kind == "TextBox") c.text = Narrow(WindowText(child.hwnd));
-    if (kind == "RichTextBox") c.text = FromWindowLines(WindowText(child.hwnd));
+    // A locked box keeps the model's text.
+    if (kind == "TextBox" && !c.locked) c.text = Narrow(WindowText(child.hwnd));
+    if (kind == "RichTextBox" && !c.locked) c.text = FromWindowLines(WindowText(child.hwnd));
     if (kind == "CheckBox") {
       LRESULT state = SendMessageW(child.hwnd, BM_GETCHECK, 0, 0);
       c.value = int32_t{state == BST_CHECKED ? 1 : state == BST_INDETERMINATE ? 2 : 0};
@@ -360,10 +426,13 @@ void FormWindow::Pull() {
       }
     }
   }
+  // The window's size is the form's: its inner area, and the frame as the form was designed.
   RECT client{};
   GetClientRect(hwnd_, &client);
   form_.scaleWidth = Twips(client.right);
   form_.scaleHeight = Twips(client.bottom);
+  form_.width = form_.scaleWidth + frameWidth_;
+  form_.height = form_.scaleHeight + frameHeight_;
 }
 
 template <class F>
@@ -446,12 +515,75 @@ bool FormWindow::PreviewKey(const MSG& msg) {
   return keyCode == 0;  // the form consumed the key
 }
 
+bool FormWindow::TabsOut(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+  for (const Child& child : children_) {
+    if (child.hwnd != msg.hwnd || !form_.C(child.name).locked) continue;
+    HWND next = GetNextDlgTabItem(hwnd_, msg.hwnd, GetKeyState(VK_SHIFT) < 0);
+    if (next) SetFocus(next);
+    return true;
+  }
+  return false;
+}
+
+const FormWindow::Child* FormWindow::ChildOf(HWND hwnd) const {
+  while (hwnd && GetParent(hwnd) != hwnd_) hwnd = GetParent(hwnd);
+  for (const Child& child : children_) {
+    if (hwnd && child.hwnd == hwnd) return &child;
+  }
+  return nullptr;
+}
+
+void FormWindow::Press(const Child& button) {
+  if (button.hwnd && IsWindowVisible(button.hwnd) && IsWindowEnabled(button.hwnd)) {
+    SendMessageW(button.hwnd, BM_CLICK, 0, 0);
+  }
+}
+
+bool FormWindow::DialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  if (const Child* focused = ChildOf(msg.hwnd)) {
+    const ax::Control& c = form_.C(focused->name);
+    // An open drop-down takes its own Enter and Esc; an editable multi-line box takes Enter.
+    if (c.Kind() == "ComboBox" && SendMessageW(focused->hwnd, CB_GETDROPPEDSTATE, 0, 0)) return false;
+    if (c.Kind() == "DTPicker" && SendMessageW(focused->hwnd, DTM_GETMONTHCAL, 0, 0)) return false;
+    if (msg.wParam == VK_RETURN && c.Kind() == "RichTextBox" && !c.locked) return false;
+    if (msg.wParam == VK_RETURN && c.Kind() == "CommandButton") {
+      Press(*focused);
+      return true;
+    }
+  }
+  for (const Child& child : children_) {
+    const ax::Control& c = form_.C(child.name);
+    if (c.Kind() == "CommandButton" && (msg.wParam == VK_RETURN ? c.isDefault : c.isCancel)) {
+      Press(child);
+      return true;
+    }
+  }
+  if (msg.wParam == VK_ESCAPE) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  return true;
+}
+
+void FormWindow::FocusFirst() {
+  const Child* first = nullptr;
+  for (const Child& child : children_) {
+    if (!child.hwnd || !(GetWindowLongW(child.hwnd, GWL_STYLE) & WS_TABSTOP) ||
+        !IsWindowVisible(child.hwnd) || !IsWindowEnabled(child.hwnd)) {
+      continue;
+    }
+    if (!first || form_.C(child.name).tabIndex < form_.C(first->name).tabIndex) first = &child;
+  }
+  if (first) SetFocus(first->hwnd);
+}
+
 void FormWindow::Run() {
   HWND owner = GetActiveWindow();
   Create(owner);
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
+  FocusFirst();
   MSG msg;
   while (form_.visible && IsWindow(hwnd_)) {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -461,6 +593,8 @@ void FormWindow::Run() {
     }
     if (got < 0) break;
     if (PreviewKey(msg)) continue;
+    if (TabsOut(msg)) continue;
+    if (DialogKey(msg)) continue;
     if (IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

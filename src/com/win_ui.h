@@ -38,6 +38,10 @@ class WinUi : public ax::Ui {
   ax::Picture picture_;
 };
 
+// Unregisters the forms' window class (registered again by the next form), for a module about
+// to be unloaded: a class outlives the module that registered it.
+void UnregisterFormClass();
+
 // The image of a tool face: a small bitmap drawn for an image-list index (1-based). The caller
 // owns the bitmap.
 HBITMAP CreateToolFace(int32_t imageIndex);

@@ -14,8 +14,11 @@ void EventSource::Bind(const ax::Variant& hostObject, std::string_view interface
   if (!hostObject.isObject() || !hostObject.asObject()) throw ax::Error(ax::err::kTypeMismatch);
   ax::Object candidate(hostObject.asObject());
   if (!candidate.Supports(interfaceName)) throw ax::Error(ax::err::kTypeMismatch);
-  std::unique_ptr<ax::Connection> connection = candidate.Advise(sink);
+  // The old connection goes before the new one is made: a host whose connection point takes
+  // one sink at a time refuses a second one, even for the same object shown again. A binding
+  // that then fails leaves the class unbound.
   Unbind();
+  std::unique_ptr<ax::Connection> connection = candidate.Advise(sink);
   obj_ = std::move(candidate);
   conn_ = std::move(connection);
 }

@@ -23,22 +23,99 @@ struct SysState {
 
 SysState& Sys() { return ProcessWide<SysState>(); }
 
-// The form as the font loader sees it: its name and caption at the time of the call.
-class FormObject : public ax::Dispatch {
+// The form as the font loader sees it: its name and caption, its font and its controls with
+// theirs, as a form's font loader walks them. Valid while the loader's call lasts.
+ax::AutomationError NoMember(const std::string& object, std::string_view member) {
+  return ax::AutomationError(ax::err::kNoMember, ax::StandardDescription(ax::err::kNoMember),
+                             object + "." + std::string(member));
+}
+
+class FontObject : public ax::Dispatch {
  public:
-  explicit FormObject(const ax::Form& form) : name_(form.Name()), caption_(form.caption) {}
+  explicit FontObject(ax::Font& font) : font_(font) {}
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
-    (void)args;
-    if ((kind & ax::kGet) && ax::EqualsNoCase(member, "Name")) return name_;
-    if ((kind & ax::kGet) && ax::EqualsNoCase(member, "Caption")) return caption_;
-    throw ax::AutomationError(ax::err::kNoMember, ax::StandardDescription(ax::err::kNoMember),
-                              "Form." + std::string(member));
+    bool put = (kind & ax::kPut) != 0;
+    if (ax::EqualsNoCase(member, "Name")) {
+      if (put) font_.name = ax::CStr(ax::PutValue(args));
+      return put ? ax::Variant() : ax::Variant(font_.name);
+    }
+    if (ax::EqualsNoCase(member, "Size")) {
+      if (put) font_.size = ax::CDbl(ax::PutValue(args));
+      return put ? ax::Variant() : ax::Variant(font_.size);
+    }
+    if (ax::EqualsNoCase(member, "Bold")) {
+      if (put) font_.bold = ax::CBool(ax::PutValue(args));
+      return put ? ax::Variant() : ax::Variant(font_.bold);
+    }
+    if (ax::EqualsNoCase(member, "Charset")) {
+      if (put) font_.charset = ax::CInt(ax::PutValue(args));
+      return put ? ax::Variant() : ax::Variant(static_cast<int16_t>(font_.charset));
+    }
+    throw NoMember("Font", member);
   }
-  std::string ClassName() const override { return name_; }
+  std::string ClassName() const override { return "StdFont"; }
 
  private:
-  std::string name_;
-  std::string caption_;
+  ax::Font& font_;
+};
+
+class ControlObject : public ax::Dispatch {
+ public:
+  explicit ControlObject(ax::Control& control) : control_(control) {}
+  ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args&) override {
+    if ((kind & ax::kGet) && ax::EqualsNoCase(member, "Name")) return control_.Name();
+    if ((kind & ax::kGet) && ax::EqualsNoCase(member, "Font")) {
+      return ax::Variant(std::make_shared<FontObject>(control_.font));
+    }
+    throw NoMember(control_.Name(), member);
+  }
+  std::string ClassName() const override { return control_.Kind(); }
+
+ private:
+  ax::Control& control_;
+};
+
+// Form.Controls: Count, and Item by 0-based index or by name.
+class ControlsObject : public ax::Dispatch {
+ public:
+  explicit ControlsObject(ax::Form& form) : form_(form) {}
+  ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
+    const std::vector<std::string>& order = form_.ControlOrder();
+    if ((kind & ax::kGet) && ax::EqualsNoCase(member, "Count")) {
+      return static_cast<int32_t>(order.size());
+    }
+    if ((kind & (ax::kGet | ax::kMethod)) && (ax::EqualsNoCase(member, "Item") || member.empty())) {
+      if (args.size() != 1) throw ax::Error(ax::err::kWrongArgs);
+      const ax::Variant& key = args[0].value();
+      if (key.isString()) return ax::Variant(std::make_shared<ControlObject>(form_.C(ax::CStr(key))));
+      int32_t index = ax::CLng(key);
+      if (index < 0 || static_cast<size_t>(index) >= order.size()) throw ax::Error(ax::err::kSubscript);
+      return ax::Variant(std::make_shared<ControlObject>(form_.C(order[static_cast<size_t>(index)])));
+    }
+    throw NoMember("Controls", member);
+  }
+  std::string ClassName() const override { return "Object"; }
+
+ private:
+  ax::Form& form_;
+};
+
+class FormObject : public ax::Dispatch {
+ public:
+  explicit FormObject(ax::Form& form) : form_(form) {}
+  ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args&) override {
+    if (kind & ax::kGet) {
+      if (ax::EqualsNoCase(member, "Name")) return form_.Name();
+      if (ax::EqualsNoCase(member, "Caption")) return form_.caption;
+      if (ax::EqualsNoCase(member, "Font")) return ax::Variant(std::make_shared<FontObject>(form_.font));
+      if (ax::EqualsNoCase(member, "Controls")) return ax::Variant(std::make_shared<ControlsObject>(form_));
+    }
+    throw NoMember("Form", member);
+  }
+  std::string ClassName() const override { return form_.Name(); }
+
+ private:
+  ax::Form& form_;
 };
 
 }  // namespace

@@ -111,8 +111,9 @@ dlgBalSum::dlgBalSum() : ax::Form("dlgBalSum") {
   Place("ChkEdit", "CheckBox", 3000, 1830, 2520, 300).value = 0;
   Place("Label7", "Label", 240, 2340, 1000, 255);
   Place("dtpSelDay", "DTPicker", 1260, 2280, 1560, 300);
-  Place("btnOK", "CommandButton", 3060, 3000, 1140, 375);
-  Place("btnCancel", "CommandButton", 4380, 3000, 1140, 375);
+  // Enter confirms, Esc cancels.
+  Place("btnOK", "CommandButton", 3060, 3000, 1140, 375).isDefault = true;
+  Place("btnCancel", "CommandButton", 4380, 3000, 1140, 375).isCancel = true;
 }
 
 dlgBalSum& dlgBalSum::Instance() {

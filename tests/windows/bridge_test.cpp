@@ -2,6 +2,8 @@
 // DISPID cache, events through connection points and the plug-in classes' factory.
 #include <gtest/gtest.h>
 
+#include <olectl.h>
+
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -864,6 +866,57 @@ TEST(PluginClasses, CallsFromAnotherThreadGetWrongThread) {
   // The served thread is served as before.
   EXPECT_EQ(CallShow(plugin.get(), argument, &info), S_OK);
   EXPECT_EQ(bill->sinks.size(), 1u) << "showing again replaces the connection";
+}
+
+// A host whose connection point takes one sink at a time, as many do.
+class OneSinkBill final : public FakeBill {
+ public:
+  std::unique_ptr<ax::Connection> Advise(ax::EventSink& sink) override {
+    if (!sinks.empty()) throw ax::AutomationError(static_cast<int32_t>(CONNECT_E_ADVISELIMIT), "one sink only");
+    return FakeBill::Advise(sink);
+  }
+};
+
+HRESULT InvokeShow(IDispatch* object, UINT count, VARIANTARG* args, EXCEPINFO* info) {
+  DISPPARAMS params{args, nullptr, count, 0};
+  return object->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                        info, nullptr);
+}
+
+TEST(PluginClasses, ShowingAgainReleasesTheOldConnectionFirst) {
+  auto bill = std::make_shared<OneSinkBill>();
+  ComPtr<IDispatch> served = ServeEventSource(bill, BillClass());
+  ComPtr<IDispatch> plugin = CreateClass(kClsidBill);
+  VARIANT argument;
+  VariantInit(&argument);
+  argument.vt = VT_DISPATCH;
+  argument.pdispVal = served.get();
+  for (int time = 1; time <= 3; ++time) {
+    EXCEPINFO info{};
+    EXPECT_EQ(CallShow(plugin.get(), argument, &info), S_OK) << "Show, time " << time;
+    Bstr::Attach(info.bstrDescription);
+    Bstr::Attach(info.bstrSource);
+    EXPECT_EQ(bill->sinks.size(), 1u);
+  }
+  // The class still hears the bill.
+  ax::Args none;
+  bill->Raise("AfterLoadBill", none);
+  plugin.Reset();
+  EXPECT_TRUE(bill->sinks.empty());
+}
+
+TEST(PluginClasses, ShowWithTooFewOrTooManyArgumentsIsABadParameterCount) {
+  ComPtr<IDispatch> plugin = CreateClass(kClsidList);
+  VARIANTARG args[2];
+  VariantInit(&args[0]);
+  VariantInit(&args[1]);
+  for (UINT count : {0u, 2u}) {
+    EXCEPINFO info{};
+    EXPECT_EQ(InvokeShow(plugin.get(), count, args, &info), DISP_E_BADPARAMCOUNT)
+        << count << " arguments";
+    Bstr::Attach(info.bstrDescription);
+    Bstr::Attach(info.bstrSource);
+  }
 }
 
 TEST(PluginClasses, ReleasingEverythingLeavesTheModuleIdle) {

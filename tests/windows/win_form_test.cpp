@@ -6,12 +6,15 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "automation/form.h"
 #include "automation/runtime.h"
+#include "banksubmit/dlgBankSend.h"
 #include "bridge.h"
+#include "fake_components.h"
 #include "server.h"
 #include "win_ui.h"
 
@@ -158,6 +161,209 @@ TEST(WinForms, ClosingTheWindowUnloadsTheForm) {
   EXPECT_TRUE(form.unloaded);
   EXPECT_FALSE(form.visible);
   EXPECT_FALSE(form.loaded);
+}
+
+// The bank submission's result dialog played with the keyboard and resized.
+struct ResultPlay {
+  int step = 0;
+  std::wstring before, afterKeys;
+  HWND focusAfterFirstTab = nullptr, focusAfterKeys = nullptr;
+  HWND box = nullptr, button = nullptr;
+  RECT client{}, buttonAtOpen{}, boxAtOpen{}, clientResized{}, buttonResized{}, boxResized{};
+};
+ResultPlay g_result;
+
+RECT ChildRect(HWND form, HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+void Key(HWND to, WPARAM key) {
+  PostMessageW(to, WM_KEYDOWN, key, 0);
+  PostMessageW(to, WM_KEYUP, key, 0xC0000000);
+}
+
+void CALLBACK PlayResults(HWND, UINT, UINT_PTR timer, DWORD) {
+  ResultPlay& p = g_result;
+  HWND form = FindWindowW(L"scTAVExtForm", Widen("提交银行").c_str());
+  if (!form) return;
+  switch (p.step++) {
+    case 0:
+      p.box = Item(form, 0);
+      p.button = Item(form, 1);
+      p.before = Text(p.box);
+      GetClientRect(form, &p.client);
+      p.buttonAtOpen = ChildRect(form, p.button);
+      p.boxAtOpen = ChildRect(form, p.box);
+      SetFocus(p.button);
+      Key(p.button, VK_TAB);  // into the result box, which selects it all
+      break;
+    case 1:
+      p.focusAfterFirstTab = GetFocus();
+      Key(GetFocus(), VK_SPACE);
+      PostMessageW(GetFocus(), WM_CHAR, L' ', 0);
+      Key(GetFocus(), VK_TAB);
+      break;
+    case 2:
+      p.focusAfterKeys = GetFocus();
+      p.afterKeys = Text(p.box);
+      SetWindowPos(form, nullptr, 0, 0, 700, 560, SWP_NOMOVE | SWP_NOZORDER);
+      break;
+    case 3:
+      GetClientRect(form, &p.clientResized);
+      p.buttonResized = ChildRect(form, p.button);
+      p.boxResized = ChildRect(form, p.box);
+      [[fallthrough]];
+    default:
+      KillTimer(nullptr, timer);
+      PostMessageW(p.button, BM_CLICK, 0, 0);
+  }
+}
+
+TEST(WinForms, BankSubmissionResultsStayWhateverTheKeysAndFollowTheWindow) {
+  RegisteredComponent language(
+      L"LmLangInfo.LangInfo", {0x5d3c1a20, 0x3333, 0x4c2b, {0x9a, 0x03, 0, 0, 0, 0, 0, 0x11}},
+      std::make_shared<Component>("LangInfo", [](std::string_view member, unsigned, ax::Args&) {
+        if (ax::EqualsNoCase(member, "CurrentLanguage")) return ax::Variant("chs");
+        throw ax::Error(ax::err::kNoMember);
+      }));
+  RegisteredComponent fonts(
+      L"FrmRes.FrmResLoader", {0x5d3c1a20, 0x3333, 0x4c2b, {0x9a, 0x03, 0, 0, 0, 0, 0, 0x12}},
+      std::make_shared<Component>("FrmResLoader", [](std::string_view, unsigned, ax::Args&) {
+        return ax::Variant();
+      }));
+  g_result = {};
+  UINT_PTR play = SetTimer(nullptr, 0, 300, &PlayResults);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 15000, &Rescue);
+  sc::dlgBankSend::ShowMsg("单据 1 提交成功！\n单据 2 提交失败：余额不足");
+  KillTimer(nullptr, play);
+  KillTimer(nullptr, rescue);
+  const ResultPlay& p = g_result;
+  ASSERT_GE(p.step, 4) << "the result dialog was not played to its end";
+  const std::string lines = "单据 1 提交成功！\r\n单据 2 提交失败：余额不足";
+  EXPECT_EQ(Narrow(p.before), lines);
+  EXPECT_EQ(p.focusAfterFirstTab, p.box) << "Tab from the button reaches the result box";
+  EXPECT_EQ(Narrow(p.afterKeys), lines) << "Space and Tab in the result box keep every line";
+  EXPECT_EQ(p.focusAfterKeys, p.button) << "Tab in the result box moves on to the button";
+  EXPECT_LE(p.buttonAtOpen.bottom, p.client.bottom) << "the close button is cut at the bottom";
+  EXPECT_LE(p.buttonAtOpen.right, p.client.right);
+  // The resize rule follows the window: the box widens and lengthens with it, the button stays
+  // under it, right-aligned, inside the window.
+  const LONG grownWidth = p.clientResized.right - p.client.right;
+  const LONG grownHeight = p.clientResized.bottom - p.client.bottom;
+  ASSERT_GT(grownWidth, 0);
+  ASSERT_GT(grownHeight, 0);
+  EXPECT_NEAR((p.boxResized.right - p.boxResized.left) - (p.boxAtOpen.right - p.boxAtOpen.left), grownWidth, 1);
+  EXPECT_NEAR((p.boxResized.bottom - p.boxResized.top) - (p.boxAtOpen.bottom - p.boxAtOpen.top), grownHeight, 1);
+  EXPECT_NEAR(p.clientResized.right - p.buttonResized.right, p.client.right - p.buttonAtOpen.right, 1);
+  EXPECT_GT(p.buttonResized.top, p.boxResized.bottom);
+  EXPECT_LE(p.buttonResized.bottom, p.clientResized.bottom);
+}
+
+// A form whose description says nothing of its keys: a label with an access key, a text box, OK
+// and Cancel, created in another order than their tab order.
+class KeysForm : public ax::Form {
+ public:
+  explicit KeysForm(bool withCancel) : ax::Form("KeysForm") {
+    caption = "键盘窗体";
+    auto place = [this](const std::string& name, const std::string& kind, int32_t left,
+                        int32_t top, int32_t tabIndex) -> ax::Control& {
+      ax::Control& c = AddControl(name, kind);
+      c.left = left;
+      c.top = top;
+      c.width = 1200;
+      c.height = 375;
+      c.tabIndex = tabIndex;
+      return c;
+    };
+    place("btnOK", "CommandButton", 1800, 2400, 2).isDefault = true;
+    place("Label1", "Label", 120, 300, 0).caption = "账号(&A)：";
+    place("txtAcct", "TextBox", 1400, 300, 1);
+    ax::Control& cancel = place("btnCancel", "CommandButton", 3200, 2400, 3);
+    cancel.isCancel = withCancel;
+  }
+  void Click(const std::string& control) override {
+    clicks.push_back(control);
+    Hide();
+  }
+  void Form_Unload() override { unloaded = true; }
+  std::vector<std::string> clicks;
+  bool unloaded = false;
+};
+
+// The user's steps, one per timer tick, each with the form's window.
+std::vector<std::function<void(HWND)>> g_steps;
+void CALLBACK PlaySteps(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND form = FindWindowW(L"scTAVExtForm", Widen("键盘窗体").c_str());
+  if (!form) return;
+  if (g_steps.empty()) {
+    KillTimer(nullptr, timer);
+    return;
+  }
+  std::function<void(HWND)> step = g_steps.front();
+  g_steps.erase(g_steps.begin());
+  step(form);
+}
+void Play(KeysForm& form, std::vector<std::function<void(HWND)>> steps) {
+  g_steps = std::move(steps);
+  UINT_PTR play = SetTimer(nullptr, 0, 200, &PlaySteps);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 10000, &Rescue);
+  form.ShowModal();
+  KillTimer(nullptr, play);
+  KillTimer(nullptr, rescue);
+}
+std::string FocusName(HWND form) {
+  HWND focus = GetFocus();
+  for (int i = 0; i < 4; ++i) {
+    if (focus && focus == Item(form, i)) return std::vector<std::string>{"btnOK", "Label1", "txtAcct", "btnCancel"}[i];
+  }
+  return focus == form ? "the form" : "elsewhere";
+}
+
+TEST(WinForms, KeysWhereTheFormSaysNothing) {
+  {
+    SCOPED_TRACE("Enter in the text box");
+    KeysForm form(true);
+    std::string atOpen, afterTab;
+    LONG labelStyle = 0;
+    Play(form, {[&](HWND f) {
+                  atOpen = FocusName(f);
+                  labelStyle = GetWindowLongW(Item(f, 1), GWL_STYLE);
+                  Key(GetFocus(), VK_TAB);
+                },
+                [&](HWND f) {
+                  afterTab = FocusName(f);
+                  SetFocus(Item(f, 2));
+                  Key(Item(f, 2), VK_RETURN);
+                }});
+    EXPECT_EQ(atOpen, "txtAcct") << "the first control in tab order has the focus";
+    EXPECT_EQ(afterTab, "btnOK") << "Tab follows the tab order";
+    EXPECT_EQ(form.clicks, std::vector<std::string>{"btnOK"}) << "Enter presses the default button";
+    EXPECT_EQ(labelStyle & SS_NOPREFIX, 0) << "\"&\" in a label marks an access key";
+  }
+  {
+    SCOPED_TRACE("Enter on Cancel");
+    KeysForm form(true);
+    Play(form, {[&](HWND f) {
+      SetFocus(Item(f, 3));
+      Key(Item(f, 3), VK_RETURN);
+    }});
+    EXPECT_EQ(form.clicks, std::vector<std::string>{"btnCancel"}) << "Enter presses the focused button";
+  }
+  {
+    SCOPED_TRACE("Esc");
+    KeysForm form(true);
+    Play(form, {[&](HWND) { Key(GetFocus(), VK_ESCAPE); }});
+    EXPECT_EQ(form.clicks, std::vector<std::string>{"btnCancel"}) << "Esc presses Cancel";
+  }
+  {
+    SCOPED_TRACE("Esc without a cancel button");
+    KeysForm form(false);
+    Play(form, {[&](HWND) { Key(GetFocus(), VK_ESCAPE); }});
+    EXPECT_TRUE(form.clicks.empty());
+    EXPECT_TRUE(form.unloaded) << "Esc closes a form without a cancel button";
+  }
 }
 
 }  // namespace

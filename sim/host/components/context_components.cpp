@@ -22,7 +22,8 @@
 //                              refuse an empty context string with an error.
 //   LmCHMResTool.ClsCHMHelp    ShowHELP(six arguments): recorded as call "help".
 //   FrmRes.FrmResLoader        SetFrmFont(form, language): recorded as call "font" with the
-//                              form's Name and the language.
+//                              form's Name and the language; sets the Font (Name, Size, Bold,
+//                              Charset) of the form and of each of its Controls.
 #include <map>
 #include <memory>
 #include <string>
@@ -202,12 +203,24 @@ class ChmHelp : public HostObject {
 };
 
 class FrmResLoader : public HostObject {
+  static void SetFont(const ax::Object& font) {
+    for (const char* member : {"Name", "Size", "Bold", "Charset"}) font.Put(member, font.Get(member));
+  }
+
  public:
   explicit FrmResLoader(Host& host) : HostObject(host, "FrmRes.FrmResLoader", "FrmResLoader") {
     Method("SetFrmFont", [this](ax::Args& args) -> ax::Variant {
       ax::Object form = ax::Object::FromVariantOrNothing(ax::ArgAt(args, 0));
       std::string name = form.IsNothing() ? std::string("Nothing") : ax::DisplayText(form.Get("Name"));
       this->host().RecordCall("font", {name, ArgText(args, 1)});
+      if (!form.IsNothing()) {
+        // As a form's font loader does: the form's font, then every control's. The fonts are
+        // written back as they are; which face a language takes is the host's own.
+        SetFont(form.GetObj("Font"));
+        ax::Object controls = form.GetObj("Controls");
+        int32_t count = ax::CLng(controls.Get("Count"));
+        for (int32_t i = 0; i < count; ++i) SetFont(controls.ItemObj(i).GetObj("Font"));
+      }
       return {};
     });
   }
