@@ -589,8 +589,12 @@ TEST_F(SharedTest, HelpFontsAndUnits) {
   FakePtr help = env.Single(S(host::ProgId::CHMHelp), "Help");
   help->On("ShowHELP", [](ax::Args&) -> ax::Variant { return {}; });
   FakePtr fonts = env.Single(S(host::ProgId::FrmResLoader), "Fonts");
-  fonts->On("SetFrmFont", [](ax::Args& a) -> ax::Variant {
-    EXPECT_EQ(ax::CStr(ax::Object(a.at(0).value()).Get("Name")), "dlgBalSum");
+  ax::Object keptForm, keptFont;
+  fonts->On("SetFrmFont", [&](ax::Args& a) -> ax::Variant {
+    keptForm = ax::Object(a.at(0).value());
+    EXPECT_EQ(ax::CStr(keptForm.Get("Name")), "dlgBalSum");
+    keptFont = keptForm.GetObj("Controls").ItemObj(0).GetObj("Font");
+    keptFont.Put("Bold", true);
     return {};
   });
 
@@ -603,11 +607,19 @@ TEST_F(SharedTest, HelpFontsAndUnits) {
   EXPECT_EQ(env.created[ax::UCase(host::ProgId::CHMHelp)], 1);
 
   ax::Form form("dlgBalSum");
+  form.AddControl("cmdOK", "CommandButton");
   SetFormFont(form);
   SetFormFont(form);
   EXPECT_EQ(CallsOn("Fonts"), (CallLog{"Fonts.SetFrmFont(dlgBalSum,\"chs\")",
                                        "Fonts.SetFrmFont(dlgBalSum,\"chs\")"}));
   EXPECT_EQ(env.created[ax::UCase(host::ProgId::FrmResLoader)], 1);
+  EXPECT_TRUE(form.C("cmdOK").font.bold) << "the loader set the control's font";
+  // A loader that kept the form or a font reaches nothing once its call has returned.
+  for (const ax::Object* kept : {&keptForm, &keptFont}) {
+    ax::AutomationError e(0, "");
+    EXPECT_FALSE(ax::TryCall([&] { kept->Get("Name"); }, &e));
+    EXPECT_EQ(e.Number(), ax::err::kObjectNotSet);
+  }
 
   ax::Control combo("cboUnit", "ComboBox");
   FillUnitCombo(combo);

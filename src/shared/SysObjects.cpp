@@ -1,5 +1,8 @@
 #include "shared/SysObjects.h"
 
+#include <memory>
+#include <utility>
+
 #include "automation/runtime.h"
 #include "host/components.h"
 #include "host/progids.h"
@@ -24,16 +27,27 @@ struct SysState {
 SysState& Sys() { return ProcessWide<SysState>(); }
 
 // The form as the font loader sees it: its name and caption, its font and its controls with
-// theirs, as a form's font loader walks them. Valid while the loader's call lasts.
+// theirs, as a form's font loader walks them. They reach into the form only while the loader's
+// call lasts: a loader that keeps one and uses it later gets error 91, never a form that is gone.
 ax::AutomationError NoMember(const std::string& object, std::string_view member) {
   return ax::AutomationError(ax::err::kNoMember, ax::StandardDescription(ax::err::kNoMember),
                              object + "." + std::string(member));
 }
 
+// Shared by the objects of one loader call; false once the call has returned.
+using Lease = std::shared_ptr<bool>;
+
+void NeedLease(const Lease& lease, std::string_view object) {
+  if (!*lease)
+    throw ax::AutomationError(ax::err::kObjectNotSet, ax::StandardDescription(ax::err::kObjectNotSet),
+                              std::string(object));
+}
+
 class FontObject : public ax::Dispatch {
  public:
-  explicit FontObject(ax::Font& font) : font_(font) {}
+  FontObject(ax::Font& font, Lease lease) : font_(font), lease_(std::move(lease)) {}
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
+    NeedLease(lease_, "Font");
     bool put = (kind & ax::kPut) != 0;
     if (ax::EqualsNoCase(member, "Name")) {
       if (put) font_.name = ax::CStr(ax::PutValue(args));
@@ -57,29 +71,33 @@ class FontObject : public ax::Dispatch {
 
  private:
   ax::Font& font_;
+  Lease lease_;
 };
 
 class ControlObject : public ax::Dispatch {
  public:
-  explicit ControlObject(ax::Control& control) : control_(control) {}
+  ControlObject(ax::Control& control, Lease lease) : control_(control), lease_(std::move(lease)) {}
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args&) override {
+    NeedLease(lease_, "Control");
     if ((kind & ax::kGet) && ax::EqualsNoCase(member, "Name")) return control_.Name();
     if ((kind & ax::kGet) && ax::EqualsNoCase(member, "Font")) {
-      return ax::Variant(std::make_shared<FontObject>(control_.font));
+      return ax::Variant(std::make_shared<FontObject>(control_.font, lease_));
     }
     throw NoMember(control_.Name(), member);
   }
-  std::string ClassName() const override { return control_.Kind(); }
+  std::string ClassName() const override { return *lease_ ? control_.Kind() : "Control"; }
 
  private:
   ax::Control& control_;
+  Lease lease_;
 };
 
 // Form.Controls: Count, and Item by 0-based index or by name.
 class ControlsObject : public ax::Dispatch {
  public:
-  explicit ControlsObject(ax::Form& form) : form_(form) {}
+  ControlsObject(ax::Form& form, Lease lease) : form_(form), lease_(std::move(lease)) {}
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args& args) override {
+    NeedLease(lease_, "Controls");
     const std::vector<std::string>& order = form_.ControlOrder();
     if ((kind & ax::kGet) && ax::EqualsNoCase(member, "Count")) {
       return static_cast<int32_t>(order.size());
@@ -87,10 +105,10 @@ class ControlsObject : public ax::Dispatch {
     if ((kind & (ax::kGet | ax::kMethod)) && (ax::EqualsNoCase(member, "Item") || member.empty())) {
       if (args.size() != 1) throw ax::Error(ax::err::kWrongArgs);
       const ax::Variant& key = args[0].value();
-      if (key.isString()) return ax::Variant(std::make_shared<ControlObject>(form_.C(ax::CStr(key))));
+      if (key.isString()) return ax::Variant(std::make_shared<ControlObject>(form_.C(ax::CStr(key)), lease_));
       int32_t index = ax::CLng(key);
       if (index < 0 || static_cast<size_t>(index) >= order.size()) throw ax::Error(ax::err::kSubscript);
-      return ax::Variant(std::make_shared<ControlObject>(form_.C(order[static_cast<size_t>(index)])));
+      return ax::Variant(std::make_shared<ControlObject>(form_.C(order[static_cast<size_t>(index)]), lease_));
     }
     throw NoMember("Controls", member);
   }
@@ -98,24 +116,27 @@ class ControlsObject : public ax::Dispatch {
 
  private:
   ax::Form& form_;
+  Lease lease_;
 };
 
 class FormObject : public ax::Dispatch {
  public:
-  explicit FormObject(ax::Form& form) : form_(form) {}
+  FormObject(ax::Form& form, Lease lease) : form_(form), lease_(std::move(lease)) {}
   ax::Variant Invoke(std::string_view member, unsigned kind, ax::Args&) override {
+    NeedLease(lease_, "Form");
     if (kind & ax::kGet) {
       if (ax::EqualsNoCase(member, "Name")) return form_.Name();
       if (ax::EqualsNoCase(member, "Caption")) return form_.caption;
-      if (ax::EqualsNoCase(member, "Font")) return ax::Variant(std::make_shared<FontObject>(form_.font));
-      if (ax::EqualsNoCase(member, "Controls")) return ax::Variant(std::make_shared<ControlsObject>(form_));
+      if (ax::EqualsNoCase(member, "Font")) return ax::Variant(std::make_shared<FontObject>(form_.font, lease_));
+      if (ax::EqualsNoCase(member, "Controls")) return ax::Variant(std::make_shared<ControlsObject>(form_, lease_));
     }
     throw NoMember("Form", member);
   }
-  std::string ClassName() const override { return form_.Name(); }
+  std::string ClassName() const override { return *lease_ ? form_.Name() : "Form"; }
 
  private:
   ax::Form& form_;
+  Lease lease_;
 };
 
 }  // namespace
@@ -203,7 +224,12 @@ void FormKeyDownHelp(int16_t& keyCode, int16_t& shift, int32_t helpContextId) {
 void SetFormFont(ax::Form& form) {
   SysState& s = Sys();
   if (s.fontLoader.IsNothing()) s.fontLoader = ax::CreateObject(host::ProgId::FrmResLoader);
-  ax::Object formObject(std::make_shared<FormObject>(form));
+  auto lease = std::make_shared<bool>(true);
+  struct EndLease {
+    Lease& lease;
+    ~EndLease() { *lease = false; }
+  } end{lease};
+  ax::Object formObject(std::make_shared<FormObject>(form, lease));
   s.fontLoader.Call("SetFrmFont", {formObject, GetLanguage()});
 }
 
