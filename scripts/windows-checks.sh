@@ -35,6 +35,8 @@ via_com=$sim; [ "${SCTAV_SKIP_WINDOWS_VIA_COM:-0}" = "1" ] && via_com=0
 
 setup_extra=()
 [ "$sim" = 1 ] && setup_extra=(tcl8.6 make)
+# The dialogs' Chinese texts need a CJK font in the prefix (wine_cjk_fonts).
+setup_extra+=(fonts-wqy-microhei)
 ./scripts/windows-setup.sh "${setup_extra[@]}"
 . scripts/lib/windows-build.sh
 # A machine whose kernel cannot execute 32-bit programs cannot run the 32-bit DLL or any of its
@@ -263,6 +265,15 @@ for bits in "${bitnesses[@]}"; do inspect "$bits"; done
 
 part "creating a fresh Wine prefix"
 wine_prefix checks
+wine_cjk_fonts
+if fc-list 2>/dev/null | grep -q "WenQuanYi Micro Hei"; then
+  if "$(wine_loader 64)" reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+       /v "MS Shell Dlg" 2>/dev/null | tr -d '\r' | grep -q "WenQuanYi Micro Hei"; then
+    ok "the prefix draws the dialog fonts with a CJK font"
+  else
+    bad "the prefix does not substitute the dialog fonts"
+  fi
+fi
 for bits in "${bitnesses[@]}"; do
   mkdir -p "$(unix_install_dir "$bits")"
   cp "build/mingw$bits/src/com/scTAVExt.dll" "build/mingw$bits/tests/windows/sctav_com_tests.exe" \

@@ -15,14 +15,8 @@ cmake --build --preset mingw64-sim --target sctav_form_shots
 
 . scripts/lib/wine.sh
 wine_prefix shots
-# The 64-bit reg.exe, so that the font substitutes land in the view the 64-bit tool reads.
-wine64=$(wine_loader 64)
-"$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
-  "$wine64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-    /v "$font" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
-done
-wineserver -w
+"$(wine_loader 64)" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine_cjk_fonts
 mkdir -p "$work/shots" "$out"
 # Every Wine process of the run must see the X server: none may still run from the set-up.
 wineserver -w

@@ -10,6 +10,22 @@ wine_prefix() {
   "$(wine_loader 64)" wineboot -i >/dev/null 2>&1 || true
   wineserver -w
 }
+# wine_cjk_fonts: the dialog fonts (Tahoma, MS Shell Dlg, MS Shell Dlg 2) substituted by WenQuanYi
+# Micro Hei (Debian fonts-wqy-microhei) in the prefix, in the registry views of both bitnesses, so
+# that the Chinese texts of message boxes and forms show instead of boxes. Does nothing without
+# the font.
+wine_cjk_fonts() {
+  fc-list 2>/dev/null | grep -q "WenQuanYi Micro Hei" || return 0
+  local font view wine64
+  wine64=$(wine_loader 64)
+  for view in 64 32; do
+    for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
+      "$wine64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        /v "$font" /d "WenQuanYi Micro Hei" /f "/reg:$view" >/dev/null 2>&1 || true
+    done
+  done
+  wineserver -w
+}
 # wine_loader BITS: the Wine loader for BITS-bit programs named by a Windows path. With wine32
 # installed, Debian's `wine` is the 32-bit loader, and a program it starts by a Windows path is
 # looked up as a 32-bit program would look it up (C:\windows\system32 is then the 32-bit
