@@ -365,6 +365,20 @@ TEST(SimHost, SimulatedClockAdvancesSoWaitingLoopsEnd) {
 
 // ---- scenario language ------------------------------------------------------------------------
 
+// Each script run as a scenario file "t.sct": it passes, or fails with a text containing the
+// expected part.
+template <class Case, size_t N>
+void ExpectScripts(const Case (&cases)[N]) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    sim::ScenarioResult r = sim::RunScenarioText(c.script, "t.sct");
+    EXPECT_EQ(r.passed, c.passes) << r.failure;
+    if (!c.passes) {
+      EXPECT_NE(r.failure.find(c.failure), std::string::npos) << r.failure;
+    }
+  }
+}
+
 TEST(Scenario, TokensSplitAtBlanksAndQuotesKeepThem) {
   struct Case {
     const char* line;
@@ -414,14 +428,7 @@ TEST(Scenario, FailuresNameTheLineTheExpectationAndWhatWasSeen) {
       {"expect table \"SELECT NULL AS b\" \"(empty)\"\n", false, "expected table \"(empty)\"\n    saw table \"NULL\""},
       {"expect table \"SELECT FID FROM t_scTransfer WHERE FID<3 ORDER BY FID\" \"1\"\n", false, "saw table \"1\n2\""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.script);
-    sim::ScenarioResult r = sim::RunScenarioText(c.script, "t.sct");
-    EXPECT_EQ(r.passed, c.passes) << r.failure;
-    if (!c.passes) {
-      EXPECT_NE(r.failure.find(c.failure), std::string::npos) << r.failure;
-    }
-  }
+  ExpectScripts(cases);
 }
 
 // What each reading expectation looks over, and the mistakes of the commands that queue a
@@ -455,14 +462,7 @@ TEST(Scenario, ReadingExpectationsLookOverTheirOwnStretch) {
       {"open list banksubmit\nselect 1 ids 9\n", false, "the list does not show bill 9"},
       {"picker none 601\n", false, "a receipt id"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.script);
-    sim::ScenarioResult r = sim::RunScenarioText(c.script, "t.sct");
-    EXPECT_EQ(r.passed, c.passes) << r.failure;
-    if (!c.passes) {
-      EXPECT_NE(r.failure.find(c.failure), std::string::npos) << r.failure;
-    }
-  }
+  ExpectScripts(cases);
 }
 
 TEST(Scenario, SettingsCommandsReachTheHost) {
