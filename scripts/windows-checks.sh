@@ -28,8 +28,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-. scripts/lib/checks.sh
-windows_bitnesses "usage: $0 [32] [64]" "$@"
+bitnesses=()
+for arg in "$@" ${SCTAV_WINDOWS_BITS:-}; do
+  case $arg in
+    32|win32) bitnesses+=(32) ;;
+    64|win64) bitnesses+=(64) ;;
+    *) echo "usage: $0 [32] [64]" >&2; exit 2 ;;
+  esac
+done
+[ ${#bitnesses[@]} -gt 0 ] || bitnesses=(64 32)
+mapfile -t bitnesses < <(printf '%s\n' "${bitnesses[@]}" | sort -ru)
 sim=1; [ "${SCTAV_SKIP_WINDOWS_SIM:-0}" = "1" ] && sim=0
 via_com=$sim; [ "${SCTAV_SKIP_WINDOWS_VIA_COM:-0}" = "1" ] && via_com=0
 
@@ -38,6 +46,7 @@ setup_extra=()
 # The dialogs' Chinese texts need a CJK font in the prefix (wine_cjk_fonts).
 setup_extra+=(fonts-wqy-microhei)
 ./scripts/windows-setup.sh "${setup_extra[@]}"
+. scripts/lib/wine.sh
 . scripts/lib/windows-build.sh
 # A machine whose kernel cannot execute 32-bit programs cannot run the 32-bit DLL or any of its
 # tools under Wine: the 32-bit half is then left out, and said so.
@@ -47,6 +56,11 @@ if [[ " ${bitnesses[*]} " == *" 32 "* ]] && ! runs_32bit; then
   [ ${#bitnesses[@]} -gt 0 ] || exit 0
 fi
 
+passed=0
+failed=0
+ok() { echo "ok: $*"; passed=$((passed + 1)); }
+bad() { echo "FAILED: $*"; failed=$((failed + 1)); }
+started=$SECONDS
 timings=()
 part_name=""
 part_started=$SECONDS
@@ -55,12 +69,16 @@ part() {
   if [ -n "$part_name" ]; then timings+=("$(printf '%5ds  %s' $((SECONDS - part_started)) "$part_name")"); fi
   part_name=$1
   part_started=$SECONDS
-  [ -n "$part_name" ] && step "$part_name"
+  [ -n "$part_name" ] && echo "== $part_name ($((SECONDS - started))s)"
   return 0
 }
-# Where the bitness's DLL and test programs go in the prefix.
+# The bitness's tools, paths and names.
+triple() { case $1 in 64) echo x86_64-w64-mingw32 ;; 32) echo i686-w64-mingw32 ;; esac; }
+system_dir() { case $1 in 64) echo 'C:\windows\system32' ;; 32) echo 'C:\windows\syswow64' ;; esac; }
 install_dir() { echo "C:\\sctav\\win$1"; }
 unix_install_dir() { echo "$WINEPREFIX/drive_c/sctav/win$1"; }
+regsvr32() { local bits=$1; shift; "$(wine_loader "$bits")" "$(system_dir "$bits")\\regsvr32.exe" /s "$@" >/dev/null 2>&1; }
+other() { case $1 in 64) echo 32 ;; 32) echo 64 ;; esac; }
 
 # ---- Build -----------------------------------------------------------------------------------
 build() { windows_build "$1" "$sim" scTAVExt sctav_com_tests; }
@@ -115,18 +133,56 @@ form_tests() {
 }
 
 # ---- Registry --------------------------------------------------------------------------------
-# Every key of ours as the bitness's programs see it (scripts/lib/checks.sh).
-our_snapshot() { snapshot "$1" "${our_keys[@]}"; }
+guid() { sed -n "s/^#define SCTAV_UUID_$1 \(.*\)$/\1/p" src/com/guids.h | tr 'a-z' 'A-Z'; }
+libid="{$(guid LIBID)}"
+classes=("scTransferBillExt:$(guid CLSID_BILL):$(guid IID_BILL)"
+         "scTransferListExt:$(guid CLSID_LIST):$(guid IID_LIST)"
+         "scTransferListExt1:$(guid CLSID_LIST1):$(guid IID_LIST1)")
+# Every key the registration writes or removes, below HKEY_CLASSES_ROOT.
+our_keys=()
+for entry in "${classes[@]}"; do
+  IFS=: read -r name clsid iid <<<"$entry"
+  our_keys+=("CLSID\\{$clsid}" "scTAVExt.$name" "scTAVExt.$name.1" "Interface\\{$iid}")
+done
+our_keys+=("TypeLib\\$libid")
+
+# snapshot BITS: every key of ours with its values as a program of that bitness sees them (read
+# by that bitness's reg.exe, in one cmd.exe session), one "key|value name|data" line each (lower
+# case; "(default)" for the default value). (Wine's 64-bit reg.exe with /reg:32 misses the keys
+# both views share, such as the ProgIDs; a 32-bit program sees them.)
+snapshot() {
+  local bits=$1 script="" key
+  for key in "${our_keys[@]}"; do script+="reg query HKCR\\$key /s /reg:$bits & "; done
+  { "$(wine_loader "$bits")" "$(system_dir "$bits")\\cmd.exe" /c "${script% & }" 2>/dev/null || true; } |
+    tr -d '\r' | tr 'A-Z' 'a-z' |
+    awk '/^hkey_classes_root\\/ { key = substr($0, 19); print key "||"; next }
+         /^    / { line = substr($0, 5); n = index(line, "    reg_");
+                   if (n == 0) next; name = substr(line, 1, n - 1);
+                   rest = substr(line, n + 4); m = index(rest, "    ");
+                   data = m ? substr(rest, m + 4) : "";
+                   print key "|" name "|" data }'
+}
+# value SNAPSHOT KEY [NAME]: the data of a value in a snapshot ("" when absent).
+# (Names go to awk through the environment: awk -v would take their backslashes as escapes.)
+value() {
+  local name="${3:-(default)}"
+  K="${2,,}" N="${name,,}" awk -F'|' '$1 == ENVIRON["K"] && $2 == ENVIRON["N"] { print $3; exit }' <<<"$1"
+}
+# has_key SNAPSHOT KEY: whether the key (or a key below it) is in the snapshot.
+has_key() {
+  K="${2,,}" awk -F'|' 'BEGIN { k = ENVIRON["K"] }
+    $1 == k || index($1, k "\\") == 1 { found = 1 } END { exit !found }' <<<"$1"
+}
 
 # expect_registered BITS [LABEL]: the bitness's view holds every key of its registration.
 expect_registered() {
   local bits=$1 label=${2:-} snap dir wrong="" entry name clsid iid progid key
-  snap=$(our_snapshot "$bits")
+  snap=$(snapshot "$bits")
   dir=$(install_dir "$bits")
-  check() {  # what key-below-HKCR name expected (case is ignored)
+  check() {  # what key name expected
     local got
-    got=$(value "$snap" "HKCR\\$2" "$3")
-    if [ "${got,,}" != "${4,,}" ]; then wrong+=$'\n'"  $1: HKCR\\$2 [${3:-(default)}] is '$got', expected '$4'"; fi
+    got=$(value "$snap" "$2" "$3")
+    if [ "$got" != "${4,,}" ]; then wrong+=$'\n'"  $1: HKCR\\$2 [${3:-(default)}] is '$got', expected '${4,,}'"; fi
   }
   for entry in "${classes[@]}"; do
     IFS=: read -r name clsid iid <<<"$entry"
@@ -142,7 +198,7 @@ expect_registered() {
     check "$name VersionIndependentProgID" "$key\\VersionIndependentProgID" "" "$progid"
     check "$name TypeLib" "$key\\TypeLib" "" "$libid"
     check "$name Version" "$key\\Version" "" "1.0"
-    has_key "$snap" "HKCR\\$key\\Programmable" || wrong+=$'\n'"  $name: no HKCR\\$key\\Programmable"
+    has_key "$snap" "$key\\Programmable" || wrong+=$'\n'"  $name: no HKCR\\$key\\Programmable"
     check "_$name interface" "Interface\\{$iid}" "" "_$name"
     check "_$name interface's type library" "Interface\\{$iid}\\TypeLib" "" "$libid"
   done
@@ -159,15 +215,15 @@ expect_registered() {
 # no key of ours is left at all.
 expect_unregistered() {
   local bits=$1 label=${2:-} others_registered=${3:-0} snap left="" key entry name clsid iid
-  snap=$(our_snapshot "$bits")
+  snap=$(snapshot "$bits")
   if [ "$others_registered" = 1 ]; then
     for entry in "${classes[@]}"; do
       IFS=: read -r name clsid iid <<<"$entry"
-      has_key "$snap" "HKCR\\CLSID\\{$clsid}" && left+="HKCR\\CLSID\\{$clsid} "
+      has_key "$snap" "CLSID\\{$clsid}" && left+="HKCR\\CLSID\\{$clsid} "
     done
-    has_key "$snap" "HKCR\\TypeLib\\$libid\\1.0\\0\\win$bits" && left+="HKCR\\TypeLib\\$libid\\1.0\\0\\win$bits "
+    has_key "$snap" "TypeLib\\$libid\\1.0\\0\\win$bits" && left+="HKCR\\TypeLib\\$libid\\1.0\\0\\win$bits "
   else
-    for key in "${our_keys[@]}"; do has_key "$snap" "$key" && left+="$key "; done
+    for key in "${our_keys[@]}"; do has_key "$snap" "$key" && left+="HKCR\\$key "; done
   fi
   if [ -z "$left" ]; then ok "win$bits unregistered: no key left$label"; else bad "win$bits keys left$label: $left"; fi
 }
@@ -175,7 +231,7 @@ expect_unregistered() {
 # VBScript client, run by the bitness's own cscript.
 script_client() {
   local bits=$1 label=${2:-} out status
-  if out=$(wine_system "$bits" cscript.exe //nologo "$(install_dir "$bits")\\show_type_mismatch.vbs" 2>&1); then
+  if out=$("$(wine_loader "$bits")" "$(system_dir "$bits")\\cscript.exe" //nologo "$(install_dir "$bits")\\show_type_mismatch.vbs" 2>&1); then
     status=0
   else
     status=$?
@@ -300,4 +356,5 @@ part ""
 
 echo "== done in $((SECONDS - started))s:"
 printf '%s\n' "${timings[@]}"
-tally windows
+echo "windows: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
