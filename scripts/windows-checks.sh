@@ -28,16 +28,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bitnesses=()
-for arg in "$@" ${SCTAV_WINDOWS_BITS:-}; do
-  case $arg in
-    32|win32) bitnesses+=(32) ;;
-    64|win64) bitnesses+=(64) ;;
-    *) echo "usage: $0 [32] [64]" >&2; exit 2 ;;
-  esac
-done
-[ ${#bitnesses[@]} -gt 0 ] || bitnesses=(64 32)
-mapfile -t bitnesses < <(printf '%s\n' "${bitnesses[@]}" | sort -ru)
+. scripts/lib/bitness.sh
+windows_bitnesses "usage: $0 [32] [64]" "$@"
 sim=1; [ "${SCTAV_SKIP_WINDOWS_SIM:-0}" = "1" ] && sim=0
 via_com=$sim; [ "${SCTAV_SKIP_WINDOWS_VIA_COM:-0}" = "1" ] && via_com=0
 
