@@ -232,13 +232,17 @@ TEST(SimHost, ComponentsAreCreatedByProgIdWithoutRegardToCase) {
   }
 }
 
+// The bill window of bill 1, as the plug-in reaches it.
+ax::Object OpenBillOne(sim::Host& host) {
+  sim::BillOpening o;
+  o.fid = 1;
+  return ax::Object(std::static_pointer_cast<ax::Dispatch>(host.OpenBill(o)));
+}
+
 TEST(SimHost, PlantedFailuresHitTheNextCallOnly) {
   sim::Host host;
   sim::Harness harness(host);
-  sim::BillOpening o;
-  o.fid = 1;
-  auto w = host.OpenBill(o);
-  ax::Object bill(std::static_pointer_cast<ax::Dispatch>(w));
+  ax::Object bill = OpenBillOne(host);
   harness.faults().Plant("bill", "getfieldvalue", "disk on fire", 1);
   try {
     bill.Get("GetFieldValue", {"FID", int32_t{-1}, int32_t{1}});
@@ -295,10 +299,7 @@ TEST(SimHost, ObjectsHandedOverInEventsAreCountedOneObjectEach) {
 TEST(SimHost, RecordSetsOfDataCallsAndCreatedDictionariesAreCounted) {
   sim::Host host;
   sim::Harness harness(host);
-  sim::BillOpening o;
-  o.fid = 1;
-  auto w = host.OpenBill(o);
-  ax::Object lib = ax::Object(std::static_pointer_cast<ax::Dispatch>(w)).GetObj("LmLib");
+  ax::Object lib = OpenBillOne(host).GetObj("LmLib");
   ax::Object rs = lib.GetObj("GetData", {"SELECT FID FROM t_scTransfer WHERE FID=1"});
   EXPECT_NE(rs.As<sim::CountedObject>(), nullptr);
   harness.faults().Plant("LmLib", "EOF", "cursor lost", 1);
