@@ -115,6 +115,14 @@ int32_t NumberFromHResult(HRESULT hr) {
   }
 }
 
+std::string DescriptionFor(HRESULT hr, int32_t number) {
+  if (number >= 0) return ax::StandardDescription(number);
+  std::string text = SystemMessage(hr);
+  return text.empty() ? ax::StandardDescription(440) : ax::StandardDescription(440) + ": " + text;
+}
+
+}  // namespace
+
 std::string SystemMessage(HRESULT hr) {
   LocalBuffer<wchar_t> buffer;
   DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -129,14 +137,6 @@ std::string SystemMessage(HRESULT hr) {
   }
   return text;
 }
-
-std::string DescriptionFor(HRESULT hr, int32_t number) {
-  if (number >= 0) return ax::StandardDescription(number);
-  std::string text = SystemMessage(hr);
-  return text.empty() ? ax::StandardDescription(440) : ax::StandardDescription(440) + ": " + text;
-}
-
-}  // namespace
 
 ax::AutomationError ErrorFromHResult(HRESULT hr, EXCEPINFO* info) {
   HRESULT code = hr;

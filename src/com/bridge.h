@@ -24,6 +24,8 @@ namespace sccom {
 // ---- Text ---------------------------------------------------------------------------------
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
+// The system's text for an HRESULT, in the user's language; empty when it has none.
+std::string SystemMessage(HRESULT hr);
 Bstr MakeBstr(std::string_view utf8);
 std::string GuidText(REFGUID guid);  // "{xxxxxxxx-...}"
 

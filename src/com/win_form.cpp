@@ -9,6 +9,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <vector>
@@ -110,6 +111,17 @@ struct AtlHost {
   }
 };
 
+// Hosts a control in the window: the container ATL made for it, or why there is none. Only an
+// object that is a control (IOleObject) is offered to the container: some containers fault on
+// any other object.
+HRESULT HostControl(IDispatch* control, HWND window, ComPtr<IUnknown>& container) {
+  if (!AtlHost::Get().attach) return REGDB_E_CLASSNOTREG;
+  if (!QueryAs<IOleObject>(control)) return E_NOINTERFACE;
+  HRESULT hr = AtlHost::Get().attach(control, window, container.put());
+  if (SUCCEEDED(hr) && !container) hr = E_FAIL;
+  return hr;
+}
+
 // Routes a hosted control's events to the form.
 class ControlEventSink final : public ax::EventSink {
  public:
@@ -129,6 +141,7 @@ class FormWindow {
   ~FormWindow() {
     events_.clear();
     if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    children_.clear();  // the containers go after their windows
     if (font_) DeleteObject(font_);
   }
 
@@ -139,6 +152,8 @@ class FormWindow {
     std::string name;
     HWND hwnd = nullptr;
     std::vector<ax::ComboItem> shownItems;  // what the combo box lists now
+    ComPtr<IUnknown> container;             // of a hosted control, while the window lives
+    ComPtr<IOleInPlaceActiveObject> active;  // the hosted control's keyboard, when it has one
   };
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -152,6 +167,8 @@ class FormWindow {
   template <class F>
   void Raise(F&& handler);
   bool PreviewKey(const MSG& msg);
+  // A key for a hosted control goes to the control first (its accelerators, arrows, Enter).
+  bool ControlKey(MSG& msg);
   // Tab in a locked box moves on to the next control (Shift+Tab back), as it does everywhere
   // else: a multi-line box would otherwise take the key as text.
   bool TabsOut(const MSG& msg);
@@ -212,10 +229,10 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
     style |= DTS_SHORTDATEFORMAT | WS_TABSTOP;
     text.clear();
   } else if (kind == "ImageList") {
-    children_.push_back({c.Name(), nullptr, {}});
+    children_.push_back({c.Name(), nullptr, {}, {}, {}});
     return;
   } else if (kind == "ActiveX") {
-    style |= SS_CENTER | SS_CENTERIMAGE;
+    style |= SS_CENTER | WS_TABSTOP;
     text = L"[" + Widen(c.activeX.IsNothing() ? c.Name() : c.activeX.TypeName()) + L"]";
   }
   HWND child = CreateWindowExW(exStyle, cls, text.c_str(), style, Px(c.left), Px(c.top),
@@ -223,14 +240,21 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                module::Handle(), nullptr);
   if (child && font_) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  children_.push_back({c.Name(), child, {}});
+  children_.push_back({c.Name(), child, {}, {}, {}});
   if (kind == "ActiveX" && child && !c.activeX.IsNothing()) {
-    // Host the control the plug-in created; without a container it stays a placeholder.
-    if (auto* com = dynamic_cast<ComDispatch*>(c.activeX.ptr().get())) {
-      if (AtlHost::Get().attach) {
-        SetWindowTextW(child, L"");
-        AtlHost::Get().attach(com->get(), child, nullptr);
-      }
+    // Host the control the plug-in created. Where it cannot be hosted, the placeholder stays
+    // and says why.
+    auto* com = dynamic_cast<ComDispatch*>(c.activeX.ptr().get());
+    Child& hosted = children_.back();
+    HRESULT hr = com ? HostControl(com->get(), child, hosted.container) : E_NOINTERFACE;
+    if (SUCCEEDED(hr)) {
+      SetWindowTextW(child, L"");
+      hosted.active = QueryAs<IOleInPlaceActiveObject>(com->get());
+    } else {
+      wchar_t code[16];
+      swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+      std::wstring why = Widen(SystemMessage(hr));
+      SetWindowTextW(child, (text + L"\r\n" + (why.empty() ? code : why + L" (" + code + L")")).c_str());
     }
     auto sink = std::make_unique<ControlEventSink>(form_, c.Name());
     try {
@@ -515,6 +539,12 @@ bool FormWindow::PreviewKey(const MSG& msg) {
   return keyCode == 0;  // the form consumed the key
 }
 
+bool FormWindow::ControlKey(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  const Child* child = ChildOf(msg.hwnd);
+  return child && child->active && child->active->TranslateAccelerator(&msg) == S_OK;
+}
+
 bool FormWindow::TabsOut(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
   for (const Child& child : children_) {
@@ -593,6 +623,7 @@ void FormWindow::Run() {
     }
     if (got < 0) break;
     if (PreviewKey(msg)) continue;
+    if (ControlKey(msg)) continue;
     if (TabsOut(msg)) continue;
     if (DialogKey(msg)) continue;
     if (IsDialogMessageW(hwnd_, &msg)) continue;

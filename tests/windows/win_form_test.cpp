@@ -14,6 +14,7 @@
 #include "automation/runtime.h"
 #include "banksubmit/dlgBankSend.h"
 #include "bridge.h"
+#include "com_object.h"
 #include "fake_components.h"
 #include "server.h"
 #include "win_ui.h"
@@ -259,6 +260,180 @@ TEST(WinForms, BankSubmissionResultsStayWhateverTheKeysAndFollowTheWindow) {
   EXPECT_NEAR(p.clientResized.right - p.buttonResized.right, p.client.right - p.buttonAtOpen.right, 1);
   EXPECT_GT(p.buttonResized.top, p.boxResized.bottom);
   EXPECT_LE(p.buttonResized.bottom, p.clientResized.bottom);
+}
+
+// A control of the test's own that notes the keys the form offers it: a control (IOleObject)
+// that a container can host, with the keyboard of an active control.
+class KeyControl final : public ComObject<IDispatch, IOleObject, IOleInPlaceActiveObject> {
+ public:
+  std::vector<WPARAM> keys;
+
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override { return n ? (*n = 0, S_OK) : E_POINTER; }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override {
+    site_ = ComPtr<IOleClientSite>(site);
+    return S_OK;
+  }
+  STDMETHODIMP GetClientSite(IOleClientSite** site) override {
+    if (!site) return E_POINTER;
+    *site = site_.CopyOut();
+    return S_OK;
+  }
+  STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+  STDMETHODIMP Close(DWORD) override {
+    site_.Reset();
+    return S_OK;
+  }
+  STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+  STDMETHODIMP DoVerb(LONG, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override { return S_OK; }
+  STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
+  STDMETHODIMP Update() override { return S_OK; }
+  STDMETHODIMP IsUpToDate() override { return S_OK; }
+  STDMETHODIMP GetUserClassID(CLSID*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetExtent(DWORD, SIZEL*) override { return S_OK; }
+  STDMETHODIMP GetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+  STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMiscStatus(DWORD, DWORD* status) override { return status ? (*status = 0, S_OK) : E_POINTER; }
+  STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetWindow(HWND*) override { return E_FAIL; }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP TranslateAccelerator(LPMSG msg) override {
+    if (!msg || msg->message != WM_KEYDOWN) return S_FALSE;
+    keys.push_back(msg->wParam);
+    return msg->wParam == VK_DOWN ? S_OK : S_FALSE;  // the list takes its arrows
+  }
+  STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+ protected:
+  void* Find(REFIID iid) override {
+    if (iid == IID_IUnknown || iid == IID_IDispatch) return static_cast<IDispatch*>(this);
+    if (iid == IID_IOleObject) return static_cast<IOleObject*>(this);
+    if (iid == IID_IOleWindow || iid == IID_IOleInPlaceActiveObject) {
+      return static_cast<IOleInPlaceActiveObject*>(this);
+    }
+    return nullptr;
+  }
+
+ private:
+  ComPtr<IOleClientSite> site_;
+};
+
+// A form with a text box, a hosted control after it in tab order, and OK.
+class ControlForm : public ax::Form {
+ public:
+  explicit ControlForm(ax::Object control) : ax::Form("ControlForm") {
+    caption = "控件窗体";
+    width = 7000;
+    height = 5000;
+    ax::Control& text = AddControl("txtFilter", "TextBox");
+    text.left = 120;
+    text.top = 120;
+    text.width = 2400;
+    text.height = 300;
+    text.tabIndex = 0;
+    ax::Control& list = AddControl("ListRecSett", "ActiveX");
+    list.left = 120;
+    list.top = 600;
+    list.width = 6000;
+    list.height = 3000;
+    list.tabIndex = 1;
+    list.activeX = std::move(control);
+    ax::Control& ok = AddControl("btnOK", "CommandButton");
+    ok.left = 4800;
+    ok.top = 3800;
+    ok.width = 1200;
+    ok.height = 375;
+    ok.tabIndex = 2;
+    ok.isDefault = true;
+  }
+  void Click(const std::string& control) override {
+    clicks.push_back(control);
+    Hide();
+  }
+  std::vector<std::string> clicks;
+};
+
+// What the user met in the control form.
+struct ControlPlay {
+  int step = 0;
+  std::wstring hostText;
+  bool hostHasWindow = false, tabReachedControl = false;
+};
+ControlPlay g_control;
+
+void CALLBACK PlayControl(HWND, UINT, UINT_PTR timer, DWORD) {
+  ControlPlay& p = g_control;
+  HWND form = FindWindowW(L"scTAVExtForm", Widen("控件窗体").c_str());
+  if (!form) return;
+  HWND host = Item(form, 1);
+  switch (p.step++) {
+    case 0:
+      p.hostText = Text(host);
+      p.hostHasWindow = GetWindow(host, GW_CHILD) != nullptr;
+      SetFocus(Item(form, 0));
+      Key(Item(form, 0), VK_TAB);
+      break;
+    case 1:
+      p.tabReachedControl = GetFocus() == host || IsChild(host, GetFocus());
+      Key(GetFocus(), VK_DOWN);  // taken by a control that takes arrows
+      Key(GetFocus(), VK_RETURN);  // left to the form: OK
+      break;
+    default:
+      KillTimer(nullptr, timer);
+      PostMessageW(form, WM_CLOSE, 0, 0);
+  }
+}
+
+void PlayControlForm(ControlForm& form) {
+  g_control = {};
+  UINT_PTR play = SetTimer(nullptr, 0, 300, &PlayControl);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 15000, &Rescue);
+  form.ShowModal();
+  KillTimer(nullptr, play);
+  KillTimer(nullptr, rescue);
+}
+
+TEST(WinForms, AnActiveXControlIsHostedForRealOrSaysWhyNot) {
+  {
+    SCOPED_TRACE("a control the system ships");
+    ControlForm form(ax::CreateObject("Shell.Explorer.2"));
+    PlayControlForm(form);
+    ASSERT_GE(g_control.step, 2) << "the control form was not played";
+    EXPECT_EQ(Narrow(g_control.hostText), "") << "the placeholder gives way to the control";
+    EXPECT_TRUE(g_control.hostHasWindow) << "the control was not hosted";
+    EXPECT_TRUE(g_control.tabReachedControl) << "Tab from the text box reaches the control";
+  }
+  {
+    SCOPED_TRACE("the control's keys");
+    ComPtr<KeyControl> control = MakeCom<KeyControl>();
+    ControlForm form(WrapDispatch(static_cast<IDispatch*>(control.get())));
+    PlayControlForm(form);
+    EXPECT_TRUE(g_control.tabReachedControl);
+    EXPECT_EQ(control->keys, (std::vector<WPARAM>{VK_DOWN, VK_RETURN})) << "keys in the control go to it first";
+    EXPECT_EQ(form.clicks, std::vector<std::string>{"btnOK"}) << "a key the control leaves goes to the form";
+  }
+  {
+    SCOPED_TRACE("an object that is no control");
+    ControlForm form(ax::CreateObject("Scripting.Dictionary"));
+    PlayControlForm(form);
+    ASSERT_GE(g_control.step, 2);
+    const std::string shown = Narrow(g_control.hostText);
+    EXPECT_EQ(shown.rfind("[", 0), 0u) << shown;
+    EXPECT_NE(shown.find("0x80004002"), std::string::npos) << "the placeholder says why: " << shown;
+  }
 }
 
 // A form whose description says nothing of its keys: a label with an access key, a text box, OK
