@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Checks the Windows installers (scripts/windows-package.sh) under Wine, both bitnesses side by
 # side in one fresh 64-bit prefix (the 32-bit package through WoW64, in the 32-bit registry
-# view and Program Files (x86)):
+# view and Program Files (x86)); each package's tools (msiexec, reg, regsvr32, cscript) are
+# programs of its bitness. A machine that cannot execute 32-bit programs checks the x64 package
+# alone, and says so.
 #  - a BILLINTERFACE or LISTINTERFACE that is not an identifier in braces is refused;
 #  - silent install with both properties; the DLL where expected; the host interface values;
+#  - before any regsvr32: the classes and interfaces are in the bitness's own registry view, the
+#    ProgIDs where Windows shares them between the views (written through the 32-bit view), and
+#    the bitness's own cscript.exe creates the three classes and gets error 13 from Show;
 #  - the registry the package writes equals what regsvr32 writes for the installed DLL, and
 #    regsvr32 /u leaves nothing of it (so the package writes nothing more);
-#  - the bitness's own cscript.exe creates the three classes and gets error 13 from Show;
 #  - repair restores a deleted DLL and class key and keeps the host interface values;
 #  - a package of the next version replaces the installed one and keeps the values; the older
 #    package is then refused;
@@ -46,6 +50,14 @@ for arch in x86 x64; do
   fi
 done
 
+# The packages this machine can check: the x86 package's tools are 32-bit programs.
+archs=(x64)
+if runs_32bit; then
+  archs=(x86 x64)
+else
+  echo "skipped: x86 package checks: this machine cannot execute 32-bit programs"
+fi
+
 step "creating a fresh Wine prefix"
 wine_prefix packages
 step "building the packages of the next version, $next"
@@ -68,7 +80,12 @@ class_keys+=("HKCR\\TypeLib\\{$(guid LIBID)}")
 host='HKLM\Software\scTAVExt\HostInterfaces'
 declare -A registered  # arch -> the class keys as the package wrote them
 
-# Per bitness: registry view, system folder, install folder, host interface values given.
+# Per bitness: its programs' loader, registry view, system folder, install folder, host interface
+# values given.
+bits() { case $1 in x86) echo 32 ;; x64) echo 64 ;; esac; }
+# run ARCH PROGRAM ARG...: the program as the bitness's programs find it (C:\windows\system32 is
+# the 32-bit folder to a 32-bit program), started by that bitness's loader.
+run() { local arch=$1; shift; "$(wine_loader "$(bits "$arch")")" "$@"; }
 view() { case $1 in x86) echo /reg:32 ;; x64) echo /reg:64 ;; esac; }
 sysdir() { case $1 in x86) echo 'C:\windows\syswow64' ;; x64) echo 'C:\windows\system32' ;; esac; }
 installdir() { case $1 in x86) echo 'Program Files (x86)/scTAVExt' ;; x64) echo 'Program Files/scTAVExt' ;; esac; }
@@ -85,7 +102,7 @@ dump_classes() {
   rm -rf "$dir" && mkdir -p "$dir"
   for key in "${class_keys[@]}"; do
     i=$((i + 1))
-    wine reg export "$key" "$(winpath "$dir/$i.reg")" "$(view "$1")" /y >/dev/null 2>&1 || true
+    run "$1" reg export "$key" "$(winpath "$dir/$i.reg")" "$(view "$1")" /y >/dev/null 2>&1 || true
   done
   python3 tests/windows/reg_dump.py "$dir"/*.reg | grep -v "\\\\0\\\\$(platform "$(other "$1")")" || true
 }
@@ -102,11 +119,37 @@ unshared() {  # arch: keeps the bitness's own platform key
 without_helpdir() { grep -v '\\HELPDIR	' || true; }
 installed() { [ -f "$WINEPREFIX/drive_c/$(installdir "$1")/scTAVExt.dll" ]; }
 regvalue() {  # arch key name -> data ("" when absent)
-  wine reg query "$2" /v "$3" "$(view "$1")" 2>/dev/null | tr -d '\r' |
+  run "$1" reg query "$2" /v "$3" "$(view "$1")" 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *[^ ].*REG_SZ *//p' | head -1
 }
-haskey() { wine reg query "$2" "$(view "$1")" >/dev/null 2>&1; }
-msiexec() { wine msiexec "$@" >/dev/null 2>&1; }
+haskey() { run "$1" reg query "$2" "$(view "$1")" >/dev/null 2>&1; }
+# Windows 7 and later keep one copy of the ProgIDs' keys for both registry views; Wine keeps two.
+# share BITS: the copy a program of that bitness wrote (or removed) becomes the other view's too,
+# so that every check meets the registry as Windows keeps it. (The type library's key needs no
+# such step: Wine shows its versions' values in both views.)
+progids=()
+for p in scTransferBillExt scTransferListExt scTransferListExt1; do progids+=("scTAVExt.$p" "scTAVExt.$p.1"); done
+share() {
+  local from=/reg:$1 to=/reg:$(other_bits "$1") p
+  mkdir -p "$work/shared"
+  for p in "${progids[@]}"; do
+    run x64 reg delete "HKCR\\$p" /f "$to" >/dev/null 2>&1 || true
+    if run x64 reg query "HKCR\\$p" "$from" >/dev/null 2>&1; then
+      run x64 reg export "HKCR\\$p" "$(winpath "$work/shared/$p.reg")" "$from" /y >/dev/null 2>&1
+      run x64 reg import "$(winpath "$work/shared/$p.reg")" "$to" >/dev/null 2>&1
+    fi
+  done
+}
+other_bits() { case $1 in 32) echo 64 ;; 64) echo 32 ;; esac; }
+# msiexec ARCH ARG...: the bitness's msiexec. Both packages write the ProgIDs through the 32-bit
+# view.
+msiexec() {
+  local arch=$1 status=0
+  shift
+  run "$arch" msiexec "$@" >/dev/null 2>&1 || status=$?
+  share 32
+  return $status
+}
 installed_version() { [ -f "$WINEPREFIX/drive_c/$(installdir "$1")/scTAVExt.dll" ] &&
   python3 scripts/lib/dll_version.py "$WINEPREFIX/drive_c/$(installdir "$1")/scTAVExt.dll"; }
 expect_values() {  # arch what: both host interface values as given
@@ -120,10 +163,10 @@ expect_values() {  # arch what: both host interface values as given
   fi
 }
 
-for arch in x86 x64; do
+for arch in "${archs[@]}"; do
   step "$arch: refusing interface identifiers not in braces"
   for prop in "BILLINTERFACE=not-an-identifier" "LISTINTERFACE={0A1B2C3D 0000}"; do
-    if msiexec /i "$(msi "$arch")" /qn "$prop"; then
+    if msiexec "$arch" /i "$(msi "$arch")" /qn "$prop"; then
       bad "$arch $prop was accepted"
     elif [ -e "$WINEPREFIX/drive_c/$(installdir "$arch")" ]; then
       bad "$arch $prop refused, but files were installed"
@@ -133,9 +176,9 @@ for arch in x86 x64; do
   done
 done
 
-for arch in x86 x64; do
+for arch in "${archs[@]}"; do
   step "$arch: silent install of scTAVExt-$version-$arch.msi"
-  if msiexec /i "$(msi "$arch")" /qn BILLINTERFACE="$(bill_iid "$arch")" LISTINTERFACE="$(list_iid "$arch")"; then
+  if msiexec "$arch" /i "$(msi "$arch")" /qn BILLINTERFACE="$(bill_iid "$arch")" LISTINTERFACE="$(list_iid "$arch")"; then
     ok "$arch msiexec /i /qn"
   else
     bad "$arch msiexec /i /qn failed"
@@ -145,16 +188,52 @@ for arch in x86 x64; do
   expect_values "$arch" "host interface values"
 done
 
-for arch in x86 x64; do
+# The bitness's own cscript.exe runs the client: it creates the three classes by ProgID and gets
+# error 13 from Show with objects that are no host interface.
+client() {  # arch when
+  local out status
+  if out=$(run "$1" "$(sysdir "$1")\\cscript.exe" //nologo "$checks\\show_type_mismatch.vbs" 2>&1); then status=0; else status=$?; fi
+  if [ "$status" -eq 0 ] && echo "$out" | grep -q "^ok: " && ! echo "$out" | grep -q "FAILED"; then
+    ok "$1 VBScript client $2 creates the three classes, error 13 from Show"
+  else
+    echo "$out" | tr -d '\r' | sed 's/^/  /'
+    bad "$1 VBScript client $2 (exit $status)"
+  fi
+}
+
+# What the packages wrote, as a client meets it before anything else registers the DLL. The
+# classes and interfaces are in each bitness's own view (Windows keeps two copies of
+# HKCR\CLSID and HKCR\Interface); the ProgIDs, and the type library's key, are written through
+# the 32-bit view by one component both packages share, because Windows 7 and later keep one
+# copy of them for both views (share above).
+for arch in "${archs[@]}"; do
+  step "$arch: before any regsvr32"
+  got=$(run "$arch" reg query "HKCR\\CLSID\\{$(guid CLSID_BILL)}\\InprocServer32" /ve "$(view "$arch")" 2>/dev/null |
+        tr -d '\r' | sed -n 's/^ *[^ ].*REG_SZ *//p' | head -1)
+  if [ "$got" = "$(dllpath "$arch")" ] && haskey "$arch" "HKCR\\Interface\\{$(guid IID_BILL)}"; then
+    ok "$arch classes and interfaces in the $(bits "$arch")-bit view (InprocServer32 $got)"
+  else
+    bad "$arch InprocServer32 in the $(bits "$arch")-bit view is '$got', expected $(dllpath "$arch")"
+  fi
+  missing=""
+  for p in "${progids[@]}"; do
+    run "$arch" reg query "HKCR\\$p\\CLSID" /reg:32 >/dev/null 2>&1 || missing+=" $p"
+  done
+  if [ -z "$missing" ]; then ok "$arch ProgIDs in the view Windows shares"; else bad "$arch ProgIDs missing:$missing"; fi
+  client "$arch" "before any regsvr32"
+done
+
+for arch in "${archs[@]}"; do
   step "$arch: registry against regsvr32"
   # Both packages are installed: each view holds its own bitness's server.
-  got=$(wine reg query "HKCR\\CLSID\\{$(guid CLSID_BILL)}\\InprocServer32" /ve "$(view "$arch")" 2>/dev/null |
+  got=$(run "$arch" reg query "HKCR\\CLSID\\{$(guid CLSID_BILL)}\\InprocServer32" /ve "$(view "$arch")" 2>/dev/null |
         tr -d '\r' | sed -n 's/^ *[^ ].*REG_SZ *//p' | head -1)
   if [ "$got" = "$(dllpath "$arch")" ]; then ok "$arch side by side: InprocServer32 is $got"; else bad "$arch InprocServer32 is '$got', expected $(dllpath "$arch")"; fi
   from_msi=$(dump_classes "$arch")
   registered[$arch]=$from_msi
   regsvr32="$(sysdir "$arch")\\regsvr32.exe"
-  wine "$regsvr32" /s /u "$(dllpath "$arch")" >/dev/null 2>&1 || bad "$arch regsvr32 /u failed"
+  run "$arch" "$regsvr32" /s /u "$(dllpath "$arch")" >/dev/null 2>&1 || bad "$arch regsvr32 /u failed"
+  share "$(bits "$arch")"
   left=$(dump_classes "$arch")
   installed "$(other "$arch")" && left=$(echo "$left" | unshared "$arch")
   if [ -z "$left" ]; then
@@ -162,7 +241,8 @@ for arch in x86 x64; do
   else
     bad "$arch keys the package wrote that regsvr32 /u leaves: $(echo "$left" | head -5)"
   fi
-  wine "$regsvr32" /s "$(dllpath "$arch")" >/dev/null 2>&1 || bad "$arch regsvr32 failed"
+  run "$arch" "$regsvr32" /s "$(dllpath "$arch")" >/dev/null 2>&1 || bad "$arch regsvr32 failed"
+  share "$(bits "$arch")"
   from_regsvr32=$(dump_classes "$arch")
   if [ -n "$from_msi" ] && [ "$from_msi" = "$from_regsvr32" ]; then
     ok "$arch package registry equals regsvr32's ($(echo "$from_msi" | wc -l) keys and values)"
@@ -170,23 +250,17 @@ for arch in x86 x64; do
     bad "$arch package registry differs from regsvr32's:"
     diff <(echo "$from_msi") <(echo "$from_regsvr32") | sed 's/^/  /' || true
   fi
+  client "$arch" "after regsvr32"
 
-  step "$arch: VBScript client ($(sysdir "$arch")\\cscript.exe)"
-  if out=$(wine "$(sysdir "$arch")\\cscript.exe" //nologo "$checks\\show_type_mismatch.vbs" 2>&1); then status=0; else status=$?; fi
-  if [ "$status" -eq 0 ] && echo "$out" | grep -q "^ok: " && ! echo "$out" | grep -q "FAILED"; then
-    ok "$arch VBScript client creates the three classes, error 13 from Show"
-  else
-    echo "$out" | tr -d '\r' | sed 's/^/  /'
-    bad "$arch VBScript client (exit $status)"
-  fi
 done
 
-for arch in x86 x64; do
+for arch in "${archs[@]}"; do
   step "$arch: repair"
   rm -f "$WINEPREFIX/drive_c/$(installdir "$arch")/scTAVExt.dll"
-  wine reg delete 'HKCR\scTAVExt.scTransferBillExt' /f "$(view "$arch")" >/dev/null 2>&1 || true
+  run "$arch" reg delete 'HKCR\scTAVExt.scTransferBillExt' /f "$(view "$arch")" >/dev/null 2>&1 || true
+  share "$(bits "$arch")"
   # msiexec /fa PACKAGE is the same on Windows; Wine's msiexec /f takes only product codes.
-  if msiexec /i "$(msi "$arch")" REINSTALL=ALL REINSTALLMODE=amus /qn; then
+  if msiexec "$arch" /i "$(msi "$arch")" REINSTALL=ALL REINSTALLMODE=amus /qn; then
     ok "$arch repair (REINSTALL=ALL REINSTALLMODE=amus)"
   else
     bad "$arch repair failed"
@@ -200,12 +274,12 @@ for arch in x86 x64; do
   expect_values "$arch" "after repair"
 done
 
-for arch in x86 x64; do
+for arch in "${archs[@]}"; do
   step "$arch: upgrade to scTAVExt-$next-$arch.msi"
-  if msiexec /i "$(next_msi "$arch")" /qn; then ok "$arch msiexec /i next version"; else bad "$arch upgrade failed"; fi
+  if msiexec "$arch" /i "$(next_msi "$arch")" /qn; then ok "$arch msiexec /i next version"; else bad "$arch upgrade failed"; fi
   got=$(installed_version "$arch" || true)
   if [ "$got" = "$next" ]; then ok "$arch DLL $next after the upgrade"; else bad "$arch DLL after the upgrade: '$got'"; fi
-  products=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "$(view "$arch")" 2>/dev/null |
+  products=$(run "$arch" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "$(view "$arch")" 2>/dev/null |
              tr -d '\r' | grep -c "DisplayName *REG_SZ *scTAVExt ($( [ "$arch" = x86 ] && echo 32 || echo 64)-bit)" || true)
   if [ "$products" = 1 ]; then ok "$arch one product installed after the upgrade"; else bad "$arch $products products installed after the upgrade"; fi
   expect_values "$arch" "after the upgrade"
@@ -216,7 +290,7 @@ for arch in x86 x64; do
     bad "$arch classes after the upgrade differ:"
     diff <(echo "${registered[$arch]}" | without_helpdir) <(echo "$after") | sed 's/^/  /' || true
   fi
-  if msiexec /i "$(msi "$arch")" /qn; then
+  if msiexec "$arch" /i "$(msi "$arch")" /qn; then
     bad "$arch the older package $version installs over $next"
   elif [ "$(installed_version "$arch" || true)" = "$next" ]; then
     ok "$arch the older package $version is refused over $next"
@@ -225,9 +299,9 @@ for arch in x86 x64; do
   fi
 done
 
-for arch in x86 x64; do
+for arch in "${archs[@]}"; do
   step "$arch: silent uninstall"
-  if msiexec /x "$(next_msi "$arch")" /qn; then ok "$arch msiexec /x /qn"; else bad "$arch msiexec /x failed"; fi
+  if msiexec "$arch" /x "$(next_msi "$arch")" /qn; then ok "$arch msiexec /x /qn"; else bad "$arch msiexec /x failed"; fi
   left=$(dump_classes "$arch")
   installed "$(other "$arch")" && left=$(echo "$left" | unshared "$arch")
   haskey "$arch" 'HKLM\Software\scTAVExt' && left+=" HKLM\\Software\\scTAVExt"
