@@ -22,7 +22,7 @@ mkdir -p "$work/shots" "$out"
 wineserver -w
 shots="Z:$(echo "$work/shots" | tr / '\\')"
 xvfb-run -a -s "-screen 0 1024x768x24" \
-  wine build/mingw64-sim/tests/windows/sctav_form_shots.exe "$shots" 2>&1 | tr -d '\r'
+  "$(wine_loader 64)" build/mingw64-sim/tests/windows/sctav_form_shots.exe "$shots" 2>&1 | tr -d '\r'
 python3 tests/windows/bmp_to_png.py "$work"/shots/*.bmp
 cp "$work"/shots/*.png "$out/"
 ls -la "$out"

@@ -120,15 +120,22 @@ void CALLBACK Rescue(HWND, UINT, UINT_PTR timer, DWORD) {
   if (form) PostMessageW(form, WM_CLOSE, 0, 0);
 }
 
+// Runs show (which opens a form modally) while play acts as the user every interval ms; the
+// rescue ends a form that did not end as expected.
+template <class Show>
+void WhilePlaying(TIMERPROC play, UINT interval, Show&& show) {
+  UINT_PTR player = SetTimer(nullptr, 0, interval, play);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 15000, &Rescue);
+  show();
+  KillTimer(nullptr, player);
+  KillTimer(nullptr, rescue);
+}
+
 // Shows the form modally while the scripted user plays it (and closes its window when close).
 void ShowPlayed(SampleForm& form, bool close) {
   g_probe = {};
   g_close = close;
-  UINT_PTR play = SetTimer(nullptr, 0, 200, &PlayUser);
-  UINT_PTR rescue = SetTimer(nullptr, 0, 10000, &Rescue);
-  form.ShowModal();
-  KillTimer(nullptr, play);
-  KillTimer(nullptr, rescue);
+  WhilePlaying(&PlayUser, 200, [&] { form.ShowModal(); });
 }
 
 TEST(WinForms, ControlsShowTheModelAndHandlersSeeTheUsersChanges) {
@@ -235,11 +242,7 @@ TEST(WinForms, BankSubmissionResultsStayWhateverTheKeysAndFollowTheWindow) {
         return ax::Variant();
       }));
   g_result = {};
-  UINT_PTR play = SetTimer(nullptr, 0, 300, &PlayResults);
-  UINT_PTR rescue = SetTimer(nullptr, 0, 15000, &Rescue);
-  sc::dlgBankSend::ShowMsg("单据 1 提交成功！\n单据 2 提交失败：余额不足");
-  KillTimer(nullptr, play);
-  KillTimer(nullptr, rescue);
+  WhilePlaying(&PlayResults, 300, [] { sc::dlgBankSend::ShowMsg("单据 1 提交成功！\n单据 2 提交失败：余额不足"); });
   const ResultPlay& p = g_result;
   ASSERT_GE(p.step, 4) << "the result dialog was not played to its end";
   const std::string lines = "单据 1 提交成功！\r\n单据 2 提交失败：余额不足";
@@ -338,26 +341,19 @@ class ControlForm : public ax::Form {
     caption = "控件窗体";
     width = 7000;
     height = 5000;
-    ax::Control& text = AddControl("txtFilter", "TextBox");
-    text.left = 120;
-    text.top = 120;
-    text.width = 2400;
-    text.height = 300;
-    text.tabIndex = 0;
-    ax::Control& list = AddControl("ListRecSett", "ActiveX");
-    list.left = 120;
-    list.top = 600;
-    list.width = 6000;
-    list.height = 3000;
-    list.tabIndex = 1;
-    list.activeX = std::move(control);
-    ax::Control& ok = AddControl("btnOK", "CommandButton");
-    ok.left = 4800;
-    ok.top = 3800;
-    ok.width = 1200;
-    ok.height = 375;
-    ok.tabIndex = 2;
-    ok.isDefault = true;
+    auto place = [this](const std::string& name, const std::string& kind, int32_t left, int32_t top,
+                        int32_t width, int32_t height) -> ax::Control& {
+      ax::Control& c = AddControl(name, kind);
+      c.left = left;
+      c.top = top;
+      c.width = width;
+      c.height = height;
+      c.tabIndex = static_cast<int32_t>(ControlOrder().size()) - 1;
+      return c;
+    };
+    place("txtFilter", "TextBox", 120, 120, 2400, 300);
+    place("ListRecSett", "ActiveX", 120, 600, 6000, 3000).activeX = std::move(control);
+    place("btnOK", "CommandButton", 4800, 3800, 1200, 375).isDefault = true;
   }
   void Click(const std::string& control) override {
     clicks.push_back(control);
@@ -399,11 +395,7 @@ void CALLBACK PlayControl(HWND, UINT, UINT_PTR timer, DWORD) {
 
 void PlayControlForm(ControlForm& form) {
   g_control = {};
-  UINT_PTR play = SetTimer(nullptr, 0, 300, &PlayControl);
-  UINT_PTR rescue = SetTimer(nullptr, 0, 15000, &Rescue);
-  form.ShowModal();
-  KillTimer(nullptr, play);
-  KillTimer(nullptr, rescue);
+  WhilePlaying(&PlayControl, 300, [&] { form.ShowModal(); });
 }
 
 TEST(WinForms, AnActiveXControlIsHostedForRealOrSaysWhyNot) {
@@ -482,11 +474,7 @@ void CALLBACK PlaySteps(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 void Play(KeysForm& form, std::vector<std::function<void(HWND)>> steps) {
   g_steps = std::move(steps);
-  UINT_PTR play = SetTimer(nullptr, 0, 200, &PlaySteps);
-  UINT_PTR rescue = SetTimer(nullptr, 0, 10000, &Rescue);
-  form.ShowModal();
-  KillTimer(nullptr, play);
-  KillTimer(nullptr, rescue);
+  WhilePlaying(&PlaySteps, 200, [&] { form.ShowModal(); });
 }
 std::string FocusName(HWND form) {
   HWND focus = GetFocus();
