@@ -519,6 +519,18 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
+    case WM_NEXTDLGCTL: {
+      // As a dialog's own procedure does: the system's dialog keys (a label's access key among
+      // them) move the focus with this message, which only dialogs answer by themselves.
+      HWND focus = GetFocus();
+      HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                 : GetNextDlgTabItem(hwnd_, focus == hwnd_ ? nullptr : focus, wParam != 0);
+      if (next && IsChild(hwnd_, next)) {
+        if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
+        SetFocus(next);
+      }
+      return 0;
+    }
     case WM_CLOSE:
       // Closing the window unloads the form, which ends its modal showing.
       Raise([&] { form_.Unload(); });

@@ -506,6 +506,21 @@ TEST(WinForms, KeysWhereTheFormSaysNothing) {
     EXPECT_EQ(labelStyle & SS_NOPREFIX, 0) << "\"&\" in a label marks an access key";
   }
   {
+    SCOPED_TRACE("the label's access key");
+    KeysForm form(true);
+    std::string afterAccessKey;
+    Play(form, {[&](HWND f) {
+                  SetFocus(Item(f, 3));
+                  // Alt+A as the system delivers it: the character with the Alt context bit.
+                  PostMessageW(Item(f, 3), WM_SYSCHAR, L'a', 1 << 29);
+                },
+                [&](HWND f) {
+                  afterAccessKey = FocusName(f);
+                  PostMessageW(f, WM_CLOSE, 0, 0);
+                }});
+    EXPECT_EQ(afterAccessKey, "txtAcct") << "Alt+A goes to the control after the label \"账号(&A)：\"";
+  }
+  {
     SCOPED_TRACE("Enter on Cancel");
     KeysForm form(true);
     Play(form, {[&](HWND f) {
