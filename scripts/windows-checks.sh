@@ -28,7 +28,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-. scripts/lib/bitness.sh
+. scripts/lib/checks.sh
 windows_bitnesses "usage: $0 [32] [64]" "$@"
 sim=1; [ "${SCTAV_SKIP_WINDOWS_SIM:-0}" = "1" ] && sim=0
 via_com=$sim; [ "${SCTAV_SKIP_WINDOWS_VIA_COM:-0}" = "1" ] && via_com=0
@@ -38,7 +38,6 @@ setup_extra=()
 # The dialogs' Chinese texts need a CJK font in the prefix (wine_cjk_fonts).
 setup_extra+=(fonts-wqy-microhei)
 ./scripts/windows-setup.sh "${setup_extra[@]}"
-. scripts/lib/wine.sh
 . scripts/lib/windows-build.sh
 # A machine whose kernel cannot execute 32-bit programs cannot run the 32-bit DLL or any of its
 # tools under Wine: the 32-bit half is then left out, and said so.
@@ -48,11 +47,6 @@ if [[ " ${bitnesses[*]} " == *" 32 "* ]] && ! runs_32bit; then
   [ ${#bitnesses[@]} -gt 0 ] || exit 0
 fi
 
-passed=0
-failed=0
-ok() { echo "ok: $*"; passed=$((passed + 1)); }
-bad() { echo "FAILED: $*"; failed=$((failed + 1)); }
-started=$SECONDS
 timings=()
 part_name=""
 part_started=$SECONDS
@@ -61,16 +55,12 @@ part() {
   if [ -n "$part_name" ]; then timings+=("$(printf '%5ds  %s' $((SECONDS - part_started)) "$part_name")"); fi
   part_name=$1
   part_started=$SECONDS
-  [ -n "$part_name" ] && echo "== $part_name ($((SECONDS - started))s)"
+  [ -n "$part_name" ] && step "$part_name"
   return 0
 }
-# The bitness's tools, paths and names.
-triple() { case $1 in 64) echo x86_64-w64-mingw32 ;; 32) echo i686-w64-mingw32 ;; esac; }
-system_dir() { case $1 in 64) echo 'C:\windows\system32' ;; 32) echo 'C:\windows\syswow64' ;; esac; }
+# Where the bitness's DLL and test programs go in the prefix.
 install_dir() { echo "C:\\sctav\\win$1"; }
 unix_install_dir() { echo "$WINEPREFIX/drive_c/sctav/win$1"; }
-regsvr32() { local bits=$1; shift; "$(wine_loader "$bits")" "$(system_dir "$bits")\\regsvr32.exe" /s "$@" >/dev/null 2>&1; }
-other() { case $1 in 64) echo 32 ;; 32) echo 64 ;; esac; }
 
 # ---- Build -----------------------------------------------------------------------------------
 build() { windows_build "$1" "$sim" scTAVExt sctav_com_tests; }
@@ -125,7 +115,6 @@ form_tests() {
 }
 
 # ---- Registry --------------------------------------------------------------------------------
-guid() { sed -n "s/^#define SCTAV_UUID_$1 \(.*\)$/\1/p" src/com/guids.h | tr 'a-z' 'A-Z'; }
 libid="{$(guid LIBID)}"
 classes=("scTransferBillExt:$(guid CLSID_BILL):$(guid IID_BILL)"
          "scTransferListExt:$(guid CLSID_LIST):$(guid IID_LIST)"
@@ -348,5 +337,4 @@ part ""
 
 echo "== done in $((SECONDS - started))s:"
 printf '%s\n' "${timings[@]}"
-echo "windows: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+tally windows

@@ -18,14 +18,7 @@
 # Prints one ok:/FAILED: line per check naming the bitness; exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. scripts/lib/wine.sh
-
-passed=0
-failed=0
-ok() { echo "ok: $*"; passed=$((passed + 1)); }
-bad() { echo "FAILED: $*"; failed=$((failed + 1)); }
-step() { echo "== $* ($((SECONDS - started))s)"; }
-started=$SECONDS
+. scripts/lib/checks.sh
 
 step "building the packages"
 ./scripts/windows-package.sh
@@ -69,7 +62,6 @@ winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 msi() { winpath "$(pwd)/build/packages/scTAVExt-$version-$1.msi"; }
 next_msi() { winpath "$work/next/scTAVExt-$next-$1.msi"; }
 
-guid() { sed -n "s/^#define SCTAV_UUID_$1 \(.*\)$/\1/p" src/com/guids.h | tr 'a-z' 'A-Z'; }
 class_keys=()
 for id in CLSID_BILL CLSID_LIST CLSID_LIST1; do class_keys+=("HKCR\\CLSID\\{$(guid "$id")}"); done
 for p in scTransferBillExt scTransferListExt scTransferListExt1; do
@@ -82,18 +74,18 @@ declare -A registered  # arch -> the class keys as the package wrote them
 
 # Per bitness: its programs' loader, registry view, system folder, install folder, host interface
 # values given.
-bits() { case $1 in x86) echo 32 ;; x64) echo 64 ;; esac; }
+bits() { case $1 in x86) echo 32 ;; x64) echo 64 ;; esac; }  # msi_arch the other way
 # run ARCH PROGRAM ARG...: the program as the bitness's programs find it (C:\windows\system32 is
 # the 32-bit folder to a 32-bit program), started by that bitness's loader.
 run() { local arch=$1; shift; "$(wine_loader "$(bits "$arch")")" "$@"; }
 view() { case $1 in x86) echo /reg:32 ;; x64) echo /reg:64 ;; esac; }
-sysdir() { case $1 in x86) echo 'C:\windows\syswow64' ;; x64) echo 'C:\windows\system32' ;; esac; }
+sysdir() { system_dir "$(bits "$1")"; }
 installdir() { case $1 in x86) echo 'Program Files (x86)/scTAVExt' ;; x64) echo 'Program Files/scTAVExt' ;; esac; }
 dllpath() { echo "C:\\$(installdir "$1" | tr / '\\')\\scTAVExt.dll"; }
 bill_iid() { case $1 in x86) echo '{0A1B2C3D-0000-4000-8000-000000000032}' ;; x64) echo '{0A1B2C3D-0000-4000-8000-000000000064}' ;; esac; }
 list_iid() { case $1 in x86) echo '{1A2B3C4D-0000-4000-8000-000000000032}' ;; x64) echo '{1A2B3C4D-0000-4000-8000-000000000064}' ;; esac; }
 
-other() { case $1 in x86) echo x64 ;; x64) echo x86 ;; esac; }
+other_arch() { msi_arch "$(other "$(bits "$1")")"; }
 platform() { case $1 in x86) echo win32 ;; x64) echo win64 ;; esac; }
 # The class keys of one registry view as sorted lines (tests/windows/reg_dump.py). The type
 # library's key is shared by both views: the other bitness's platform key is left out.
@@ -104,7 +96,7 @@ dump_classes() {
     i=$((i + 1))
     run "$1" reg export "$key" "$(winpath "$dir/$i.reg")" "$(view "$1")" /y >/dev/null 2>&1 || true
   done
-  python3 tests/windows/reg_dump.py "$dir"/*.reg | grep -v "\\\\0\\\\$(platform "$(other "$1")")" || true
+  python3 tests/windows/reg_dump.py "$dir"/*.reg | grep -v "\\\\0\\\\$(platform "$(other_arch "$1")")" || true
 }
 # Without the lines of the keys the other bitness's registration still uses while it is
 # installed, the ProgIDs, the type library's key and the interfaces' keys (regsvr32 /u of one
@@ -130,7 +122,7 @@ haskey() { run "$1" reg query "$2" "$(view "$1")" >/dev/null 2>&1; }
 progids=()
 for p in scTransferBillExt scTransferListExt scTransferListExt1; do progids+=("scTAVExt.$p" "scTAVExt.$p.1"); done
 share() {
-  local from=/reg:$1 to=/reg:$(other_bits "$1") p
+  local from=/reg:$1 to=/reg:$(other "$1") p
   mkdir -p "$work/shared"
   for p in "${progids[@]}"; do
     run x64 reg delete "HKCR\\$p" /f "$to" >/dev/null 2>&1 || true
@@ -140,7 +132,6 @@ share() {
     fi
   done
 }
-other_bits() { case $1 in 32) echo 64 ;; 64) echo 32 ;; esac; }
 # msiexec ARCH ARG...: the bitness's msiexec. Both packages write the ProgIDs through the 32-bit
 # view.
 msiexec() {
@@ -235,7 +226,7 @@ for arch in "${archs[@]}"; do
   run "$arch" "$regsvr32" /s /u "$(dllpath "$arch")" >/dev/null 2>&1 || bad "$arch regsvr32 /u failed"
   share "$(bits "$arch")"
   left=$(dump_classes "$arch")
-  installed "$(other "$arch")" && left=$(echo "$left" | unshared "$arch")
+  installed "$(other_arch "$arch")" && left=$(echo "$left" | unshared "$arch")
   if [ -z "$left" ]; then
     ok "$arch regsvr32 /u removes every key the package wrote"
   else
@@ -303,7 +294,7 @@ for arch in "${archs[@]}"; do
   step "$arch: silent uninstall"
   if msiexec "$arch" /x "$(next_msi "$arch")" /qn; then ok "$arch msiexec /x /qn"; else bad "$arch msiexec /x failed"; fi
   left=$(dump_classes "$arch")
-  installed "$(other "$arch")" && left=$(echo "$left" | unshared "$arch")
+  installed "$(other_arch "$arch")" && left=$(echo "$left" | unshared "$arch")
   haskey "$arch" 'HKLM\Software\scTAVExt' && left+=" HKLM\\Software\\scTAVExt"
   [ -e "$WINEPREFIX/drive_c/$(installdir "$arch")" ] && left+=" C:\\$(installdir "$arch")"
   if [ -z "$left" ]; then ok "$arch uninstall leaves no file, key or value"; else bad "$arch left after uninstall: $(echo $left | head -c 300)"; fi
@@ -320,5 +311,4 @@ for arch in "${archs[@]}"; do
 done
 
 step "done"
-echo "windows packages: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+tally "windows packages"
