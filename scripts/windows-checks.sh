@@ -18,7 +18,8 @@
 #  - the simulated host built for that bitness (presets mingw64-sim, mingw32-sim; SQLite from
 #    Debian's source package) runs the scenario suite with the plug-in linked in, and again
 #    through the registered DLL (sctav --via-com), which also fails when a released class kept
-#    references to a host window.
+#    references to a host window; and the plug-in's four forms, opened by its own commands on
+#    the demo centre, played by real key messages alone (Tab, F1, Esc or Enter).
 # Every line names its bitness ("ok: win32 ...", "FAILED: win64 ..."). Exits non-zero on failure.
 #
 # Usage: windows-checks.sh [32] [64]   (default: both; SCTAV_WINDOWS_BITS="32" does the same as
@@ -63,7 +64,11 @@ install_dir() { echo "C:\\sctav\\win$1"; }
 unix_install_dir() { echo "$WINEPREFIX/drive_c/sctav/win$1"; }
 
 # ---- Build -----------------------------------------------------------------------------------
-build() { windows_build "$1" "$sim" scTAVExt sctav_com_tests; }
+build() {
+  windows_build "$1" "$sim" scTAVExt sctav_com_tests
+  [ "$sim" = 1 ] && cmake --build --preset "mingw$1-sim" --target sctav_form_shots
+  return 0
+}
 
 # ---- Inspect the DLL -------------------------------------------------------------------------
 expected_exports=$'DllCanUnloadNow\nDllGetClassObject\nDllRegisterServer\nDllUnregisterServer'
@@ -291,6 +296,27 @@ scenarios() {
   suite "$bits" "through the DLL" --via-com
   regsvr32 "$bits" /u "$(install_dir "$bits")\\scTAVExt.dll" || bad "win$bits regsvr32 /u after the scenarios"
 }
+# form_keys BITS: the plug-in's own commands open its four forms on the demo centre, rendered by
+# the Win32 user interface, and each is played by real key messages alone: the focus path of Tab,
+# F1 for its help, then Esc, or Enter where the form is confirmed (tests/windows/form_shots.cpp).
+form_keys() {
+  local bits=$1 out status
+  wineserver -w
+  if out=$(xvfb-run -a -s "-screen 0 1024x768x24" \
+        "$(wine_loader "$bits")" "build/mingw$bits-sim/tests/windows/sctav_form_shots.exe" --keys 2>&1); then
+    status=0
+  else
+    status=$?
+  fi
+  out=$(echo "$out" | tr -d '\r' | grep '^form_keys: ' || true)
+  echo "$out" | sed 's/^/  /'
+  if [ "$status" -eq 0 ]; then
+    ok "win$bits the plug-in's forms by the keyboard: $(echo "$out" | tail -1 | sed 's/^form_keys: //')"
+  else
+    bad "win$bits the plug-in's forms by the keyboard (exit $status)"
+  fi
+  wineserver -w
+}
 
 # ---- The run ---------------------------------------------------------------------------------
 for bits in "${bitnesses[@]}"; do
@@ -331,6 +357,8 @@ if [ "$sim" = 1 ]; then
   for bits in "${bitnesses[@]}"; do
     part "win$bits scenarios"
     scenarios "$bits"
+    part "win$bits forms by the keyboard"
+    form_keys "$bits"
   done
 fi
 part ""

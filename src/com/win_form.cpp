@@ -589,7 +589,11 @@ bool FormWindow::DialogKey(const MSG& msg) {
     const ax::Control& c = form_.C(focused->name);
     // An open drop-down takes its own Enter and Esc; an editable multi-line box takes Enter.
     if (c.Kind() == "ComboBox" && SendMessageW(focused->hwnd, CB_GETDROPPEDSTATE, 0, 0)) return false;
-    if (c.Kind() == "DTPicker" && SendMessageW(focused->hwnd, DTM_GETMONTHCAL, 0, 0)) return false;
+    if (c.Kind() == "DTPicker") {
+      // Some date pickers keep their calendar window while it is closed: open means shown.
+      HWND calendar = reinterpret_cast<HWND>(SendMessageW(focused->hwnd, DTM_GETMONTHCAL, 0, 0));
+      if (calendar && IsWindowVisible(calendar)) return false;
+    }
     if (msg.wParam == VK_RETURN && c.Kind() == "RichTextBox" && !c.locked) return false;
     if (msg.wParam == VK_RETURN && c.Kind() == "CommandButton") {
       Press(*focused);
