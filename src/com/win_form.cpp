@@ -149,6 +149,7 @@ class FormWindow {
 
  private:
   struct Child {
+    Child(std::string n, HWND h) : name(std::move(n)), hwnd(h) {}
     std::string name;
     HWND hwnd = nullptr;
     std::vector<ax::ComboItem> shownItems;  // what the combo box lists now
@@ -229,7 +230,7 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
     style |= DTS_SHORTDATEFORMAT | WS_TABSTOP;
     text.clear();
   } else if (kind == "ImageList") {
-    children_.push_back({c.Name(), nullptr, {}, {}, {}});
+    children_.emplace_back(c.Name(), nullptr);
     return;
   } else if (kind == "ActiveX") {
     style |= SS_CENTER | WS_TABSTOP;
@@ -240,7 +241,7 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                module::Handle(), nullptr);
   if (child && font_) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  children_.push_back({c.Name(), child, {}, {}, {}});
+  children_.emplace_back(c.Name(), child);
   if (kind == "ActiveX" && child && !c.activeX.IsNothing()) {
     // Host the control the plug-in created. Where it cannot be hosted, the placeholder stays
     // and says why.
