@@ -110,7 +110,9 @@ for bits in "${bitnesses[@]}"; do
   mkdir -p "$install"
   cp "build/mingw$bits/src/com/scTAVExt.dll" "$install/"
   if regsvr32 "$bits" "C:\\sctav\\win$bits\\scTAVExt.dll"; then
+    wine_null_display on
     measure "through scTAVExt.dll (win$bits)" "$(wine_loader "$bits")" "build/mingw$bits-sim/sctav.exe" --via-com
+    wine_null_display off
     regsvr32 "$bits" /u "C:\\sctav\\win$bits\\scTAVExt.dll" || true
   else
     echo "regsvr32 of the win$bits scTAVExt.dll failed: no figures through the DLL" >&2

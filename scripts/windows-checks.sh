@@ -288,12 +288,15 @@ scenarios() {
   suite "$bits" "linked in"
   [ "$via_com" = 1 ] || return 0
   # The same suite through the registered DLL: sctav --via-com creates the plug-in's classes by
-  # ProgID through CoCreateInstance and serves its windows as COM event sources.
+  # ProgID through CoCreateInstance and serves its windows as COM event sources; the DLL's
+  # message boxes are real windows, answered through Win32, on Wine's null display.
   if ! regsvr32 "$bits" "$(install_dir "$bits")\\scTAVExt.dll"; then
     bad "win$bits regsvr32 before the scenarios through the DLL"
     return 0
   fi
+  wine_null_display on
   suite "$bits" "through the DLL" --via-com
+  wine_null_display off
   regsvr32 "$bits" /u "$(install_dir "$bits")\\scTAVExt.dll" || bad "win$bits regsvr32 /u after the scenarios"
 }
 # form_keys BITS: the plug-in's own commands open its four forms on the demo centre, rendered by

@@ -26,6 +26,19 @@ wine_cjk_fonts() {
   done
   wineserver -w
 }
+# wine_null_display on|off: Wine's display driver for the prefix's programs: "null" (windows are
+# real Win32 windows that no X server shows: a run of many message boxes without a window
+# manager, where every window that closes waits two seconds for one) or the default again.
+wine_null_display() {
+  local wine64
+  wine64=$(wine_loader 64)
+  if [ "$1" = on ]; then
+    "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  else
+    "$wine64" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+  fi
+  wineserver -w
+}
 # wine_loader BITS: the Wine loader for BITS-bit programs named by a Windows path. With wine32
 # installed, Debian's `wine` is the 32-bit loader, and a program it starts by a Windows path is
 # looked up as a 32-bit program would look it up (C:\windows\system32 is then the 32-bit

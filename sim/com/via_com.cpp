@@ -1,8 +1,10 @@
 // `sctav --via-com` (Windows build): the simulated host creates the plug-in's classes by ProgID
 // through CoCreateInstance from the registered scTAVExt.dll and hands them its bill and list
 // windows as COM event sources (IDispatch, type information, a connection point), so that the
-// plug-in's calls, events and by-reference arguments all cross real COM. The DLL reaches the
-// host's user interface and components through the hook this executable exports
+// plug-in's calls, events and by-reference arguments all cross real COM. The DLL creates the
+// host's components by ProgID through COM (host_classes.h), shows its message boxes as its
+// own windows, which this executable answers through Win32 (message_boxes.h), and reaches the
+// rest of the host's user interface through the hook this executable exports
 // (src/com/host_hook.h).
 #include "via_com.h"
 
@@ -17,7 +19,9 @@
 #include "automation/form.h"
 #include "bridge.h"
 #include "event_source_server.h"
+#include "host_classes.h"
 #include "host_hook.h"
+#include "message_boxes.h"
 #include "plugin/plugin_class.h"
 #include "sim/host/bill_window.h"
 #include "sim/host/host.h"
@@ -129,8 +133,21 @@ bool IsPluginProgId(std::string_view progId) {
          ax::EqualsNoCase(progId, sc::kProgIdList1);
 }
 
+sim::Host* CurrentHost() { return dynamic_cast<sim::Host*>(ax::GetEnvironment().registry); }
+
+// The host's components are COM classes from the first plug-in class on: every host of the
+// run registers the same ones.
+std::string classesNotRegistered = "no simulated host has made a plug-in class yet";
+
 ax::DispatchPtr CreateThroughCom(std::string_view progId) {
   if (!IsPluginProgId(progId)) return nullptr;
+  if (!classesNotRegistered.empty()) {
+    sim::Host* host = CurrentHost();
+    if (host) classesNotRegistered = RegisterHostClasses(host->ProgIds());
+    if (!classesNotRegistered.empty()) {
+      throw ax::AutomationError(ax::err::kCantCreate, classesNotRegistered, std::string(progId));
+    }
+  }
   std::wstring name = sccom::Widen(progId);
   CLSID clsid;
   sccom::ComPtr<IDispatch> object;
@@ -148,16 +165,14 @@ ax::DispatchPtr CreateThroughCom(std::string_view progId) {
   return std::make_shared<ComPlugin>(std::move(object));
 }
 
-sim::Host* CurrentHost() { return dynamic_cast<sim::Host*>(ax::GetEnvironment().registry); }
-
-// The host's user interface as the DLL gets it. Controls hosted on the plug-in's forms were
+// The host's user interface as the DLL gets it (but for its message boxes). Controls hosted on the plug-in's forms were
 // created inside the DLL through COM, so the DLL holds them as COM objects; while a form is
 // shown, the host's form drivers get the host's own objects back (the DLL's copy of the bridge
 // holds the IDispatch this executable serves), and the form gets its own handles back after.
 class ViaComUi final : public ax::Ui {
  public:
   int MessageBox(const std::string& text, int flags, const std::string& title) override {
-    return Host().MessageBox(text, flags, title);
+    return Host().MessageBox(text, flags, title);  // not asked: the DLL shows its own
   }
   void SetMousePointer(int pointer) override { Host().SetMousePointer(pointer); }
   int MousePointer() const override { return Host().MousePointer(); }
@@ -212,24 +227,6 @@ class ViaComUi final : public ax::Ui {
 
 ViaComUi viaComUi;
 
-// The DLL's CreateObject: the host's components, served through IDispatch.
-HRESULT STDMETHODCALLTYPE CreateHostObject(const wchar_t* progId, IDispatch** out, EXCEPINFO* info) {
-  if (!out || !progId) return E_POINTER;
-  *out = nullptr;
-  sim::Host* host = CurrentHost();
-  if (!host) return E_UNEXPECTED;
-  return sccom::Guard(
-      IID_IDispatch,
-      [&]() -> HRESULT {
-        std::string id = sccom::Narrow(progId);
-        if (!host->IsRegistered(id)) return REGDB_E_CLASSNOTREG;
-        ax::Object object = host->Create(id);
-        *out = sccom::ExposeDispatch(object.ptr()).Detach();
-        return S_OK;
-      },
-      info);
-}
-
 }  // namespace
 
 std::string Start() {
@@ -239,6 +236,19 @@ std::string Start() {
   if (FAILED(CLSIDFromProgID(sccom::Widen(sc::kProgIdBill).c_str(), &clsid))) {
     CoUninitialize();
     return std::string(sc::kProgIdBill) + " is not registered (regsvr32 scTAVExt.dll)";
+  }
+  // The DLL's message boxes are windows: without a display (and no null display driver) none
+  // can be made, and every box would answer Cancel unseen.
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  if (!probe) {
+    CoUninitialize();
+    return "no window can be made here: run it on a display, or under Wine with the null display "
+           "driver (HKCU\\Software\\Wine\\Drivers, Graphics=null)";
+  }
+  DestroyWindow(probe);
+  if (!StartAnsweringMessageBoxes()) {
+    CoUninitialize();
+    return "cannot watch this thread's message boxes (SetWindowsHookEx)";
   }
   sim::Host::SetPluginFactory(&CreateThroughCom);
   active = true;
@@ -257,6 +267,9 @@ void Stop() {
   if (!active) return;
   sim::Host::SetPluginFactory({});
   CoFreeUnusedLibrariesEx(0, 0);
+  RevokeHostClasses();
+  classesNotRegistered = "no simulated host has made a plug-in class yet";
+  StopAnsweringMessageBoxes();
   CoUninitialize();
   active = false;
 }
@@ -269,8 +282,6 @@ extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE scTAVExtHostHook(scco
   sim::Host* host = via_com::CurrentHost();
   if (!host) return E_UNEXPECTED;
   out->ui = &via_com::viaComUi;
-  out->hostLibrary = host;
-  out->createObject = &via_com::CreateHostObject;
   return S_OK;
 }
 

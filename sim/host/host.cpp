@@ -121,6 +121,12 @@ bool Host::IsRegistered(std::string_view progId) const {
   return false;
 }
 
+std::vector<std::string> Host::ProgIds() const {
+  std::vector<std::string> ids;
+  for (const auto& entry : factories_) ids.push_back(entry.first);
+  return ids;
+}
+
 namespace {
 
 Host::PluginFactory& PluginFactorySlot() {

@@ -152,6 +152,8 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   using Factory = std::function<ax::DispatchPtr(Host&)>;
   void Register(std::string progId, Factory factory);
   bool IsRegistered(std::string_view progId) const;
+  // The ProgIDs of the registered components, in registration order.
+  std::vector<std::string> ProgIds() const;
   // CreateObject: registered components, then the plug-in's classes; unknown ProgIDs raise
   // 429. Counted as a host call of member "CreateObject" (so `fail X.Y.CreateObject` works).
   ax::Object Create(std::string_view progId) override;

@@ -161,6 +161,19 @@ ax::AutomationError ErrorFromHResult(HRESULT hr, EXCEPINFO* info) {
   return ax::AutomationError(number, std::move(description), std::move(source));
 }
 
+ax::AutomationError ErrorFromErrorInfo(HRESULT hr, IErrorInfo* info) {
+  EXCEPINFO copy{};
+  copy.scode = hr;
+  Bstr description, source;
+  if (info) {
+    info->GetDescription(description.put());
+    info->GetSource(source.put());
+  }
+  copy.bstrDescription = description.get();
+  copy.bstrSource = source.get();
+  return ErrorFromHResult(DISP_E_EXCEPTION, &copy);
+}
+
 HRESULT HResultFromError(const ax::AutomationError& error) {
   int32_t number = error.Number();
   if (number < 0) return static_cast<HRESULT>(number);  // already an HRESULT

@@ -34,6 +34,9 @@ std::string GuidText(REFGUID guid);  // "{xxxxxxxx-...}"
 // 0x800A00xx is error xx, the standard dispatch failures get their run-time numbers (13, 438,
 // 450, ...), anything else keeps the HRESULT as its number, as automation clients report it.
 ax::AutomationError ErrorFromHResult(HRESULT hr, EXCEPINFO* info = nullptr);
+// The automation error of a failed call whose callee left an error object (IErrorInfo): the
+// HRESULT's number with the object's description and source.
+ax::AutomationError ErrorFromErrorInfo(HRESULT hr, IErrorInfo* info);
 // The HRESULT that reports an automation error: 0x800A0000 | number for run-time errors.
 HRESULT HResultFromError(const ax::AutomationError& error);
 

@@ -10,48 +10,69 @@ namespace sccom {
 
 namespace {
 
-// CreateObject: CLSIDFromProgID and CoCreateInstance for the object's IDispatch.
+// CreateObject: CLSIDFromProgID and CoCreateInstance for the object's IDispatch. A ProgID
+// nothing registers, or a class that cannot be reached, is error 429; a class object that
+// fails the creation with an error of its own (an HRESULT and the thread's error object) passes
+// that error on.
 class ComRegistry final : public ax::ComponentRegistry {
  public:
   ax::Object Create(std::string_view progId) override {
     CLSID clsid;
     std::wstring name = Widen(progId);
     ComPtr<IDispatch> object;
-    if (FAILED(CLSIDFromProgID(name.c_str(), &clsid)) ||
-        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                IID_IDispatch, object.put_void())) ||
-        !object) {
+    if (FAILED(CLSIDFromProgID(name.c_str(), &clsid))) {
       throw ax::Error(ax::err::kCantCreate, std::string(progId));
     }
+    SetErrorInfo(0, nullptr);
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                  IID_IDispatch, object.put_void());
+    if (FAILED(hr)) {
+      ComPtr<IErrorInfo> info;
+      if (GetErrorInfo(0, info.put()) == S_OK && info) throw ErrorFromErrorInfo(hr, info.get());
+      throw ax::Error(ax::err::kCantCreate, std::string(progId));
+    }
+    if (!object) throw ax::Error(ax::err::kCantCreate, std::string(progId));
     return WrapDispatch(object.get());
   }
 };
 
-// CreateObject with a simulated host's hook (host_hook.h): the host's components first, then
-// COM.
-class HookRegistry final : public ax::ComponentRegistry {
+// The user interface of a simulated host's hook (host_hook.h), but for message boxes, which are
+// this library's own windows: the host answers them through Win32 as its user would.
+class HookUi final : public ax::Ui {
  public:
-  void Use(const HostHook& hook) { create_ = hook.createObject; }
-  ax::Object Create(std::string_view progId) override {
-    if (create_) {
-      std::wstring name = Widen(progId);
-      IDispatch* raw = nullptr;
-      EXCEPINFO info{};
-      HRESULT hr = create_(name.c_str(), &raw, &info);
-      ComPtr<IDispatch> object = ComPtr<IDispatch>::Attach(raw);
-      if (hr == DISP_E_EXCEPTION) ThrowInvokeError(hr, info);
-      if (hr != REGDB_E_CLASSNOTREG) {
-        ThrowIfFailed(hr, progId);
-        if (!object) throw ax::Error(ax::err::kCantCreate, std::string(progId));
-        return WrapDispatch(object.get());
-      }
-    }
-    return com_.Create(progId);
+  void Use(ax::Ui* host) { host_ = host; }
+  int MessageBox(const std::string& text, int flags, const std::string& title) override {
+    return own_.MessageBox(text, flags, title);
   }
+  void SetMousePointer(int pointer) override { host_->SetMousePointer(pointer); }
+  int MousePointer() const override { return host_->MousePointer(); }
+  void DoEvents() override { host_->DoEvents(); }
+  void SetClipboardPicture(const ax::Picture& picture) override {
+    host_->SetClipboardPicture(picture);
+  }
+  ax::Picture ClipboardPicture() const override { return host_->ClipboardPicture(); }
+  void ShowModal(ax::Form& form) override { host_->ShowModal(form); }
+  double Timer() override { return host_->Timer(); }
+  ax::DateValue Now() override { return host_->Now(); }
+  uint32_t CurrentProcessId() override { return host_->CurrentProcessId(); }
+  intptr_t GetParent(intptr_t hwnd) override { return host_->GetParent(hwnd); }
+  bool IsWindow(intptr_t hwnd) override { return host_->IsWindow(hwnd); }
+  bool IsIconic(intptr_t hwnd) override { return host_->IsIconic(hwnd); }
+  bool ShowWindow(intptr_t hwnd, int command) override { return host_->ShowWindow(hwnd, command); }
+  bool SetForegroundWindow(intptr_t hwnd) override { return host_->SetForegroundWindow(hwnd); }
+  bool GetWindowRect(intptr_t hwnd, ax::Rect& rect) override {
+    return host_->GetWindowRect(hwnd, rect);
+  }
+  intptr_t SendMessageA(intptr_t hwnd, uint32_t message, uintptr_t wParam,
+                        intptr_t lParam) override {
+    return host_->SendMessageA(hwnd, message, wParam, lParam);
+  }
+  int32_t ScreenWidth() override { return host_->ScreenWidth(); }
+  int32_t ScreenHeight() override { return host_->ScreenHeight(); }
 
  private:
-  CreateObjectFunction create_ = nullptr;
-  ComRegistry com_;
+  ax::Ui* host_ = nullptr;
+  WinUi own_;
 };
 
 // The hook of a simulated host, when the process's executable exports one.
@@ -60,8 +81,7 @@ bool FindHostHook(HostHook* hook) {
   if (!main) return false;
   auto function = reinterpret_cast<HostHookFunction>(
       reinterpret_cast<void*>(GetProcAddress(main, kHostHookName)));
-  return function && SUCCEEDED(function(hook)) && hook->ui && hook->hostLibrary &&
-         hook->createObject;
+  return function && SUCCEEDED(function(hook)) && hook->ui;
 }
 
 // The host library's routines as the plug-in needs them: errors shown in a message box, the
@@ -83,18 +103,18 @@ class WinHostLibrary final : public ax::HostLibrary {
 }  // namespace
 
 void EnsureEnvironment() {
+  static ComRegistry registry;
+  static WinHostLibrary hostLib;
   // A simulated host's hook is asked every time: each scenario runs in a fresh host.
   HostHook hook;
   if (FindHostHook(&hook)) {
-    static HookRegistry hookRegistry;
-    hookRegistry.Use(hook);
-    ax::SetEnvironment({&hookRegistry, hook.ui, hook.hostLibrary});
+    static HookUi hookUi;
+    hookUi.Use(hook.ui);
+    ax::SetEnvironment({&registry, &hookUi, &hostLib});
     return;
   }
   if (ax::GetEnvironment().registry) return;
-  static ComRegistry registry;
   static WinUi ui;
-  static WinHostLibrary hostLib;
   ax::SetEnvironment({&registry, &ui, &hostLib});
 }
 

@@ -506,6 +506,53 @@ TEST(BridgeCalls, ComponentsComeFromComByProgId) {
   }
 }
 
+// A class object that fails every creation with an error of its own, as a host's component
+// may (an HRESULT with the thread's error object).
+class FailingFactory final : public ComObject<IClassFactory> {
+ public:
+  STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** out) override {
+    *out = nullptr;
+    return Guard(IID_IClassFactory, []() -> HRESULT {
+      throw ax::AutomationError(5, "the bank's interface cannot start", "BKS_Bank");
+    });
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+ protected:
+  void* Find(REFIID iid) override {
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) return static_cast<IClassFactory*>(this);
+    return nullptr;
+  }
+};
+
+TEST(BridgeCalls, AClassThatFailsItsCreationPassesItsOwnErrorOn) {
+  const CLSID clsid{0x1c0d5eff, 0x0001, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x01}};
+  const wchar_t* key = L"Software\\Classes\\scTAVExtTest.Failing";
+  auto factory = MakeCom<FailingFactory>();
+  DWORD cookie = 0;
+  ASSERT_EQ(CoRegisterClassObject(clsid, factory.get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                  &cookie), S_OK);
+  std::wstring text = Widen(GuidText(clsid));
+  // Per user as on Windows; Wine's CLSIDFromProgID reads only the machine's classes.
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    RegKey clsidKey;
+    ASSERT_EQ(RegCreateKeyExW(root, (std::wstring(key) + L"\\CLSID").c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, clsidKey.put(), nullptr), ERROR_SUCCESS);
+    RegSetValueExW(clsidKey.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  try {
+    ax::CreateObject("scTAVExtTest.Failing");
+    ADD_FAILURE() << "a failing creation must raise";
+  } catch (const ax::AutomationError& e) {
+    EXPECT_EQ(e.Number(), 5);
+    EXPECT_EQ(e.Description(), "the bank's interface cannot start");
+    EXPECT_EQ(e.Source(), "BKS_Bank");
+  }
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) RegDeleteTreeW(root, key);
+  CoRevokeClassObject(cookie);
+}
+
 // ---- Events -------------------------------------------------------------------------------
 
 // A host object with events, as the simulated host makes them.
