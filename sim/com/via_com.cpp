@@ -22,6 +22,7 @@
 #include "host_classes.h"
 #include "host_hook.h"
 #include "message_boxes.h"
+#include "wall_clock.h"
 #include "plugin/plugin_class.h"
 #include "sim/host/bill_window.h"
 #include "sim/host/host.h"
@@ -162,17 +163,23 @@ ax::DispatchPtr CreateThroughCom(std::string_view progId) {
                               ax::StandardDescription(ax::err::kCantCreate) + " (0x" + code + ")",
                               std::string(progId));
   }
+  if (!SetLibraryClock()) {
+    throw ax::AutomationError(ax::err::kCantCreate,
+                              "scTAVExt.dll imports no GetLocalTime to set its clock by",
+                              std::string(progId));
+  }
   return std::make_shared<ComPlugin>(std::move(object));
 }
 
-// The host's user interface as the DLL gets it (but for its message boxes). Controls hosted on the plug-in's forms were
+// The host's user interface as the DLL gets it: the DLL asks it for modal forms, the clipboard
+// and the window functions only (host_hook.h). Controls hosted on the plug-in's forms were
 // created inside the DLL through COM, so the DLL holds them as COM objects; while a form is
 // shown, the host's form drivers get the host's own objects back (the DLL's copy of the bridge
 // holds the IDispatch this executable serves), and the form gets its own handles back after.
 class ViaComUi final : public ax::Ui {
  public:
   int MessageBox(const std::string& text, int flags, const std::string& title) override {
-    return Host().MessageBox(text, flags, title);  // not asked: the DLL shows its own
+    return Host().MessageBox(text, flags, title);
   }
   void SetMousePointer(int pointer) override { Host().SetMousePointer(pointer); }
   int MousePointer() const override { return Host().MousePointer(); }
@@ -251,6 +258,7 @@ std::string Start() {
     return "cannot watch this thread's message boxes (SetWindowsHookEx)";
   }
   sim::Host::SetPluginFactory(&CreateThroughCom);
+  sim::Host::SetProcessId(GetCurrentProcessId());
   active = true;
   return {};
 }

@@ -143,6 +143,13 @@ ax::DispatchPtr NewPluginClass(std::string_view progId) {
 
 void Host::SetPluginFactory(PluginFactory factory) { PluginFactorySlot() = std::move(factory); }
 
+namespace {
+uint32_t processId = 4242;
+}  // namespace
+
+uint32_t Host::ProcessId() { return processId; }
+void Host::SetProcessId(uint32_t id) { processId = id; }
+
 ax::Object Host::Create(std::string_view progId) {
   for (const auto& entry : factories_) {
     if (ax::EqualsNoCase(entry.first, progId)) {

@@ -277,7 +277,12 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   void ShowModal(ax::Form& form) override;
   double Timer() override;
   ax::DateValue Now() override;
-  uint32_t CurrentProcessId() override { return 4242; }
+  uint32_t CurrentProcessId() override { return ProcessId(); }
+  // The host's process id: 4242 unless the process running it says otherwise (sctav --via-com:
+  // the plug-in inside the DLL asks the system, so the host answers with the real one).
+  // Process-wide.
+  static uint32_t ProcessId();
+  static void SetProcessId(uint32_t id);
   intptr_t GetParent(intptr_t hwnd) override;
   bool IsWindow(intptr_t hwnd) override;
   bool IsIconic(intptr_t hwnd) override;

@@ -36,25 +36,18 @@ class ComRegistry final : public ax::ComponentRegistry {
   }
 };
 
-// The user interface of a simulated host's hook (host_hook.h), but for message boxes, which are
-// this library's own windows: the host answers them through Win32 as its user would.
-class HookUi final : public ax::Ui {
+// The user interface of a simulated host's hook (host_hook.h) for modal forms, the clipboard
+// and the window functions; the rest is this library's own, as with any host: message boxes
+// (which the host answers through Win32 as its user would), the mouse pointer, the message
+// loop, the clock, the process id and the screen.
+class HookUi final : public WinUi {
  public:
   void Use(ax::Ui* host) { host_ = host; }
-  int MessageBox(const std::string& text, int flags, const std::string& title) override {
-    return own_.MessageBox(text, flags, title);
-  }
-  void SetMousePointer(int pointer) override { host_->SetMousePointer(pointer); }
-  int MousePointer() const override { return host_->MousePointer(); }
-  void DoEvents() override { host_->DoEvents(); }
   void SetClipboardPicture(const ax::Picture& picture) override {
     host_->SetClipboardPicture(picture);
   }
   ax::Picture ClipboardPicture() const override { return host_->ClipboardPicture(); }
   void ShowModal(ax::Form& form) override { host_->ShowModal(form); }
-  double Timer() override { return host_->Timer(); }
-  ax::DateValue Now() override { return host_->Now(); }
-  uint32_t CurrentProcessId() override { return host_->CurrentProcessId(); }
   intptr_t GetParent(intptr_t hwnd) override { return host_->GetParent(hwnd); }
   bool IsWindow(intptr_t hwnd) override { return host_->IsWindow(hwnd); }
   bool IsIconic(intptr_t hwnd) override { return host_->IsIconic(hwnd); }
@@ -67,12 +60,9 @@ class HookUi final : public ax::Ui {
                         intptr_t lParam) override {
     return host_->SendMessageA(hwnd, message, wParam, lParam);
   }
-  int32_t ScreenWidth() override { return host_->ScreenWidth(); }
-  int32_t ScreenHeight() override { return host_->ScreenHeight(); }
 
  private:
   ax::Ui* host_ = nullptr;
-  WinUi own_;
 };
 
 // The hook of a simulated host, when the process's executable exports one.

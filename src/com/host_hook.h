@@ -4,10 +4,11 @@
 // The host's executable exports kHostHookName (a function of type HostHookFunction). Before it
 // makes each instance, the library looks the name up in the process's main module; a real host
 // exports no such function and the library keeps its own Win32 user interface. With the hook,
-// modal forms, the clock, the mouse pointer, the clipboard and the window functions go to the
-// host's ax::Ui (a C++ object: only for a host compiled from the same sources by the same
-// compiler). Message boxes stay the library's own windows, the host's components come from
-// CreateObject through COM and errors go to the library's own reporter, as with any host.
+// modal forms, the clipboard and the window functions go to the host's ax::Ui (a C++ object:
+// only for a host compiled from the same sources by the same compiler). Everything else is as
+// with any host: message boxes are the library's own windows, the clock, the mouse pointer and
+// the message loop its own Win32 calls, components come from CreateObject through COM and
+// errors go to the library's own reporter.
 // The library's export table is unchanged; nothing is registered.
 #pragma once
 
