@@ -17,8 +17,9 @@
 #    unregistering both leaves no key in either view;
 #  - the simulated host built for that bitness (presets mingw64-sim, mingw32-sim; SQLite from
 #    Debian's source package) runs the scenario suite with the plug-in linked in, and again
-#    through the registered DLL (sctav --via-com), which also fails when a released class kept
-#    references to a host window; and the plug-in's four forms, opened by its own commands on
+#    through the registered DLL (sctav --via-com: the host's components created by the DLL
+#    through COM, its message boxes real windows answered through Win32), which also fails when
+#    a released class kept references to a host window; and the plug-in's four forms, opened by its own commands on
 #    the demo centre, played by real key messages alone (Tab, F1, Esc or Enter).
 # Every line names its bitness ("ok: win32 ...", "FAILED: win64 ..."). Exits non-zero on failure.
 #
