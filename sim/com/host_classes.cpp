@@ -39,7 +39,7 @@ class HostClassFactory final : public sccom::ComObject<IClassFactory> {
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
     return sccom::Guard(IID_IClassFactory, [&]() -> HRESULT {
-      auto* host = dynamic_cast<sim::Host*>(ax::GetEnvironment().registry);
+      sim::Host* host = sim::Host::Running();
       if (!host) throw ax::AutomationError(ax::err::kCantCreate, "no simulated host is running", progId_);
       ax::Object object = host->Create(progId_);
       return sccom::ExposeDispatch(object.ptr())->QueryInterface(iid, out);

@@ -115,7 +115,7 @@ void Answer(HWND dialog) {
   Box box = Read(dialog);
   int flags = FlagsOf(box);
   int answer = IDCANCEL;
-  auto* host = dynamic_cast<sim::Host*>(ax::GetEnvironment().registry);
+  sim::Host* host = sim::Host::Running();
   try {
     int32_t number = 0;
     std::string description;

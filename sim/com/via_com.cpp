@@ -134,20 +134,17 @@ bool IsPluginProgId(std::string_view progId) {
          ax::EqualsNoCase(progId, sc::kProgIdList1);
 }
 
-sim::Host* CurrentHost() { return dynamic_cast<sim::Host*>(ax::GetEnvironment().registry); }
-
 // The host's components are COM classes from the first plug-in class on: every host of the
 // run registers the same ones.
-std::string classesNotRegistered = "no simulated host has made a plug-in class yet";
+bool hostClassesRegistered = false;
 
 ax::DispatchPtr CreateThroughCom(std::string_view progId) {
   if (!IsPluginProgId(progId)) return nullptr;
-  if (!classesNotRegistered.empty()) {
-    sim::Host* host = CurrentHost();
-    if (host) classesNotRegistered = RegisterHostClasses(host->ProgIds());
-    if (!classesNotRegistered.empty()) {
-      throw ax::AutomationError(ax::err::kCantCreate, classesNotRegistered, std::string(progId));
-    }
+  if (!hostClassesRegistered) {
+    sim::Host* host = sim::Host::Running();
+    std::string why = host ? RegisterHostClasses(host->ProgIds()) : "no simulated host is running";
+    if (!why.empty()) throw ax::AutomationError(ax::err::kCantCreate, why, std::string(progId));
+    hostClassesRegistered = true;
   }
   std::wstring name = sccom::Widen(progId);
   CLSID clsid;
@@ -226,7 +223,7 @@ class ViaComUi final : public ax::Ui {
 
  private:
   static sim::Host& Host() {
-    sim::Host* host = CurrentHost();
+    sim::Host* host = sim::Host::Running();
     if (!host) throw ax::AutomationError(ax::err::kInvalidCall, "no simulated host", "sctav");
     return *host;
   }
@@ -276,7 +273,7 @@ void Stop() {
   sim::Host::SetPluginFactory({});
   CoFreeUnusedLibrariesEx(0, 0);
   RevokeHostClasses();
-  classesNotRegistered = "no simulated host has made a plug-in class yet";
+  hostClassesRegistered = false;
   StopAnsweringMessageBoxes();
   CoUninitialize();
   active = false;
@@ -287,7 +284,7 @@ void Stop() {
 // The hook scTAVExt.dll looks for in the process's executable (src/com/host_hook.h).
 extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE scTAVExtHostHook(sccom::HostHook* out) {
   if (!via_com::Active() || !out || out->size != sizeof(sccom::HostHook)) return E_INVALIDARG;
-  sim::Host* host = via_com::CurrentHost();
+  sim::Host* host = sim::Host::Running();
   if (!host) return E_UNEXPECTED;
   out->ui = &via_com::viaComUi;
   return S_OK;

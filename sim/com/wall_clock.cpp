@@ -14,14 +14,15 @@ namespace {
 
 // GetLocalTime as the simulated host's computer answers it.
 void WINAPI HostLocalTime(SYSTEMTIME* out) {
-  auto* host = dynamic_cast<sim::Host*>(ax::GetEnvironment().registry);
+  sim::Host* host = sim::Host::Running();
   if (!host || !out) {
     GetLocalTime(out);
     return;
   }
   double seconds = host->Timer();  // every reading moves the clock on a little
+  ax::DateValue date = ax::DateOnly(host->Now());
   int year, month, day, hour, minute, second;
-  ax::SplitDate(ax::DateOnly(host->Now()), year, month, day, hour, minute, second);
+  ax::SplitDate(date, year, month, day, hour, minute, second);
   double whole = std::floor(seconds);
   auto s = static_cast<int>(whole);
   *out = SYSTEMTIME{};
@@ -33,7 +34,7 @@ void WINAPI HostLocalTime(SYSTEMTIME* out) {
   out->wSecond = static_cast<WORD>(s % 60);
   out->wMilliseconds = static_cast<WORD>((seconds - whole) * 1000);
   // The day of the week (0 Sunday): 1899-12-30, day 0 of the serial dates, was a Saturday.
-  auto serial = static_cast<long>(std::floor(ax::DateOnly(host->Now()).serial));
+  auto serial = static_cast<long>(std::floor(date.serial));
   out->wDayOfWeek = static_cast<WORD>(((serial % 7) + 7 + 6) % 7);
 }
 

@@ -137,6 +137,8 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   // components are registered and the environment is installed.
   explicit Host(const Options& options);
   Host() : Host(Options{}) {}
+  // The host installed in the automation environment (the one running now), or nullptr.
+  static Host* Running() { return dynamic_cast<Host*>(ax::GetEnvironment().registry); }
   ~Host() override;
   Host(const Host&) = delete;
   Host& operator=(const Host&) = delete;
