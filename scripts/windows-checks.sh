@@ -288,9 +288,10 @@ scenarios() {
   local bits=$1
   suite "$bits" "linked in"
   [ "$via_com" = 1 ] || return 0
-  # The same suite through the registered DLL: sctav --via-com creates the plug-in's classes by
-  # ProgID through CoCreateInstance and serves its windows as COM event sources; the DLL's
-  # message boxes are real windows, answered through Win32, on Wine's null display.
+  # The same suite through the registered DLL with nothing but COM and Win32 between them:
+  # sctav --via-com creates the plug-in's classes by ProgID through CoCreateInstance and serves
+  # its windows as COM event sources; the DLL's message boxes and forms are real windows,
+  # answered and played through Win32, on Wine's null display.
   if ! regsvr32 "$bits" "$(install_dir "$bits")\\scTAVExt.dll"; then
     bad "win$bits regsvr32 before the scenarios through the DLL"
     return 0

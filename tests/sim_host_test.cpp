@@ -466,6 +466,34 @@ TEST(Scenario, ReadingExpectationsLookOverTheirOwnStretch) {
   ExpectScripts(cases);
 }
 
+// Where the dialogs are real windows, a place is seen only to the pixel: an expected place is
+// compared as near as a pixel shows it, and no nearer.
+TEST(Scenario, PlacesOnAScreenAreComparedToThePixel) {
+  struct Case {
+    const char* script;
+    bool passes;
+    const char* failure;
+  };
+  const std::string shown =
+      "open list transfer\nresize 9000 6000 in FrmRecSettList\ndialog bank ok\npicker cancel\n"
+      "click mnuscBankCollect\nexpect form FrmRecSettList control ListRecSett place ";
+  const std::string exact = shown + "0 0 8880 5580\n";
+  const std::string withinAPixel = shown + "0 7 8887 5573\n";
+  const std::string aPixelOff = shown + "0 0 8880 5565\n";
+  const std::string outOfTheModel = shown + "0 0 8885 5580\n";
+  const Case exactly[] = {{exact.c_str(), true, ""}, {outOfTheModel.c_str(), false, "at 0 0 8880 5580"}};
+  ExpectScripts(exactly);
+
+  sim::Host::Platform screen;
+  screen.twipsPerPixel = 15;
+  sim::Host::SetPlatform(screen);
+  const Case toThePixel[] = {{exact.c_str(), true, ""},
+                             {withinAPixel.c_str(), true, ""},
+                             {aPixelOff.c_str(), false, "expected FrmRecSettList.ListRecSett at 0 0 8880 5565"}};
+  ExpectScripts(toThePixel);
+  sim::Host::SetPlatform({});
+}
+
 TEST(Scenario, SettingsCommandsReachTheHost) {
   sim::Host host;
   sim::Harness harness(host);

@@ -8,6 +8,9 @@
 #include "automation/variant.h"
 #include "bridge.h"
 #include "com_object.h"
+#include "event_source_server.h"
+#include "sim/host/components/receipt_list.h"
+#include "sim/host/counted_object.h"
 #include "sim/host/host.h"
 
 namespace via_com {
@@ -28,6 +31,24 @@ CLSID ClassIdOf(std::string_view progId) {
   return id;
 }
 
+// The receipt list control raises Confirm to the form that hosts it: served with its class and
+// one connection point, as a control with events is.
+std::shared_ptr<const sccom::EventClass> ReceiptListClass() {
+  static const auto c = std::make_shared<const sccom::EventClass>(sccom::EventClass{
+      "ListRecSett",
+      {0x1c0d5e12, 0x7a31, 0x4d52, {0x8e, 0x6c, 0x2b, 0x90, 0x51, 0x3f, 0x00, 1}},
+      {0x1c0d5e12, 0x7a31, 0x4d52, {0x8e, 0x6c, 0x2b, 0x90, 0x51, 0x3f, 0x00, 2}},
+      {0x1c0d5e12, 0x7a31, 0x4d52, {0x8e, 0x6c, 0x2b, 0x90, 0x51, 0x3f, 0x00, 3}},
+      {{"Confirm", {}}}});
+  return c;
+}
+
+bool IsReceiptList(const ax::DispatchPtr& object) {
+  if (std::dynamic_pointer_cast<sim::ReceiptList>(object)) return true;
+  auto counted = std::dynamic_pointer_cast<sim::CountedObject>(object);
+  return counted && IsReceiptList(counted->Inner());
+}
+
 // Creates the component from the simulated host of the moment. A failure goes back as the
 // host's automation error: its number in the HRESULT, its text in the thread's error object.
 class HostClassFactory final : public sccom::ComObject<IClassFactory> {
@@ -42,7 +63,10 @@ class HostClassFactory final : public sccom::ComObject<IClassFactory> {
       sim::Host* host = sim::Host::Running();
       if (!host) throw ax::AutomationError(ax::err::kCantCreate, "no simulated host is running", progId_);
       ax::Object object = host->Create(progId_);
-      return sccom::ExposeDispatch(object.ptr())->QueryInterface(iid, out);
+      sccom::ComPtr<IDispatch> served = IsReceiptList(object.ptr())
+                                            ? sccom::ServeEventSource(object.ptr(), ReceiptListClass())
+                                            : sccom::ExposeDispatch(object.ptr());
+      return served->QueryInterface(iid, out);
     });
   }
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }

@@ -8,6 +8,7 @@
 #include "automation/error.h"
 #include "automation/runtime.h"
 #include "bridge.h"
+#include "form_windows.h"
 #include "sim/host/host.h"
 
 namespace via_com {
@@ -141,6 +142,7 @@ LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) {
     const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (sent->message == WM_INITDIALOG && ClassOf(sent->hwnd) == L"#32770") Answer(sent->hwnd);
+    if (sent->message == WM_SHOWWINDOW && sent->wParam) WindowShown(sent->hwnd);
   }
   return CallNextHookEx(hook, code, wParam, lParam);
 }

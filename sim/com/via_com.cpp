@@ -2,10 +2,10 @@
 // through CoCreateInstance from the registered scTAVExt.dll and hands them its bill and list
 // windows as COM event sources (IDispatch, type information, a connection point), so that the
 // plug-in's calls, events and by-reference arguments all cross real COM. The DLL creates the
-// host's components by ProgID through COM (host_classes.h), shows its message boxes as its
-// own windows, which this executable answers through Win32 (message_boxes.h), and reaches the
-// rest of the host's user interface through the hook this executable exports
-// (src/com/host_hook.h).
+// host's components by ProgID through COM (host_classes.h) and shows its message boxes and forms
+// as its own windows, which this executable answers and plays through Win32 (message_boxes.h,
+// form_windows.h); its clock and its window functions on the host's windows lead to the
+// simulated host (host_imports.h). Nothing but COM and Win32 lies between the two.
 #include "via_com.h"
 
 #ifdef _WIN32
@@ -19,10 +19,10 @@
 #include "automation/form.h"
 #include "bridge.h"
 #include "event_source_server.h"
+#include "form_windows.h"
 #include "host_classes.h"
-#include "host_hook.h"
 #include "message_boxes.h"
-#include "wall_clock.h"
+#include "host_imports.h"
 #include "plugin/plugin_class.h"
 #include "sim/host/bill_window.h"
 #include "sim/host/host.h"
@@ -160,76 +160,13 @@ ax::DispatchPtr CreateThroughCom(std::string_view progId) {
                               ax::StandardDescription(ax::err::kCantCreate) + " (0x" + code + ")",
                               std::string(progId));
   }
-  if (!SetLibraryClock()) {
+  if (!PointLibraryAtHost()) {
     throw ax::AutomationError(ax::err::kCantCreate,
-                              "scTAVExt.dll imports no GetLocalTime to set its clock by",
+                              "scTAVExt.dll lacks an import of the clock or window functions the host answers",
                               std::string(progId));
   }
   return std::make_shared<ComPlugin>(std::move(object));
 }
-
-// The host's user interface as the DLL gets it: the DLL asks it for modal forms, the clipboard
-// and the window functions only (host_hook.h). Controls hosted on the plug-in's forms were
-// created inside the DLL through COM, so the DLL holds them as COM objects; while a form is
-// shown, the host's form drivers get the host's own objects back (the DLL's copy of the bridge
-// holds the IDispatch this executable serves), and the form gets its own handles back after.
-class ViaComUi final : public ax::Ui {
- public:
-  int MessageBox(const std::string& text, int flags, const std::string& title) override {
-    return Host().MessageBox(text, flags, title);
-  }
-  void SetMousePointer(int pointer) override { Host().SetMousePointer(pointer); }
-  int MousePointer() const override { return Host().MousePointer(); }
-  void DoEvents() override { Host().DoEvents(); }
-  void SetClipboardPicture(const ax::Picture& picture) override {
-    Host().SetClipboardPicture(picture);
-  }
-  ax::Picture ClipboardPicture() const override { return Host().ClipboardPicture(); }
-  void ShowModal(ax::Form& form) override {
-    std::vector<std::pair<ax::Control*, ax::Object>> swapped;
-    struct Restore {
-      std::vector<std::pair<ax::Control*, ax::Object>>& list;
-      ~Restore() {
-        for (auto& [control, original] : list) control->activeX = original;
-      }
-    } restore{swapped};
-    for (const std::string& name : form.ControlOrder()) {
-      ax::Control& control = form.C(name);
-      if (!control.activeX.ptr()) continue;
-      ax::Object own = sccom::WrapDispatch(sccom::ExposeDispatch(control.activeX.ptr()).get());
-      if (own.ptr() == control.activeX.ptr()) continue;
-      swapped.emplace_back(&control, control.activeX);
-      control.activeX = own;
-    }
-    Host().ShowModal(form);
-  }
-  double Timer() override { return Host().Timer(); }
-  ax::DateValue Now() override { return Host().Now(); }
-  uint32_t CurrentProcessId() override { return Host().CurrentProcessId(); }
-  intptr_t GetParent(intptr_t hwnd) override { return Host().GetParent(hwnd); }
-  bool IsWindow(intptr_t hwnd) override { return Host().IsWindow(hwnd); }
-  bool IsIconic(intptr_t hwnd) override { return Host().IsIconic(hwnd); }
-  bool ShowWindow(intptr_t hwnd, int command) override { return Host().ShowWindow(hwnd, command); }
-  bool SetForegroundWindow(intptr_t hwnd) override { return Host().SetForegroundWindow(hwnd); }
-  bool GetWindowRect(intptr_t hwnd, ax::Rect& rect) override {
-    return Host().GetWindowRect(hwnd, rect);
-  }
-  intptr_t SendMessageA(intptr_t hwnd, uint32_t message, uintptr_t wParam,
-                        intptr_t lParam) override {
-    return Host().SendMessageA(hwnd, message, wParam, lParam);
-  }
-  int32_t ScreenWidth() override { return Host().ScreenWidth(); }
-  int32_t ScreenHeight() override { return Host().ScreenHeight(); }
-
- private:
-  static sim::Host& Host() {
-    sim::Host* host = sim::Host::Running();
-    if (!host) throw ax::AutomationError(ax::err::kInvalidCall, "no simulated host", "sctav");
-    return *host;
-  }
-};
-
-ViaComUi viaComUi;
 
 }  // namespace
 
@@ -254,8 +191,14 @@ std::string Start() {
     CoUninitialize();
     return "cannot watch this thread's message boxes (SetWindowsHookEx)";
   }
+  if (!StartDrivingForms()) {
+    StopAnsweringMessageBoxes();
+    CoUninitialize();
+    return "cannot make the window that plays the plug-in's forms";
+  }
   sim::Host::SetPluginFactory(&CreateThroughCom);
   sim::Host::SetProcessId(GetCurrentProcessId());
+  UseSystemPlatform();
   active = true;
   return {};
 }
@@ -274,21 +217,14 @@ void Stop() {
   CoFreeUnusedLibrariesEx(0, 0);
   RevokeHostClasses();
   hostClassesRegistered = false;
+  StopUsingSystemPlatform();
+  StopDrivingForms();
   StopAnsweringMessageBoxes();
   CoUninitialize();
   active = false;
 }
 
 }  // namespace via_com
-
-// The hook scTAVExt.dll looks for in the process's executable (src/com/host_hook.h).
-extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE scTAVExtHostHook(sccom::HostHook* out) {
-  if (!via_com::Active() || !out || out->size != sizeof(sccom::HostHook)) return E_INVALIDARG;
-  sim::Host* host = sim::Host::Running();
-  if (!host) return E_UNEXPECTED;
-  out->ui = &via_com::viaComUi;
-  return S_OK;
-}
 
 #else
 

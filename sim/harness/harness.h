@@ -163,6 +163,15 @@ void RegisterFormPlayers(Harness& harness);
 void RegisterWorkChecks(Harness& harness);
 // The keys queued with `press` for this form go down, before its player answers it.
 void PressQueuedKeys(Harness& harness, ax::Form& form);
+// One key of those: taken from the queue, then what became of it noted (the outcome as the
+// transcript says it) for `expect key`. Used where the form's own window takes the key.
+struct QueuedKey {
+  int16_t keyCode = 0;
+  int16_t shift = 0;
+};
+std::optional<QueuedKey> TakeQueuedKey(Harness& harness, const std::string& formName);
+void NoteKey(Harness& harness, const std::string& formName, const QueuedKey& key, const char* outcome,
+             bool handled);
 // Then the queued resizes; what the form shows is noted for `expect form`. True when the user
 // closed it with its close box instead of answering it.
 bool ViewAndClose(Harness& harness, ax::Form& form);

@@ -50,6 +50,11 @@ class Unattended : public Attendant {
   void LoaderAsked(const std::string&) override {}
 };
 
+Host::Platform& PlatformSlot() {
+  static Host::Platform platform;
+  return platform;
+}
+
 Unattended& NoOne() {
   static Unattended none;
   return none;
@@ -83,6 +88,9 @@ Host::~Host() {
   windows_.clear();
   // Library singletons may hold host objects; they go before the host does.
   sc::UnloadLibrary();
+  if (PlatformSlot().destroyWindow)
+    for (const auto& [hwnd, window] : hwnds_) PlatformSlot().destroyWindow(hwnd);
+  hwnds_.clear();
   const ax::Environment& env = ax::GetEnvironment();
   if (env.registry == this) ax::SetEnvironment({});
 }
@@ -142,6 +150,10 @@ ax::DispatchPtr NewPluginClass(std::string_view progId) {
 }  // namespace
 
 void Host::SetPluginFactory(PluginFactory factory) { PluginFactorySlot() = std::move(factory); }
+
+void Host::SetPlatform(Platform platform) { PlatformSlot() = std::move(platform); }
+
+const Host::Platform& Host::CurrentPlatform() { return PlatformSlot(); }
 
 namespace {
 uint32_t processId = 4242;
@@ -387,7 +399,11 @@ int Host::OpenBillCount() const {
 
 intptr_t Host::NewHwnd(intptr_t parent, std::string title) {
   intptr_t h = nextHwnd_;
-  nextHwnd_ += 0x10;
+  if (PlatformSlot().newWindow) {
+    h = PlatformSlot().newWindow();
+  } else {
+    nextHwnd_ += 0x10;
+  }
   SimHwnd w;
   w.parent = parent;
   w.title = std::move(title);
@@ -398,7 +414,7 @@ intptr_t Host::NewHwnd(intptr_t parent, std::string title) {
 }
 
 void Host::DestroyHwnd(intptr_t hwnd) {
-  hwnds_.erase(hwnd);
+  if (hwnds_.erase(hwnd) && PlatformSlot().destroyWindow) PlatformSlot().destroyWindow(hwnd);
   if (foreground_ == hwnd) foreground_ = mainHwnd_;
 }
 
@@ -451,6 +467,10 @@ void Host::SetMousePointer(int pointer) { mousePointer_ = pointer; }
 void Host::DoEvents() { clock_ += 0.05; }
 
 void Host::SetClipboardPicture(const ax::Picture& picture) { clipboard_ = picture; }
+
+ax::Picture Host::ClipboardPicture() const {
+  return PlatformSlot().clipboardPicture ? PlatformSlot().clipboardPicture() : clipboard_;
+}
 
 void Host::ShowModal(ax::Form& form) {
   Note(Channel::Dialog, form.Name() + (form.caption.empty() ? "" : " \"" + form.caption + "\"") + " shown");

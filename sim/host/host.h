@@ -166,6 +166,18 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   // that is not one of the plug-in's classes. Empty (the default): in-process.
   using PluginFactory = std::function<ax::DispatchPtr(std::string_view progId)>;
   static void SetPluginFactory(PluginFactory factory);
+  // Where the plug-in runs in another module and calls the system's window functions itself
+  // (sctav --via-com), the host's windows take handles no other window of the process has, and
+  // what the plug-in puts on the computer's clipboard is read from there. Process-wide; empty
+  // (the default): the host numbers its windows itself and keeps the clipboard.
+  struct Platform {
+    std::function<intptr_t()> newWindow;           // a handle for a new host window
+    std::function<void(intptr_t)> destroyWindow;   // its handle is given back
+    std::function<ax::Picture()> clipboardPicture;  // the picture on the clipboard
+    int32_t twipsPerPixel = 1;  // the finest place a control of a dialog can be seen at
+  };
+  static void SetPlatform(Platform platform);
+  static const Platform& CurrentPlatform();
 
   // ---- the attendant and the call funnel -------------------------------------------------
   // Who attends the host from now on (nullptr: no one; questions then fail their calls).
@@ -275,7 +287,7 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   int MousePointer() const override { return mousePointer_; }
   void DoEvents() override;
   void SetClipboardPicture(const ax::Picture& picture) override;
-  ax::Picture ClipboardPicture() const override { return clipboard_; }
+  ax::Picture ClipboardPicture() const override;
   void ShowModal(ax::Form& form) override;
   double Timer() override;
   ax::DateValue Now() override;

@@ -2,7 +2,6 @@
 // user interface is Win32's, and the host library's routines are served here.
 #include "automation/runtime.h"
 #include "bridge.h"
-#include "host_hook.h"
 #include "server.h"
 #include "win_ui.h"
 
@@ -36,44 +35,6 @@ class ComRegistry final : public ax::ComponentRegistry {
   }
 };
 
-// The user interface of a simulated host's hook (host_hook.h) for modal forms, the clipboard
-// and the window functions; the rest is this library's own, as with any host: message boxes
-// (which the host answers through Win32 as its user would), the mouse pointer, the message
-// loop, the clock, the process id and the screen.
-class HookUi final : public WinUi {
- public:
-  void Use(ax::Ui* host) { host_ = host; }
-  void SetClipboardPicture(const ax::Picture& picture) override {
-    host_->SetClipboardPicture(picture);
-  }
-  ax::Picture ClipboardPicture() const override { return host_->ClipboardPicture(); }
-  void ShowModal(ax::Form& form) override { host_->ShowModal(form); }
-  intptr_t GetParent(intptr_t hwnd) override { return host_->GetParent(hwnd); }
-  bool IsWindow(intptr_t hwnd) override { return host_->IsWindow(hwnd); }
-  bool IsIconic(intptr_t hwnd) override { return host_->IsIconic(hwnd); }
-  bool ShowWindow(intptr_t hwnd, int command) override { return host_->ShowWindow(hwnd, command); }
-  bool SetForegroundWindow(intptr_t hwnd) override { return host_->SetForegroundWindow(hwnd); }
-  bool GetWindowRect(intptr_t hwnd, ax::Rect& rect) override {
-    return host_->GetWindowRect(hwnd, rect);
-  }
-  intptr_t SendMessageA(intptr_t hwnd, uint32_t message, uintptr_t wParam,
-                        intptr_t lParam) override {
-    return host_->SendMessageA(hwnd, message, wParam, lParam);
-  }
-
- private:
-  ax::Ui* host_ = nullptr;
-};
-
-// The hook of a simulated host, when the process's executable exports one.
-bool FindHostHook(HostHook* hook) {
-  HMODULE main = GetModuleHandleW(nullptr);
-  if (!main) return false;
-  auto function = reinterpret_cast<HostHookFunction>(
-      reinterpret_cast<void*>(GetProcAddress(main, kHostHookName)));
-  return function && SUCCEEDED(function(hook)) && hook->ui;
-}
-
 // The host library's routines as the plug-in needs them: errors shown in a message box, the
 // business date taken from the profile. Period dates come from the host's system profile.
 class WinHostLibrary final : public ax::HostLibrary {
@@ -95,14 +56,6 @@ class WinHostLibrary final : public ax::HostLibrary {
 void EnsureEnvironment() {
   static ComRegistry registry;
   static WinHostLibrary hostLib;
-  // A simulated host's hook is asked every time: each scenario runs in a fresh host.
-  HostHook hook;
-  if (FindHostHook(&hook)) {
-    static HookUi hookUi;
-    hookUi.Use(hook.ui);
-    ax::SetEnvironment({&registry, &hookUi, &hostLib});
-    return;
-  }
   if (ax::GetEnvironment().registry) return;
   static WinUi ui;
   ax::SetEnvironment({&registry, &ui, &hostLib});

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -85,6 +86,28 @@ SYSTEMTIME ToSystemTime(ax::DateValue d) {
   return t;
 }
 
+// Copies a name into the buffer of a "WM_GETCONTROLNAME" message.
+LRESULT AnswerName(const std::string& name, WPARAM size, LPARAM buffer) {
+  std::wstring wide = Widen(name);
+  auto* out = reinterpret_cast<wchar_t*>(buffer);
+  if (out && size > 0) {
+    size_t n = std::min(wide.size(), static_cast<size_t>(size) - 1);
+    std::copy_n(wide.begin(), n, out);
+    out[n] = L'\0';
+  }
+  return static_cast<LRESULT>(wide.size());
+}
+
+// A control's window answers its name; the control is the model's, which outlives the window.
+LRESULT CALLBACK NamedControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                              UINT_PTR id, DWORD_PTR control) {
+  if (message == ControlNameMessage()) {
+    return AnswerName(reinterpret_cast<const ax::Control*>(control)->Name(), wParam, lParam);
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &NamedControl, id);
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 // The ActiveX control container of the system's ATL, when there is one.
 struct AtlHost {
   using Init = BOOL(WINAPI*)();
@@ -122,17 +145,15 @@ HRESULT HostControl(IDispatch* control, HWND window, ComPtr<IUnknown>& container
   return hr;
 }
 
-// Routes a hosted control's events to the form.
+// Routes a hosted control's events to the form, as every handler of the form is raised.
 class ControlEventSink final : public ax::EventSink {
  public:
-  ControlEventSink(ax::Form& form, std::string control) : form_(form), control_(std::move(control)) {}
-  void OnEvent(std::string_view eventName, ax::Args& args) override {
-    form_.ControlEvent(control_, std::string(eventName), args);
-  }
+  using Handler = std::function<void(std::string_view eventName, ax::Args& args)>;
+  explicit ControlEventSink(Handler handler) : handler_(std::move(handler)) {}
+  void OnEvent(std::string_view eventName, ax::Args& args) override { handler_(eventName, args); }
 
  private:
-  ax::Form& form_;
-  std::string control_;
+  Handler handler_;
 };
 
 class FormWindow {
@@ -241,6 +262,7 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                module::Handle(), nullptr);
   if (child && font_) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (child) SetWindowSubclass(child, &NamedControl, 1, reinterpret_cast<DWORD_PTR>(&c));
   children_.emplace_back(c.Name(), child);
   if (kind == "ActiveX" && child && !c.activeX.IsNothing()) {
     // Host the control the plug-in created. Where it cannot be hosted, the placeholder stays
@@ -257,7 +279,10 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
       std::wstring why = Widen(SystemMessage(hr));
       SetWindowTextW(child, (text + L"\r\n" + (why.empty() ? code : why + L" (" + code + L")")).c_str());
     }
-    auto sink = std::make_unique<ControlEventSink>(form_, c.Name());
+    const std::string name = c.Name();
+    auto sink = std::make_unique<ControlEventSink>([this, name](std::string_view event, ax::Args& args) {
+      Raise([&] { form_.ControlEvent(name, std::string(event), args); });
+    });
     try {
       events_.push_back(c.activeX.Advise(*sink));
       sinks_.push_back(std::move(sink));
@@ -273,6 +298,11 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
 ATOM g_formClass = 0;
 
 }  // namespace
+
+UINT ControlNameMessage() {
+  static const UINT message = RegisterWindowMessageW(L"WM_GETCONTROLNAME");
+  return message;
+}
 
 void UnregisterFormClass() {
   if (g_formClass && UnregisterClassW(kFormClass, module::Handle())) g_formClass = 0;
@@ -360,6 +390,8 @@ void FormWindow::Create(HWND owner) {
 }
 
 void FormWindow::Push() {
+  // A form its handler hid or unloaded goes from the screen at once, before its loop ends.
+  if (!form_.visible && IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_HIDE);
   SetTextIfChanged(hwnd_, Widen(form_.caption));
   for (Child& child : children_) {
     if (!child.hwnd) continue;
@@ -494,6 +526,7 @@ LRESULT CALLBACK FormWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == ControlNameMessage()) return AnswerName(form_.Name(), wParam, lParam);
   switch (message) {
     case WM_COMMAND: {
       int id = LOWORD(wParam);

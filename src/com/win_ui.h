@@ -42,6 +42,13 @@ class WinUi : public ax::Ui {
 // to be unloaded: a class outlives the module that registered it.
 void UnregisterFormClass();
 
+// The registered message "WM_GETCONTROLNAME" that UI automation tools send to learn a window's
+// name in its form (the convention of .NET's Windows Forms): a form's window answers its form's
+// name, each control's window the control's. wParam is the size of the buffer in characters,
+// lParam the buffer; the answer is the name's length, the buffer gets as much of it as fits,
+// ended by a null.
+UINT ControlNameMessage();
+
 // The image of a tool face: a small bitmap drawn for an image-list index (1-based). The caller
 // owns the bitmap.
 HBITMAP CreateToolFace(int32_t imageIndex);

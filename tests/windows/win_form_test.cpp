@@ -76,6 +76,10 @@ struct Probe {
   std::wstring label, button, edit, rich;
   LRESULT comboCount = 0, comboSelection = -1;
   SYSTEMTIME date{};
+  // Names as UI automation tools ask for them ("WM_GETCONTROLNAME").
+  std::wstring formName, editName, truncated;
+  LRESULT editLength = 0, sizeless = 0;
+  wchar_t untouched = 0;
   bool found = false;
 };
 Probe g_probe;
@@ -102,6 +106,17 @@ void CALLBACK PlayUser(HWND, UINT, UINT_PTR timer, DWORD) {
   SendMessageW(Item(form, 4), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&g_probe.date));
   g_probe.rich = Text(Item(form, 5));
   g_probe.button = Text(Item(form, 6));
+  const UINT name = ControlNameMessage();
+  wchar_t buffer[64] = {};
+  SendMessageW(form, name, 64, reinterpret_cast<LPARAM>(buffer));
+  g_probe.formName = buffer;
+  g_probe.editLength = SendMessageW(Item(form, 1), name, 64, reinterpret_cast<LPARAM>(buffer));
+  g_probe.editName = buffer;
+  SendMessageW(Item(form, 1), name, 4, reinterpret_cast<LPARAM>(buffer));  // room for 3 and the null
+  g_probe.truncated = buffer;
+  buffer[0] = L'#';
+  g_probe.sizeless = SendMessageW(Item(form, 1), name, 0, reinterpret_cast<LPARAM>(buffer));
+  g_probe.untouched = buffer[0];
   if (g_close) {
     PostMessageW(form, WM_CLOSE, 0, 0);
     return;
@@ -151,6 +166,12 @@ TEST(WinForms, ControlsShowTheModelAndHandlersSeeTheUsersChanges) {
   EXPECT_EQ(g_probe.date.wDay, 4);
   EXPECT_EQ(Narrow(g_probe.rich), "第一行\r\n第二行");
   EXPECT_EQ(Narrow(g_probe.button), "确定");
+  EXPECT_EQ(Narrow(g_probe.formName), "SampleForm");
+  EXPECT_EQ(Narrow(g_probe.editName), "txtAcct");
+  EXPECT_EQ(g_probe.editLength, 7);
+  EXPECT_EQ(Narrow(g_probe.truncated), "txt");
+  EXPECT_EQ(g_probe.sizeless, 7) << "a buffer of no size still learns the length";
+  EXPECT_EQ(g_probe.untouched, L'#');
 
   EXPECT_EQ(form.keys, std::vector<int>{VK_F1});
   EXPECT_EQ(form.clicks, std::vector<std::string>{"btnOK"});

@@ -64,29 +64,39 @@ void ExpectKey(ScenarioRun&, const Tokens& t) {
 
 }  // namespace
 
+// The next key queued for this form (one queued for it by name, or for any form), if any.
+std::optional<QueuedKey> TakeQueuedKey(Harness& harness, const std::string& formName) {
+  std::optional<Reply> key = harness.TakeReplyIf("press", [&](const Reply& r) {
+    std::string in;
+    return !r.Option("in", &in) || ax::EqualsNoCase(in, formName);
+  });
+  if (!key) return std::nullopt;
+  std::string shiftText = "0";
+  key->Option("shift", &shiftText);
+  return QueuedKey{static_cast<int16_t>(std::stoi(key->verb)), static_cast<int16_t>(std::stoi(shiftText))};
+}
+
+void NoteKey(Harness& harness, const std::string& formName, const QueuedKey& key, const char* outcome,
+             bool handled) {
+  LastKey& last = Last();
+  last.pressed = true;
+  last.handled = handled;
+  last.what = KeyName(key.keyCode) + " in " + formName;
+  harness.host().Note(Channel::Dialog, "the user presses " + last.what + "; " + outcome);
+}
+
 // The keys queued for this form go down one by one, in the order queued.
 void PressQueuedKeys(Harness& harness, ax::Form& form) {
-  Host& host = harness.host();
-  while (std::optional<Reply> key = harness.TakeReplyIf("press", [&](const Reply& r) {
-           std::string in;
-           return !r.Option("in", &in) || ax::EqualsNoCase(in, form.Name());
-         })) {
-    std::string shiftText = "0";
-    key->Option("shift", &shiftText);
-    int16_t keyCode = static_cast<int16_t>(std::stoi(key->verb));
-    int16_t shift = static_cast<int16_t>(std::stoi(shiftText));
-    LastKey& last = Last();
-    last.pressed = true;
-    last.what = KeyName(keyCode) + " in " + form.Name();
+  while (std::optional<QueuedKey> key = TakeQueuedKey(harness, form.Name())) {
     if (!form.keyPreview) {
-      last.handled = false;
-      host.Note(Channel::Dialog, "the user presses " + last.what + "; the form does not preview keys");
+      NoteKey(harness, form.Name(), *key, "the form does not preview keys", false);
       continue;
     }
+    int16_t keyCode = key->keyCode, shift = key->shift;
     form.Form_KeyDown(keyCode, shift);
-    last.handled = keyCode == 0 && shift == 0;
-    host.Note(Channel::Dialog, "the user presses " + last.what + "; the form's key handler " +
-                                   (last.handled ? std::string("handled it") : std::string("passed it on")));
+    bool handled = keyCode == 0 && shift == 0;
+    NoteKey(harness, form.Name(), *key,
+            handled ? "the form's key handler handled it" : "the form's key handler passed it on", handled);
   }
 }
 

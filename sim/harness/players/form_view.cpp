@@ -12,6 +12,7 @@
 // keys, resizes and before it was answered: its caption, whether it has a close box, and its
 // controls' state, captions, texts and places.
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <string>
@@ -141,8 +142,14 @@ void ExpectForm(ScenarioRun& run, const Tokens& t) {
   } else if (state == "place") {
     Need(t, 10, usage);
     Max(t, 10, usage);
-    std::string want = t[6] + " " + t[7] + " " + t[8] + " " + t[9];
-    for (size_t i = 6; i < 10; ++i) Number(t[i], "a place in twips");
+    // Windows on a screen are placed to the pixel: a place is seen as near as a pixel allows.
+    const int32_t pixel = std::max<int32_t>(1, Host::CurrentPlatform().twipsPerPixel);
+    std::string want;
+    for (size_t i = 6; i < 10; ++i) {
+      const int32_t twips = Number(t[i], "a place in twips");
+      const int32_t near = static_cast<int32_t>(std::lround(static_cast<double>(twips) / pixel)) * pixel;
+      want += (want.empty() ? "" : " ") + std::to_string(near);
+    }
     std::string seen = std::to_string(c.left) + " " + std::to_string(c.top) + " " + std::to_string(c.width) + " " +
                        std::to_string(c.height);
     Expect(seen == want, name + " at " + want, "at " + seen);
@@ -187,7 +194,7 @@ std::vector<ScenarioCommand> FormViewCommands() {
             {"expect form <form> closebox yes|no", "whether it had a close box"},
             {"expect form <form> control <name> enabled|disabled|visible|hidden", "a control's state then"},
             {"expect form <form> control <name> caption|text \"<text>\"", "a control's caption or text then (compared as a text the plug-in shows)"},
-            {"expect form <form> control <name> place <left> <top> <width> <height>", "a control's place then, in twips"}}, ExpectForm}};
+            {"expect form <form> control <name> place <left> <top> <width> <height>", "a control's place then, in twips (through the DLL's real windows, as near as a pixel shows: 15 twips at 96 dpi)"}}, ExpectForm}};
 }
 
 }  // namespace sim

@@ -27,7 +27,9 @@ constexpr const char* kFormSupportProgId = "LmFormLib.FormSupport";
 void RegisterReceiptList(Host& host) {
   Offered() = OfferedState();
   host.Register(kListProgId, [](Host& h) -> ax::DispatchPtr {
-    return std::make_shared<ReceiptList>(h);
+    auto list = std::make_shared<ReceiptList>(h);
+    LastReceiptList() = list;
+    return list;
   });
   host.Register(kFormSupportProgId, [](Host& h) -> ax::DispatchPtr {
     return std::make_shared<BasicObject>(h, kFormSupportProgId, "FormSupport");

@@ -59,6 +59,11 @@ class ReceiptList : public HostObject {
     return ids;
   }
 
+  // Confirm, which the control raises when the user confirms the rows marked, reaches the form
+  // that hosts it through its connection point.
+  std::unique_ptr<ax::Connection> Advise(ax::EventSink& sink) override { return events_.Connect(sink); }
+  void RaiseEvent(std::string_view name, ax::Args& args) { events_.Raise(name, args); }
+
   // The user marks the receipts, in this order (each one the list offers).
   void Choose(const std::vector<std::string>& ids) {
     auto chosen = NewVector();
@@ -104,7 +109,15 @@ class ReceiptList : public HostObject {
   ax::Object formSupport_;
   std::vector<std::shared_ptr<Dictionary>> rows_;
   std::shared_ptr<Vector> chosen_;
+  EventHub events_;
 };
+
+// The receipt list the plug-in made last in this process, while it lives: the one its picker
+// shows.
+inline std::weak_ptr<ReceiptList>& LastReceiptList() {
+  static std::weak_ptr<ReceiptList> list;
+  return list;
+}
 
 
 }  // namespace sim
