@@ -23,6 +23,7 @@
 #include "sim/host/host.h"
 #include "translist/dlgBalSum.h"
 #include "win_ui.h"
+#include "window_shots.h"
 
 namespace via_com {
 
@@ -363,6 +364,7 @@ void Play(HWND form, const std::string& name) {
     return;
   }
   try {
+    SaveWindowShot(form, name);
     WindowForm window(form, name);
     host->ShowModal(window);
   } catch (...) {

@@ -9,6 +9,7 @@
 #include "automation/runtime.h"
 #include "bridge.h"
 #include "form_windows.h"
+#include "window_shots.h"
 #include "sim/host/host.h"
 
 namespace via_com {
@@ -112,6 +113,14 @@ bool IsReportedError(const Box& box, int flags, int32_t* number, std::string* de
   return true;
 }
 
+void CALLBACK AnswerAfterShot(HWND dialog, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(dialog, timer);
+  SaveWindowShot(dialog, "MessageBox");
+  auto answer = static_cast<int>(reinterpret_cast<INT_PTR>(RemovePropW(dialog, L"sctav.Answer")));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer)));
+}
+
 void Answer(HWND dialog) {
   Box box = Read(dialog);
   int flags = FlagsOf(box);
@@ -131,6 +140,12 @@ void Answer(HWND dialog) {
   } catch (...) {
     // The host's attendant could not answer; it has noted why, and the box is cancelled.
     answer = box.buttons.size() == 1 ? box.buttons[0] : IDCANCEL;
+  }
+  if (WantWindowShots()) {
+    // The box is pictured once it has painted, then answered.
+    SetPropW(dialog, L"sctav.Answer", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(answer)));
+    SetTimer(dialog, 1, 300, &AnswerAfterShot);
+    return;
   }
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer)));
