@@ -31,7 +31,6 @@ namespace {
 
 HWND driver = nullptr;
 UINT formUpMessage = 0;   // wParam: the form's window, just shown
-UINT keyDoneMessage = 0;  // wParam: the form's window, whose key the DLL's loop has taken
 UINT playedMessage = 0;   // wParam: the form's window, its player done
 
 int Dpi() {
@@ -326,11 +325,22 @@ class WindowForm final : public ax::Form {
 // A form being played: its key in flight, if any.
 struct Session {
   std::string name;
+  bool opened = false;    // its focus as it opened is noted
   sim::QueuedKey key;
   HWND target = nullptr;  // the window the key went to
-  bool reached = false;   // the key reached that window: the form's key handler let it pass
+  std::string focusBefore;
+  bool reached = false;   // the key reached that window
+  bool clicked = false;   // a button of the form was pressed meanwhile
+  bool inFlight = false;  // a key went down whose outcome is not noted yet
   BYTE keyboard[256] = {};
 };
+
+// The control of the form that has the focus, "" for none.
+std::string FocusIn(HWND form) {
+  HWND focus = GetFocus();
+  while (focus && GetParent(focus) != form) focus = GetParent(focus);
+  return focus ? NameOf(focus) : std::string();
+}
 std::map<HWND, Session>& Sessions() {
   static std::map<HWND, Session> sessions;
   return sessions;
@@ -343,7 +353,13 @@ sim::Harness* HarnessOf(sim::Host* host) {
 LRESULT CALLBACK WatchKey(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                           DWORD_PTR data) {
   auto* session = reinterpret_cast<Session*>(data);
+  // The key reached the window, or the dialog manager asked the window about it (Tab).
   if (message == WM_KEYDOWN && static_cast<int>(wParam) == session->key.keyCode) session->reached = true;
+  if (message == WM_GETDLGCODE && lParam && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
+      static_cast<int>(reinterpret_cast<const MSG*>(lParam)->wParam) == session->key.keyCode) {
+    session->reached = true;
+  }
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) session->clicked = true;
   if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &WatchKey, id);
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
@@ -366,7 +382,7 @@ void Play(HWND form, const std::string& name) {
   try {
     SaveWindowShot(form, name);
     WindowForm window(form, name);
-    host->ShowModal(window);
+    host->ShowModalAfterKeys(window, true);
   } catch (...) {
     CloseUnanswered(form);
     return;
@@ -384,18 +400,27 @@ void NextKey(HWND form) {
   Session& session = it->second;
   sim::Harness* harness = HarnessOf(sim::Host::Running());
   std::optional<sim::QueuedKey> key;
+  if (!session.opened) {
+    sim::NoteFocus(session.name, FocusIn(form), true);
+    session.opened = true;
+  }
   if (harness) key = sim::TakeQueuedKey(*harness, session.name);
   if (!key) {
     std::string name = session.name;
     Sessions().erase(it);
-    Play(form, name);
+    // A key confirmed or closed it: nothing is left to answer.
+    if (IsWindowVisible(form)) Play(form, name);
     return;
   }
   session.key = *key;
+  session.inFlight = true;
   session.reached = false;
+  session.clicked = false;
+  session.focusBefore = FocusIn(form);
   HWND focus = GetFocus();
   session.target = focus && IsChild(form, focus) ? focus : form;
   SetWindowSubclass(session.target, &WatchKey, 1, reinterpret_cast<DWORD_PTR>(&session));
+  if (session.target != form) SetWindowSubclass(form, &WatchKey, 1, reinterpret_cast<DWORD_PTR>(&session));
   GetKeyboardState(session.keyboard);
   BYTE state[256];
   std::copy(std::begin(session.keyboard), std::end(session.keyboard), state);
@@ -407,30 +432,67 @@ void NextKey(HWND form) {
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC)) << 16;
   PostMessageW(session.target, WM_KEYDOWN, vk, 1 | scan);
   PostMessageW(session.target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u) | scan);
-  PostMessageW(driver, keyDoneMessage, reinterpret_cast<WPARAM>(form), 0);
+  // Its outcome is read once the DLL's loop has taken it and everything it posted (a WM_CLOSE
+  // for Esc): a timer comes only when no posted message is left.
+  SetTimer(driver, reinterpret_cast<UINT_PTR>(form), USER_TIMER_MINIMUM, nullptr);
+}
+
+void Resume(HWND form);
+
+// What became of the key in flight; gone: the form is leaving the screen.
+void FinishKey(HWND form, Session& session, bool gone) {
+  session.inFlight = false;
+  SetKeyboardState(session.keyboard);
+  if (IsWindow(session.target)) RemoveWindowSubclass(session.target, &WatchKey, 1);
+  if (IsWindow(form)) RemoveWindowSubclass(form, &WatchKey, 1);
+  // A key may open another of the plug-in's forms on top (Enter on a form whose OK leads to the
+  // next): this one waits, disabled, until that one is done.
+  const bool covered = IsWindow(form) && !IsWindowEnabled(form);
+  const bool open = !gone && IsWindow(form) && IsWindowVisible(form) && !covered;
+  const std::string focus = open ? FocusIn(form) : std::string();
+  // A key the form's handler took goes nowhere: it reaches no window, moves no focus, presses
+  // no button and closes nothing.
+  const bool handled = !session.reached && !session.clicked && open && focus == session.focusBefore;
+  if (sim::Harness* harness = HarnessOf(sim::Host::Running())) {
+    sim::NoteKey(*harness, session.name, session.key,
+                 handled ? "the form's key handler handled it" : "the key went on", handled);
+  }
+  if (open) sim::NoteFocus(session.name, focus, false);
 }
 
 void KeyDone(HWND form) {
   auto it = Sessions().find(form);
   if (it == Sessions().end()) return;
-  Session& session = it->second;
-  SetKeyboardState(session.keyboard);
-  if (IsWindow(session.target)) RemoveWindowSubclass(session.target, &WatchKey, 1);
-  if (sim::Harness* harness = HarnessOf(sim::Host::Running())) {
-    bool handled = !session.reached;
-    sim::NoteKey(*harness, session.name, session.key,
-                 handled ? "the form's key handler handled it" : "the key went on to the focused control",
-                 handled);
-  }
+  if (it->second.inFlight) FinishKey(form, it->second, false);
+  Resume(form);
+}
+
+// The form's next key, once no other form is up on it.
+void Resume(HWND form) {
   if (!IsWindow(form)) {
-    Sessions().erase(it);
+    Sessions().erase(form);
+    return;
+  }
+  if (!IsWindowEnabled(form)) {
+    SetTimer(driver, reinterpret_cast<UINT_PTR>(form), 10, nullptr);
     return;
   }
   NextKey(form);
 }
 
 LRESULT CALLBACK DriverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != formUpMessage && message != keyDoneMessage && message != playedMessage) {
+  if (message == WM_TIMER) {
+    KillTimer(hwnd, wParam);
+    HWND form = reinterpret_cast<HWND>(wParam);
+    try {
+      KeyDone(form);
+    } catch (...) {
+      Sessions().erase(form);
+      CloseUnanswered(form);
+    }
+    return 0;
+  }
+  if (message != formUpMessage && message != playedMessage) {
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
   HWND form = reinterpret_cast<HWND>(wParam);
@@ -441,8 +503,6 @@ LRESULT CALLBACK DriverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       if (name.empty() || Sessions().count(form)) return 0;
       Sessions()[form].name = name;
       NextKey(form);
-    } else if (message == keyDoneMessage) {
-      KeyDone(form);
     } else if (message == playedMessage) {
       CloseUnanswered(form);
     }
@@ -458,7 +518,6 @@ LRESULT CALLBACK DriverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 bool StartDrivingForms() {
   if (driver) return true;
   formUpMessage = RegisterWindowMessageW(L"sctav.FormUp");
-  keyDoneMessage = RegisterWindowMessageW(L"sctav.KeyDone");
   playedMessage = RegisterWindowMessageW(L"sctav.FormPlayed");
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
@@ -475,6 +534,17 @@ void StopDrivingForms() {
   if (driver) DestroyWindow(driver);
   driver = nullptr;
   Sessions().clear();
+}
+
+void WindowGone(HWND hwnd) {
+  auto it = Sessions().find(hwnd);
+  if (it == Sessions().end()) return;
+  try {
+    if (it->second.inFlight) FinishKey(hwnd, it->second, true);
+  } catch (...) {
+    // The harness has noted its own failure.
+  }
+  Sessions().erase(hwnd);
 }
 
 void WindowShown(HWND hwnd) {

@@ -16,7 +16,9 @@ namespace via_com {
 bool StartDrivingForms();
 void StopDrivingForms();
 
-// From the thread's message hook: this window has just been shown.
+// From the thread's message hook: this window has just been shown; this one is being hidden or
+// destroyed (what became of a key that closed it is known now).
 void WindowShown(HWND hwnd);
+void WindowGone(HWND hwnd);
 
 }  // namespace via_com

@@ -157,7 +157,8 @@ LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) {
     const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (sent->message == WM_INITDIALOG && ClassOf(sent->hwnd) == L"#32770") Answer(sent->hwnd);
-    if (sent->message == WM_SHOWWINDOW && sent->wParam) WindowShown(sent->hwnd);
+    if (sent->message == WM_SHOWWINDOW) (sent->wParam ? WindowShown : WindowGone)(sent->hwnd);
+    if (sent->message == WM_DESTROY) WindowGone(sent->hwnd);
   }
   return CallNextHookEx(hook, code, wParam, lParam);
 }

@@ -139,10 +139,12 @@ void Harness::RegisterFormPlayer(std::string formName, FormPlayer player) {
   players_.emplace_back(std::move(formName), std::move(player));
 }
 
-void Harness::PlayForm(Host&, ax::Form& form) {
+void Harness::PlayForm(Host&, ax::Form& form, bool keysPressed) {
   for (const auto& [name, player] : players_) {
     if (ax::EqualsNoCase(name, form.Name())) {
-      PressQueuedKeys(*this, form);
+      if (!keysPressed) PressQueuedKeys(*this, form);
+      // A key confirmed or closed it: nothing is left to answer.
+      if (!form.visible || !form.loaded) return;
       if (ViewAndClose(*this, form)) return;
       player(*this, form);
       return;

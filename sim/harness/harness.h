@@ -130,7 +130,7 @@ class Harness : public Attendant {
   Reply Answer(std::string_view kind, std::string_view what) override { return TakeReply(kind, what); }
   std::optional<Reply> AnswerIfReady(std::string_view kind) override;
   int Question(const std::string& text, int flags, const std::string& title) override;
-  void PlayForm(Host& host, ax::Form& form) override;
+  void PlayForm(Host& host, ax::Form& form, bool keysPressed) override;
   [[noreturn]] void Unplayable(const std::string& what) override { Fail(what); }
   void Shown(ShownMessage message) override { messages_.push_back(std::move(message)); }
   void Reported(const ax::AutomationError& error) override { errors_.push_back(error); }
@@ -172,6 +172,8 @@ struct QueuedKey {
 std::optional<QueuedKey> TakeQueuedKey(Harness& harness, const std::string& formName);
 void NoteKey(Harness& harness, const std::string& formName, const QueuedKey& key, const char* outcome,
              bool handled);
+// Where the focus is in the form (a control's name, "" for none): as it opens, then after a key.
+void NoteFocus(const std::string& formName, const std::string& control, bool opening);
 // Then the queued resizes; what the form shows is noted for `expect form`. True when the user
 // closed it with its close box instead of answering it.
 bool ViewAndClose(Harness& harness, ax::Form& form);

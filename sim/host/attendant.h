@@ -77,8 +77,9 @@ class Attendant {
   virtual std::optional<Reply> AnswerIfReady(std::string_view kind) = 0;
   // A question in a message box with buttons: the button pressed (ax::mb ids).
   virtual int Question(const std::string& text, int flags, const std::string& title) = 0;
-  // A modal form of the plug-in's: filled and closed by the attendant.
-  virtual void PlayForm(Host& host, ax::Form& form) = 0;
+  // A modal form of the plug-in's: filled and closed by the attendant. keysPressed: the keys
+  // queued for it already went down in its own window.
+  virtual void PlayForm(Host& host, ax::Form& form, bool keysPressed) = 0;
   // An answer that cannot be carried out (a date that is none, an account the look-up does not
   // offer): the attendant is told and the call that needed it fails.
   [[noreturn]] virtual void Unplayable(const std::string& what) = 0;

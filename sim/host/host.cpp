@@ -41,7 +41,7 @@ class Unattended : public Attendant {
   int Question(const std::string& text, int, const std::string&) override {
     NoOneAnswers("no one answers the question \"" + text + "\"");
   }
-  void PlayForm(Host&, ax::Form& form) override { NoOneAnswers("no one fills the form " + form.Name()); }
+  void PlayForm(Host&, ax::Form& form, bool) override { NoOneAnswers("no one fills the form " + form.Name()); }
   [[noreturn]] void Unplayable(const std::string& what) override { NoOneAnswers(what); }
   void Shown(ShownMessage) override {}
   void Reported(const ax::AutomationError&) override {}
@@ -472,9 +472,11 @@ ax::Picture Host::ClipboardPicture() const {
   return PlatformSlot().clipboardPicture ? PlatformSlot().clipboardPicture() : clipboard_;
 }
 
-void Host::ShowModal(ax::Form& form) {
+void Host::ShowModal(ax::Form& form) { ShowModalAfterKeys(form, false); }
+
+void Host::ShowModalAfterKeys(ax::Form& form, bool keysPressed) {
   Note(Channel::Dialog, form.Name() + (form.caption.empty() ? "" : " \"" + form.caption + "\"") + " shown");
-  attendant_->PlayForm(*this, form);
+  attendant_->PlayForm(*this, form, keysPressed);
   if (form.visible && form.loaded) Fail("the dialog " + form.Name() + " was left open");
 }
 

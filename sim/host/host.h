@@ -289,6 +289,9 @@ class Host : public ax::ComponentRegistry, public ax::Ui, public ax::HostLibrary
   void SetClipboardPicture(const ax::Picture& picture) override;
   ax::Picture ClipboardPicture() const override;
   void ShowModal(ax::Form& form) override;
+  // The same for a form whose queued keys already went down in its own window (a form of the
+  // DLL's, played through Win32).
+  void ShowModalAfterKeys(ax::Form& form, bool keysPressed);
   double Timer() override;
   ax::DateValue Now() override;
   uint32_t CurrentProcessId() override { return ProcessId(); }
