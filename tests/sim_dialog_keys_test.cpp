@@ -18,9 +18,9 @@ class KeyForm : public ax::Form {
  public:
   explicit KeyForm(bool editableBox, bool cancelButton = false) : ax::Form("KeyForm") {
     loaded = visible = true;
-    Place("lblNote", "Label", 0, 0, 100, 100);  // takes no focus
+    Place("lblNote", "Label", 0, 0, 100, 100).caption = "&Note";  // takes no focus
     Place("rtBox", "RichTextBox", 0, 0, 100, 100).locked = !editableBox;
-    Place("btnA", "CommandButton", 0, 0, 100, 100);
+    Place("btnA", "CommandButton", 0, 0, 100, 100).caption = "Go && &Run";
     Place("btnOK", "CommandButton", 0, 0, 100, 100).isDefault = true;
     Place("btnOff", "CommandButton", 0, 0, 100, 100).enabled = false;
     if (cancelButton) Place("btnCancel", "CommandButton", 0, 0, 100, 100).isCancel = true;
@@ -82,6 +82,16 @@ TEST(DialogKeys, AnEditableBoxKeepsTabAndEnter) {
   Played p = Play(form, {"tab", "enter"}, "rtBox > rtBox > rtBox");
   EXPECT_EQ(p.focusFailure, "");
   EXPECT_TRUE(p.clicks.empty());
+}
+
+// Alt+N, the label's key, sends the focus to the control after it; Alt+R presses the button whose
+// caption marks R ("&&" is an ampersand, not a key); Alt+G marks nothing.
+TEST(DialogKeys, AccessKeysPressTheirButtonOrFocusTheControlAfterTheirLabel) {
+  KeyForm form(false);
+  Played p = Play(form, {"tab", "tab", "78 shift 4", "82 shift 4", "71 shift 4"},
+                  "rtBox > btnA > btnOK > rtBox > btnA > btnA");
+  EXPECT_EQ(p.focusFailure, "");
+  EXPECT_EQ(p.clicks, std::vector<std::string>{"btnA"});
 }
 
 TEST(DialogKeys, EscPressesTheCancelButtonElseClosesTheForm) {

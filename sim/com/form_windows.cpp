@@ -338,9 +338,12 @@ struct Session {
 // The control of the form that has the focus, "" for none.
 std::string FocusIn(HWND form) {
   HWND focus = GetFocus();
-  while (focus && GetParent(focus) != form) focus = GetParent(focus);
-  return focus ? NameOf(focus) : std::string();
+  if (!focus || !IsChild(form, focus)) return {};
+  while (GetParent(focus) != form) focus = GetParent(focus);
+  return NameOf(focus);
 }
+
+
 std::map<HWND, Session>& Sessions() {
   static std::map<HWND, Session> sessions;
   return sessions;
@@ -354,7 +357,9 @@ LRESULT CALLBACK WatchKey(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                           DWORD_PTR data) {
   auto* session = reinterpret_cast<Session*>(data);
   // The key reached the window, or the dialog manager asked the window about it (Tab).
-  if (message == WM_KEYDOWN && static_cast<int>(wParam) == session->key.keyCode) session->reached = true;
+  if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && static_cast<int>(wParam) == session->key.keyCode) {
+    session->reached = true;
+  }
   if (message == WM_GETDLGCODE && lParam && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
       static_cast<int>(reinterpret_cast<const MSG*>(lParam)->wParam) == session->key.keyCode) {
     session->reached = true;
@@ -430,8 +435,12 @@ void NextKey(HWND form) {
   SetKeyboardState(state);
   const auto vk = static_cast<WPARAM>(key->keyCode);
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC)) << 16;
-  PostMessageW(session.target, WM_KEYDOWN, vk, 1 | scan);
-  PostMessageW(session.target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u) | scan);
+  // With Alt down a key is a system key, which the dialog manager reads for access keys.
+  const bool alt = (key->shift & 4) != 0;
+  const LPARAM context = alt ? LPARAM{1} << 29 : 0;
+  PostMessageW(session.target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, 1 | scan | context);
+  PostMessageW(session.target, alt ? WM_SYSKEYUP : WM_KEYUP, vk,
+               static_cast<LPARAM>(0xC0000001u) | scan | context);
   // Its outcome is read once the DLL's loop has taken it and everything it posted (a WM_CLOSE
   // for Esc): a timer comes only when no posted message is left.
   SetTimer(driver, reinterpret_cast<UINT_PTR>(form), USER_TIMER_MINIMUM, nullptr);

@@ -6,8 +6,9 @@
 // event; one without it never sees the key. A key the form passes on works as in any Windows
 // dialog: Tab (Shift+Tab) moves the focus to the next (previous) control in tab order that takes
 // it, Enter presses the focused button or else the default one, Esc the cancel button or else
-// closes the form; an editable multi-line box keeps Tab and Enter; any other key goes to the
-// focused control, which does nothing with it. A form that a key closed or confirmed is not
+// closes the form, Alt with a letter the control whose caption marks it ("&C"); an editable
+// multi-line box keeps Tab and Enter; any other key goes to the focused control, which does
+// nothing with it. A form that a key closed or confirmed is not
 // answered any further.
 // `expect key handled|passed` reads what became of the last key: handled when the form's key
 // handler cleared the key code and shift state, passed when the key went on.
@@ -103,15 +104,58 @@ std::vector<std::string> TabStops(ax::Form& form) {
 
 bool Open(const ax::Form& form) { return form.visible && form.loaded; }
 
-void PressButton(Harness& harness, ax::Form& form, const std::string& button, const std::string& key) {
+// A button pressed by a key takes the focus, as a click gives it.
+void PressButton(Harness& harness, ax::Form& form, const std::string& button, const std::string& key,
+                 std::string& focus) {
   const ax::Control& c = form.C(button);
   if (!c.enabled || !c.visible) return;
   harness.host().Note(Channel::Dialog, key + " presses " + form.Name() + "." + button);
+  focus = button;
   form.Click(button);
+}
+
+// Whether the caption marks ch (an upper-case letter or a digit) as its access key: "&" before
+// it ("&&" is an ampersand).
+bool AccessKeyOf(const std::string& caption, char ch) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    char c = caption[i + 1];
+    return (c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) == ch;
+  }
+  return false;
+}
+
+// Alt with a letter or digit: the control whose caption marks it as its access key. A button, check
+// box or option button is pressed; a label or frame sends the focus on to the next control that
+// takes it.
+void AccessKey(Harness& harness, ax::Form& form, char ch, std::string& focus) {
+  const std::vector<std::string>& order = form.ControlOrder();
+  for (size_t i = 0; i < order.size(); ++i) {
+    ax::Control& c = form.C(order[i]);
+    if (!c.enabled || !c.visible || !AccessKeyOf(c.caption, ch)) continue;
+    const std::string key = std::string("Alt+") + ch;
+    if (c.Kind() == "CommandButton" || c.Kind() == "CheckBox" || c.Kind() == "OptionButton")
+      return PressButton(harness, form, order[i], key, focus);
+    if (c.Kind() == "Label" || c.Kind() == "Frame") {
+      const std::vector<std::string> stops = TabStops(form);
+      for (size_t j = i + 1; j < order.size(); ++j) {
+        if (std::find(stops.begin(), stops.end(), order[j]) == stops.end()) continue;
+        focus = order[j];
+        return;
+      }
+      return;
+    }
+  }
 }
 
 // A key the form passed on, as a Windows dialog takes it; the focus is where it goes.
 void DialogKey(Harness& harness, ax::Form& form, const QueuedKey& key, std::string& focus) {
+  const bool letterOrDigit = (key.keyCode >= 'A' && key.keyCode <= 'Z') || (key.keyCode >= '0' && key.keyCode <= '9');
+  if ((key.shift & 4) && letterOrDigit) return AccessKey(harness, form, static_cast<char>(key.keyCode), focus);
   const bool inEditableBox = !focus.empty() && form.C(focus).Kind() == "RichTextBox" && !form.C(focus).locked;
   if (key.keyCode == kTab && !inEditableBox) {
     std::vector<std::string> stops = TabStops(form);
@@ -123,14 +167,14 @@ void DialogKey(Harness& harness, ax::Form& form, const QueuedKey& key, std::stri
     return;
   }
   if (key.keyCode == kEnter && !inEditableBox) {
-    if (!focus.empty() && form.C(focus).Kind() == "CommandButton") return PressButton(harness, form, focus, "Enter");
+    if (!focus.empty() && form.C(focus).Kind() == "CommandButton") return PressButton(harness, form, focus, "Enter", focus);
     for (const std::string& name : form.ControlOrder())
-      if (form.C(name).Kind() == "CommandButton" && form.C(name).isDefault) return PressButton(harness, form, name, "Enter");
+      if (form.C(name).Kind() == "CommandButton" && form.C(name).isDefault) return PressButton(harness, form, name, "Enter", focus);
     return;
   }
   if (key.keyCode == kEsc) {
     for (const std::string& name : form.ControlOrder())
-      if (form.C(name).Kind() == "CommandButton" && form.C(name).isCancel) return PressButton(harness, form, name, "Esc");
+      if (form.C(name).Kind() == "CommandButton" && form.C(name).isCancel) return PressButton(harness, form, name, "Esc", focus);
     harness.host().Note(Channel::Dialog, "Esc closes " + form.Name());
     form.Unload();
   }
@@ -222,7 +266,7 @@ void RegisterFormKeys(Harness&) {
 
 std::vector<ScenarioCommand> FormKeyCommands() {
   return {{ScenarioCommand::Section::Answers, "press",
-           {{"press f1|tab|enter|esc|<key code> [shift <n>] [in <form>]", "a key pressed in the next dialog of the plug-in shown (or the next one of that form name: dlgBalSum, FrmYHGJ, FrmRecSettList, dlgBankSend) once it is up, before it is answered; the form's KeyDown sees it only when the form previews keys; a key it passes on works as in a Windows dialog (Tab and Shift+Tab move the focus in tab order, Enter presses the focused or default button, Esc the cancel button or closes the form), and a form a key closed is not answered further"}}, PressKey},
+           {{"press f1|tab|enter|esc|<key code> [shift <n>] [in <form>]", "a key pressed in the next dialog of the plug-in shown (or the next one of that form name: dlgBalSum, FrmYHGJ, FrmRecSettList, dlgBankSend) once it is up, before it is answered; the form's KeyDown sees it only when the form previews keys; a key it passes on works as in a Windows dialog (Tab and Shift+Tab move the focus in tab order, Enter presses the focused or default button, Esc the cancel button or closes the form, Alt (shift 4) with a letter's key code the control whose caption marks it with &), and a form a key closed is not answered further"}}, PressKey},
           {ScenarioCommand::Section::Expectations, "expect key",
            {{"expect key handled|passed", "the last key pressed in a dialog: handled (the form's key handler cleared the key code and shift state) or passed on"}}, ExpectKey},
           {ScenarioCommand::Section::Expectations, "expect focus",
