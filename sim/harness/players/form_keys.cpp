@@ -133,7 +133,11 @@ bool AccessKeyOf(const std::string& caption, char ch) {
 // box or option button is pressed; a label or frame sends the focus on to the next control that
 // takes it.
 void AccessKey(Harness& harness, ax::Form& form, char ch, std::string& focus) {
-  const std::vector<std::string>& order = form.ControlOrder();
+  // The windows' order is the tab order, labels among them.
+  std::vector<std::string> order = form.ControlOrder();
+  std::stable_sort(order.begin(), order.end(), [&](const std::string& a, const std::string& b) {
+    return form.C(a).tabIndex < form.C(b).tabIndex;
+  });
   for (size_t i = 0; i < order.size(); ++i) {
     ax::Control& c = form.C(order[i]);
     if (!c.enabled || !c.visible || !AccessKeyOf(c.caption, ch)) continue;
