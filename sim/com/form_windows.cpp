@@ -33,30 +33,8 @@ HWND driver = nullptr;
 UINT formUpMessage = 0;   // wParam: the form's window, just shown
 UINT playedMessage = 0;   // wParam: the form's window, its player done
 
-int Dpi() {
-  static const int dpi = [] {
-    HDC dc = GetDC(nullptr);
-    int value = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    return value > 0 ? value : 96;
-  }();
-  return dpi;
-}
-int Px(int32_t twips) { return MulDiv(twips, Dpi(), 1440); }
-int32_t Twips(int px) { return MulDiv(px, 1440, Dpi()); }
-
-std::wstring TextOf(HWND hwnd) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 63);
-  return name;
-}
-
+using sccom::Px;
+using sccom::Twips;
 // The window's name in its form, or "" for a window that has none.
 std::string NameOf(HWND hwnd) {
   wchar_t name[128] = {};
@@ -67,7 +45,7 @@ std::string NameOf(HWND hwnd) {
 
 // The kind of control a window of the form is, as the form describes its controls.
 std::string KindOf(HWND child) {
-  const std::wstring cls = ClassOf(child);
+  const std::wstring cls = sccom::WindowClass(child);
   const LONG style = GetWindowLongW(child, GWL_STYLE);
   if (lstrcmpiW(cls.c_str(), L"Button") == 0) {
     switch (style & BS_TYPEMASK) {
@@ -206,7 +184,7 @@ class WindowForm final : public ax::Form {
     // A form its handlers hid or unloaded is no longer on the screen.
     visible = IsWindow(hwnd_) && IsWindowVisible(hwnd_);
     if (!IsWindow(hwnd_)) return;
-    caption = sccom::Narrow(TextOf(hwnd_));
+    caption = sccom::Narrow(sccom::WindowText(hwnd_));
     hasCloseButton = (GetWindowLongW(hwnd_, GWL_STYLE) & WS_SYSMENU) != 0;
     RECT inner{};
     GetClientRect(hwnd_, &inner);
@@ -241,10 +219,10 @@ class WindowForm final : public ax::Form {
     c.isDefault = kind == "CommandButton" && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     if (kind == "Label" || kind == "CommandButton" || kind == "Frame" || kind == "CheckBox" ||
         kind == "OptionButton") {
-      c.caption = sccom::Narrow(TextOf(child));
+      c.caption = sccom::Narrow(sccom::WindowText(child));
     }
-    if (kind == "TextBox") c.text = sccom::Narrow(TextOf(child));
-    if (kind == "RichTextBox") c.text = sccom::Narrow(CrLfLines(TextOf(child)));
+    if (kind == "TextBox") c.text = sccom::Narrow(sccom::WindowText(child));
+    if (kind == "RichTextBox") c.text = sccom::Narrow(CrLfLines(sccom::WindowText(child)));
     if (kind == "CheckBox") {
       LRESULT state = SendMessageW(child, BM_GETCHECK, 0, 0);
       c.value = int32_t{state == BST_CHECKED ? 1 : state == BST_INDETERMINATE ? 2 : 0};

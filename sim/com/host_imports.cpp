@@ -186,10 +186,7 @@ bool PointLibraryAtHost() {
 }
 
 void UseSystemPlatform() {
-  HDC dc = GetDC(nullptr);
-  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
-  sim::Host::SetPlatform({&NewHostWindow, &DestroyHostWindow, &ClipboardFace, 1440 / (dpi > 0 ? dpi : 96)});
+  sim::Host::SetPlatform({&NewHostWindow, &DestroyHostWindow, &ClipboardFace, 1440 / sccom::ScreenDpi()});
 }
 
 void StopUsingSystemPlatform() { sim::Host::SetPlatform({}); }

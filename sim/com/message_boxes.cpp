@@ -8,6 +8,7 @@
 #include "automation/error.h"
 #include "automation/runtime.h"
 #include "bridge.h"
+#include "win_ui.h"
 #include "form_windows.h"
 #include "window_shots.h"
 #include "sim/host/host.h"
@@ -17,18 +18,6 @@ namespace via_com {
 namespace {
 
 HHOOK hook = nullptr;
-
-std::wstring TextOf(HWND hwnd) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[64] = {};
-  GetClassNameW(hwnd, name, 63);
-  return name;
-}
 
 // What a message box shows, read from its window.
 struct Box {
@@ -40,7 +29,7 @@ struct Box {
 
 Box Read(HWND dialog) {
   Box box;
-  box.title = sccom::Narrow(TextOf(dialog));
+  box.title = sccom::Narrow(sccom::WindowText(dialog));
   struct Icon {
     const wchar_t* id;
     int flag;
@@ -53,14 +42,14 @@ Box Read(HWND dialog) {
   for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     LONG style = GetWindowLongW(child, GWL_STYLE);
     if (!(style & WS_VISIBLE)) continue;  // a standard button the box does not offer
-    std::wstring cls = ClassOf(child);
+    std::wstring cls = sccom::WindowClass(child);
     if (lstrcmpiW(cls.c_str(), L"Static") == 0) {
       if ((style & SS_TYPEMASK) == SS_ICON) {
         auto shown = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
         for (const Icon& icon : kIcons)
           if (shown && shown == LoadIconW(nullptr, icon.id)) box.icon = icon.flag;
       } else if (box.text.empty()) {
-        box.text = sccom::Narrow(TextOf(child));
+        box.text = sccom::Narrow(sccom::WindowText(child));
       }
     } else if (lstrcmpiW(cls.c_str(), L"Button") == 0) {
       present.push_back(GetDlgCtrlID(child));
@@ -156,7 +145,7 @@ void Answer(HWND dialog) {
 LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) {
     const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (sent->message == WM_INITDIALOG && ClassOf(sent->hwnd) == L"#32770") Answer(sent->hwnd);
+    if (sent->message == WM_INITDIALOG && sccom::WindowClass(sent->hwnd) == L"#32770") Answer(sent->hwnd);
     if (sent->message == WM_SHOWWINDOW) (sent->wParam ? WindowShown : WindowGone)(sent->hwnd);
     if (sent->message == WM_DESTROY) WindowGone(sent->hwnd);
   }

@@ -30,26 +30,6 @@ namespace {
 constexpr wchar_t kFormClass[] = L"scTAVExtForm";
 constexpr int kFirstControlId = 1000;
 
-int Dpi() {
-  static const int dpi = [] {
-    HDC dc = GetDC(nullptr);
-    int value = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    return value > 0 ? value : 96;
-  }();
-  return dpi;
-}
-int Px(int32_t twips) { return MulDiv(twips, Dpi(), 1440); }
-int32_t Twips(int px) { return MulDiv(px, 1440, Dpi()); }
-
-std::wstring WindowText(HWND hwnd) {
-  int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(hwnd, text.data(), n + 1);
-  text.resize(static_cast<size_t>(n > 0 ? n : 0));
-  return text;
-}
-
 void SetTextIfChanged(HWND hwnd, const std::wstring& text) {
   if (WindowText(hwnd) != text) SetWindowTextW(hwnd, text.c_str());
 }
@@ -298,6 +278,32 @@ void FormWindow::CreateChild(ax::Control& c, int id) {
 ATOM g_formClass = 0;
 
 }  // namespace
+
+int ScreenDpi() {
+  static const int dpi = [] {
+    HDC dc = GetDC(nullptr);
+    int value = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return value > 0 ? value : 96;
+  }();
+  return dpi;
+}
+int Px(int32_t twips) { return MulDiv(twips, ScreenDpi(), 1440); }
+int32_t Twips(int px) { return MulDiv(px, 1440, ScreenDpi()); }
+
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return text;
+}
+
+std::wstring WindowClass(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 63);
+  return name;
+}
 
 UINT ControlNameMessage() {
   static const UINT message = RegisterWindowMessageW(L"WM_GETCONTROLNAME");

@@ -42,6 +42,15 @@ class WinUi : public ax::Ui {
 // to be unloaded: a class outlives the module that registered it.
 void UnregisterFormClass();
 
+// The screen's dots per inch, and twips (1/1440 inch) to pixels and back.
+int ScreenDpi();
+int Px(int32_t twips);
+int32_t Twips(int px);
+
+// A window's text and its class's name.
+std::wstring WindowText(HWND hwnd);
+std::wstring WindowClass(HWND hwnd);
+
 // The registered message "WM_GETCONTROLNAME" that UI automation tools send to learn a window's
 // name in its form (the convention of .NET's Windows Forms): a form's window answers its form's
 // name, each control's window the control's. wParam is the size of the buffer in characters,
