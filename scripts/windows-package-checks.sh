@@ -47,6 +47,8 @@ done
 archs=(x64)
 if runs_32bit; then
   archs=(x86 x64)
+elif emulates_32bit; then
+  echo "skipped: x86 package checks: 32-bit programs run here only through emulation, which the packages' 64-bit prefix cannot start"
 else
   echo "skipped: x86 package checks: this machine cannot execute 32-bit programs"
 fi

@@ -21,7 +21,13 @@ windows_bitnesses() {
 # The MinGW-w64 target of the bitness.
 triple() { case $1 in 64) echo x86_64-w64-mingw32 ;; 32) echo i686-w64-mingw32 ;; esac; }
 # The system folder a program of the bitness finds its system programs in, on 64-bit Windows.
-system_dir() { case $1 in 64) echo 'C:\windows\system32' ;; 32) echo 'C:\windows\syswow64' ;; esac; }
+# (In a 32-bit prefix, prefix_bits 32, the 32-bit folder is system32.)
+system_dir() {
+  case $1 in
+    64) echo 'C:\windows\system32' ;;
+    32) if [ "${prefix_bits:-64}" = 32 ]; then echo 'C:\windows\system32'; else echo 'C:\windows\syswow64'; fi ;;
+  esac
+}
 other() { case $1 in 64) echo 32 ;; 32) echo 64 ;; esac; }
 # The installer's architecture name, as in scTAVExt-<version>-x86.msi.
 msi_arch() { case $1 in 64) echo x64 ;; 32) echo x86 ;; esac; }

@@ -2,12 +2,23 @@
 # folder /tmp/sctav-NAME.*, removed with its wineserver when the script exits; $work is the folder.
 . "$(dirname "${BASH_SOURCE[0]}")/bitness.sh"
 
+# wine_prefix NAME 32 makes a 32-bit prefix instead (WINEARCH=win32, booted by the 32-bit loader:
+# its system32 is the 32-bit folder), for a machine that runs 32-bit programs only through
+# emulation (emulates_32bit), where a 64-bit prefix cannot start them. prefix_bits tells which.
+prefix_bits=64
 wine_prefix() {
+  prefix_bits=${2:-64}
   work=$(mktemp -d "/tmp/sctav-$1.XXXXXX")
   export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
   unset DISPLAY WAYLAND_DISPLAY
+  if [ "$prefix_bits" = 32 ]; then
+    export WINEARCH=win32
+    # Under qemu-user the guest's whole 32-bit address space is reserved up front, so that Wine
+    # finds the fixed addresses it maps (the shared user data at 0x7ffe0000) free.
+    export QEMU_RESERVED_VA=0xf7000000
+  fi
   trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-  "$(wine_loader 64)" wineboot -i >/dev/null 2>&1 || true
+  "$(wine_loader "$prefix_bits")" wineboot -i >/dev/null 2>&1 || true
   wineserver -w
 }
 # wine_cjk_fonts: the dialog fonts (Tahoma, MS Shell Dlg, MS Shell Dlg 2) substituted by WenQuanYi
@@ -16,11 +27,12 @@ wine_prefix() {
 # the font.
 wine_cjk_fonts() {
   fc-list 2>/dev/null | grep -q "WenQuanYi Micro Hei" || return 0
-  local font view wine64
-  wine64=$(wine_loader 64)
+  local font view wine
+  wine=$(wine_loader "$prefix_bits")
   for view in 64 32; do
+    [ "$prefix_bits" = 32 ] && [ "$view" = 64 ] && continue
     for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
-      "$wine64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
         /v "$font" /d "WenQuanYi Micro Hei" /f "/reg:$view" >/dev/null 2>&1 || true
     done
   done
@@ -30,12 +42,12 @@ wine_cjk_fonts() {
 # real Win32 windows that no X server shows: a run of many message boxes without a window
 # manager, where every window that closes waits two seconds for one) or the default again.
 wine_null_display() {
-  local wine64
-  wine64=$(wine_loader 64)
+  local wine
+  wine=$(wine_loader "$prefix_bits")
   if [ "$1" = on ]; then
-    "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   else
-    "$wine64" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+    "$wine" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
   fi
   wineserver -w
 }
@@ -58,7 +70,15 @@ wine_loader() {
 # runs_32bit: whether this machine can execute 32-bit programs at all (the kernel may lack 32-bit
 # support: then the 32-bit Wine loader fails with "Exec format error" and no 32-bit Windows
 # program can run, whatever is installed).
-runs_32bit() { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# A machine that runs them only through emulation (emulates_32bit) is not counted: a 64-bit
+# prefix cannot start a 32-bit program there.
+runs_32bit() {
+  ! emulates_32bit && [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+# emulates_32bit: whether 32-bit x86 programs run through qemu-user, registered for them in
+# binfmt_misc (scripts/windows-emulate32.sh). There, 32-bit Windows programs run in a 32-bit
+# prefix only, and some ten times slower.
+emulates_32bit() { [ "$(head -1 /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null)" = enabled ]; }
 # wine_system BITS PROGRAM ARG...: runs the system program (cmd.exe, cscript.exe, reg.exe, ...)
 # of that bitness.
 wine_system() {
